@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what the tests need, builds deskcam twice (plain, and with AddressSanitizer + UBSan) and runs
+# every test in both builds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+[ "${DESKCAM_SKIP_DEPS:-0}" = 1 ] || scripts/install-deps.sh
+
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+
+build_and_test() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  (cd "$dir" && ctest --output-on-failure -j "$jobs" --timeout 300)
+}
+
+echo "== plain build"
+build_and_test build -DDESKCAM_SANITIZE=OFF
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
+ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  build_and_test build-asan -DDESKCAM_SANITIZE=ON -DDESKCAM_BUILD_BENCH=OFF
