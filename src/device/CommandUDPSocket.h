@@ -1,0 +1,44 @@
+#pragma once
+
+// The camera's command channel: one datagram socket connected to the command port. Builds the request
+// datagrams, parses the replies and keeps the resolution list. Socket callbacks, reply parsing and delegate
+// calls run on the main event queue.
+
+#include "device/STRUCT_RESOLUTION.h"
+#include "net/AsyncUdpSocket.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CommandUDPSocketDelegate {
+public:
+    virtual ~CommandUDPSocketDelegate() = default;
+    // The list is being replaced: it has been emptied and the new records follow.
+    virtual void ClearResolution() = 0;
+    // All records of the reply are in m_resolution_list.
+    virtual void fillResolution() = 0;
+};
+
+enum : std::uint8_t { SEND_GET_RESOLUTION = 1, SEND_SET_RESOLUTION = 2, SEND_REBOOT = 3 };
+
+class CommandUDPSocket : public AsyncUdpSocketDelegate {
+public:
+    CommandUDPSocket();
+    ~CommandUDPSocket() override;
+
+    // Always returns NO, as the camera protocol's callers expect; the outcome is logged.
+    bool ConnectUDPHost(const std::string &host, std::uint16_t port);
+    void sendData(const std::uint8_t *unused, std::uint8_t tag);
+    bool control_set_resolution(std::uint8_t index);
+
+    void analysis_recvive_command(const std::uint8_t *bytes, std::uint64_t length);
+    std::uint8_t func_get_resolution(const std::uint8_t *bytes, std::uint64_t length);
+    std::int32_t func_return_set_resolution(const std::uint8_t *bytes, std::uint64_t length);
+
+    AsyncUdpSocket *m_Command_Socket() const;
+    const std::vector<STRUCT_RESOLUTION> &m_resolution_list() const;
+    CommandUDPSocketDelegate *delegate() const;
+    void setDelegate(CommandUDPSocketDelegate *delegate);
+};

@@ -1,0 +1,66 @@
+#pragma once
+
+// The one process-wide receiver of the camera's picture stream. It cuts the stream into frames between
+// "BoundaryS" and "BoundaryE", restores each picture's complemented middle byte, keeps the newest picture
+// (the latest frame) and a frame queue of at most 3 entries, and tells its supervisor whether pictures still
+// arrive. Socket callbacks, framing and decoding run on the main event queue.
+//
+// Thread use: the viewer's worker thread calls initServer, isTimeOut, func_reconnect_server, bConnected and
+// list_image_data; the frame pump calls list_image_data, getFirstImageData and func_remove_image_list_first
+// on the main event queue; the video writer calls getFirstImageData from its own thread.
+
+#include "device/STRUCT_RECVDATA.h"
+#include "net/AsyncTcpSocket.h"
+
+#include <QImage>
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// The encoded bytes of one picture. Shared and immutable, so a reader keeps a complete picture even while
+// the receiver replaces its latest frame.
+using ImageBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
+
+class ImageRecvTCPSocket : public AsyncTcpSocketDelegate {
+public:
+    static ImageRecvTCPSocket &sharedInstance();
+
+    // Tests and tools may make their own receivers; the viewer uses only sharedInstance().
+    ImageRecvTCPSocket();
+    ~ImageRecvTCPSocket() override;
+
+    bool initServer(const std::string &host, std::uint16_t port);
+    bool func_reconnect_server();
+    bool isTimeOut();
+
+    bool bConnected() const { return bConnected_.load(); }
+    void setBConnected(bool connected) { bConnected_.store(connected); }
+    bool inited() const { return inited_.load(); }
+    std::string server_ip() const;
+    std::uint16_t server_port() const { return server_port_.load(); }
+
+    // The latest frame: the newest picture bytes after the transformation (empty before the first frame).
+    ImageBytes getFirstImageData() const;
+    ImageBytes imageData() const { return getFirstImageData(); }
+
+    // A copy of the frame queue, oldest first; the copy shares the entries' buffers.
+    std::list<STRUCT_RECVDATA> list_image_data() const;
+    void func_remove_image_list_first();
+
+    // Frame decoding of one delivered unit (header, picture, end marker); see the framing in the .cpp.
+    bool processPackBody(const std::vector<std::uint8_t> &unit);
+
+    // Draws image into a bitmap of its own size, encodes it as PNG and writes it atomically to path (a
+    // leading "~/" is the home folder). Logs "Saved Image: %d"; returns whether the write succeeded.
+    static bool saveImage(const QImage &image, const std::string &path);
+
+    // AsyncTcpSocketDelegate
+    void socketDidConnectToHost(AsyncTcpSocket *sock, const std::string &host, std::uint16_t port) override;
+    void socketDidDisconnect(AsyncTcpSocket *sock, const std::optional<TransportError> &error) override;
+    void socketDidReadData(AsyncTcpSocket *sock, const std::vector<std::uint8_t> &data, long tag) override;
+};
