@@ -1,0 +1,180 @@
+#include "ImageServer.h"
+
+#include "WireFrame.h"
+#include "base/Log.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <random>
+
+namespace {
+
+constexpr std::size_t kBadPictureLength = 4000;
+
+// Random bytes without 'B', so garbage can never contain a start marker.
+std::vector<std::uint8_t> garbage(std::size_t length, std::uint32_t &seed) {
+    std::minstd_rand random(seed++);
+    std::vector<std::uint8_t> bytes(length);
+    for (auto &byte : bytes) {
+        do byte = static_cast<std::uint8_t>(random());
+        while (byte == 'B');
+    }
+    return bytes;
+}
+
+int bindListener(const std::string &host, std::uint16_t port, std::string &error) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV | AI_PASSIVE;
+    addrinfo *found = nullptr;
+    const std::string service = std::to_string(port);
+    if (const int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &found); rc != 0) {
+        error = "bad --host " + host + ": " + gai_strerror(rc);
+        return -1;
+    }
+    const int fd = socket(found->ai_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int yes = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    const bool ok = fd >= 0 && bind(fd, found->ai_addr, found->ai_addrlen) == 0 && listen(fd, 8) == 0;
+    if (!ok) error = "cannot listen on " + host + ":" + service + ": " + std::strerror(errno);
+    freeaddrinfo(found);
+    if (!ok && fd >= 0) close(fd);
+    return ok ? fd : -1;
+}
+
+std::uint16_t localPort(int fd) {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
+    if (address.ss_family == AF_INET6) return ntohs(reinterpret_cast<sockaddr_in6 &>(address).sin6_port);
+    return ntohs(reinterpret_cast<sockaddr_in &>(address).sin_port);
+}
+
+bool every(int n, std::uint64_t frameNumber) {
+    return n > 0 && (frameNumber + 1) % static_cast<std::uint64_t>(n) == 0;
+}
+
+}  // namespace
+
+ImageServer::ImageServer(Config config, std::shared_ptr<PictureSource> source)
+    : config_(std::move(config)), source_(std::move(source)) {}
+
+ImageServer::~ImageServer() {
+    stop();
+}
+
+bool ImageServer::start(std::string &error) {
+    listenFd_ = bindListener(config_.host, config_.port, error);
+    if (listenFd_ < 0) return false;
+    boundPort_ = localPort(listenFd_);
+    acceptThread_ = std::thread([this] { acceptLoop(); });
+    return true;
+}
+
+void ImageServer::stop() {
+    if (stopping_.exchange(true)) return;
+    if (listenFd_ >= 0) shutdown(listenFd_, SHUT_RDWR);  // wakes accept()
+    if (acceptThread_.joinable()) acceptThread_.join();
+    if (listenFd_ >= 0) close(listenFd_);
+    std::vector<std::unique_ptr<Client>> clients;
+    {
+        std::lock_guard lock(clientsMutex_);
+        for (int fd : clientFds_) shutdown(fd, SHUT_RDWR);  // wakes a blocked send()
+        clients.swap(clients_);
+    }
+    for (auto &client : clients) client->thread.join();
+}
+
+void ImageServer::acceptLoop() {
+    while (!stopping_) {
+        const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            return;
+        }
+        ++connectionCount_;
+        std::lock_guard lock(clientsMutex_);
+        if (stopping_) {
+            close(fd);
+            return;
+        }
+        reapFinishedClients();
+        clientFds_.push_back(fd);
+        auto client = std::make_unique<Client>();
+        client->thread = std::thread([this, fd, done = &client->done] {
+            serveClient(fd);
+            done->store(true);
+        });
+        clients_.push_back(std::move(client));
+    }
+}
+
+void ImageServer::reapFinishedClients() {
+    // A viewer reconnects every few seconds for as long as the simulator runs; join what has ended.
+    auto finished =
+        std::partition(clients_.begin(), clients_.end(), [](const auto &c) { return !c->done.load(); });
+    for (auto it = finished; it != clients_.end(); ++it) (*it)->thread.join();
+    clients_.erase(finished, clients_.end());
+}
+
+void ImageServer::serveClient(int fd) {
+    const int yes = 1;
+    // Small pieces must leave as written, or chunking would test nothing.
+    if (config_.faults.chunk > 0) setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+    const auto &faults = config_.faults;
+    std::uint32_t seed = static_cast<std::uint32_t>(fd) * 7919u + 1;
+    bool ok = true;
+    if (faults.garbageBytes > 0) {
+        const auto junk = garbage(faults.garbageBytes, seed);
+        ok = sendAll(fd, junk.data(), junk.size(), seed);
+    }
+    const auto started = std::chrono::steady_clock::now();
+    for (std::uint64_t frame = 0; ok && !stopping_; ++frame) {
+        if (faults.closeAfter > 0 && frame >= static_cast<std::uint64_t>(faults.closeAfter)) break;
+        if (faults.stallAfter > 0 && frame >= static_cast<std::uint64_t>(faults.stallAfter)) {
+            pause(0.05);
+            continue;
+        }
+        if (config_.fps > 0) {
+            const auto due =
+                started + std::chrono::duration<double>(static_cast<double>(frame) / config_.fps);
+            std::this_thread::sleep_until(due);
+        }
+        std::vector<std::uint8_t> picture =
+            every(faults.badPictureEvery, frame) ? garbage(kBadPictureLength, seed) : source_->picture(frame);
+        const WireFrameInfo info{static_cast<std::uint32_t>(frame), every(faults.badLengthEvery, frame)};
+        const auto unit = wireFrame(picture, info);
+        ok = sendAll(fd, unit.data(), unit.size(), seed);
+    }
+    std::lock_guard lock(clientsMutex_);
+    clientFds_.erase(std::remove(clientFds_.begin(), clientFds_.end(), fd), clientFds_.end());
+    close(fd);
+}
+
+bool ImageServer::sendAll(int fd, const std::uint8_t *data, std::size_t length, std::uint32_t &seed) {
+    std::minstd_rand random(seed++);
+    while (length > 0) {
+        std::size_t piece = length;
+        if (config_.faults.chunk > 0) piece = std::min(length, 1 + random() % config_.faults.chunk);
+        const ssize_t sent = send(fd, data, piece, MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent <= 0) return false;
+        data += sent;
+        length -= static_cast<std::size_t>(sent);
+    }
+    return true;
+}
+
+void ImageServer::pause(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}

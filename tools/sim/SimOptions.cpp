@@ -1,0 +1,120 @@
+#include "SimOptions.h"
+
+#include <charconv>
+#include <functional>
+#include <limits>
+#include <vector>
+
+namespace {
+
+struct OptionRow {
+    const char *name;
+    const char *value;  // nullptr: a flag without value
+    const char *help;
+    std::function<bool(SimOptions &, const std::string &)> apply;
+};
+
+template <typename T>
+bool parseNumber(const std::string &text, T &out, T min = 0, T max = std::numeric_limits<T>::max()) {
+    T value{};
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < min || value > max) return false;
+    out = value;
+    return true;
+}
+
+bool parseSize(const std::string &text, int &width, int &height) {
+    const auto x = text.find('x');
+    if (x == std::string::npos) return false;
+    int w = 0, h = 0;
+    if (!parseNumber(text.substr(0, x), w, 1, 16384) || !parseNumber(text.substr(x + 1), h, 1, 16384))
+        return false;
+    width = w;
+    height = h;
+    return true;
+}
+
+const std::vector<OptionRow> &optionTable() {
+    static const std::vector<OptionRow> rows = {
+        {"--host", "ADDR", "address to listen on (default 127.0.0.1)",
+         [](SimOptions &o, const std::string &v) {
+             o.host = v;
+             return !v.empty();
+         }},
+        {"--image-port", "PORT", "TCP port of the image stream (default 7060; 0 = any free port)",
+         [](SimOptions &o, const std::string &v) { return parseNumber(v, o.imagePort); }},
+        {"--command-port", "PORT", "UDP port of the command service (default 50000; 0 = any free port)",
+         [](SimOptions &o, const std::string &v) { return parseNumber(v, o.commandPort); }},
+        {"--fps", "N", "pictures per second (default 25; 0 = as fast as the client reads)",
+         [](SimOptions &o, const std::string &v) { return parseNumber(v, o.fps, 0.0, 1000.0); }},
+        {"--size", "WxH", "size of the test card (default 1920x1080)",
+         [](SimOptions &o, const std::string &v) { return parseSize(v, o.width, o.height); }},
+        {"--quality", "Q", "JPEG quality of the test card, 1-100 (default 85)",
+         [](SimOptions &o, const std::string &v) { return parseNumber(v, o.jpegQuality, 1, 100); }},
+        {"--frames-dir", "DIR", "send the .jpg files of DIR in name order instead of the test card",
+         [](SimOptions &o, const std::string &v) {
+             o.framesDir = v;
+             return !v.empty();
+         }},
+        {"--garbage", "BYTES", "send BYTES random bytes before the first start marker",
+         [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.garbageBytes); }},
+        {"--chunk", "N", "write the stream in random pieces of 1 to N bytes",
+         [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.chunk); }},
+        {"--bad-length-every", "N", "every Nth frame declares a length with its top byte set",
+         [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.badLengthEvery); }},
+        {"--bad-picture-every", "N", "every Nth frame carries bytes that are not a JPEG",
+         [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.badPictureEvery); }},
+        {"--stall-after", "N", "stop sending after N frames of each connection (it stays open)",
+         [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.stallAfter); }},
+        {"--close-after", "N", "close each connection after N frames",
+         [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.closeAfter); }},
+        {"--help", nullptr, "show this text",
+         [](SimOptions &o, const std::string &) { return o.help = true; }},
+    };
+    return rows;
+}
+
+const OptionRow *findRow(const std::string &name) {
+    for (const auto &row : optionTable())
+        if (name == row.name) return &row;
+    return nullptr;
+}
+
+}  // namespace
+
+bool parseSimOptions(int argc, char **argv, SimOptions &options, std::string &error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string name = argv[i];
+        const OptionRow *row = findRow(name);
+        if (!row) {
+            error = "unknown option " + name;
+            return false;
+        }
+        std::string value;
+        if (row->value) {
+            if (i + 1 >= argc) {
+                error = name + " needs a value (" + row->value + ")";
+                return false;
+            }
+            value = argv[++i];
+        }
+        if (!row->apply(options, value)) {
+            error = "bad value for " + name + ": " + value;
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string simUsage() {
+    std::string text =
+        "usage: deskcam-sim [options]\n"
+        "Simulates the document camera on this machine. Prints one line per bound port on standard output\n"
+        "(\"image-port N\"), then serves until SIGINT or SIGTERM.\n\n";
+    for (const auto &row : optionTable()) {
+        std::string left = std::string("  ") + row.name + (row.value ? std::string(" ") + row.value : "");
+        left.resize(std::max<std::size_t>(left.size() + 1, 26), ' ');
+        text += left + row.help + "\n";
+    }
+    return text;
+}

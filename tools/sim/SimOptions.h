@@ -1,0 +1,26 @@
+#pragma once
+
+// deskcam-sim's command line. Every option is one row of the table in SimOptions.cpp: add a field here and a
+// row there.
+
+#include "ImageServer.h"
+
+#include <cstdint>
+#include <string>
+
+struct SimOptions {
+    std::string host = "127.0.0.1";
+    std::uint16_t imagePort = 7060;
+    std::uint16_t commandPort = 50000;
+    double fps = 25;
+    int width = 1920;
+    int height = 1080;
+    int jpegQuality = 85;
+    std::string framesDir;  // empty: the generated test card
+    ImageStreamFaults faults;
+    bool help = false;
+};
+
+// Parses the arguments after the program name. Returns false with error set on a bad option.
+bool parseSimOptions(int argc, char **argv, SimOptions &options, std::string &error);
+std::string simUsage();

@@ -1,0 +1,72 @@
+// deskcam-sim: the document camera on loopback, for tests, benchmarks and trying the viewer without a
+// camera. Servers run on their own threads; the main thread only waits for SIGINT or SIGTERM.
+
+#include "FrameFiles.h"
+#include "ImageServer.h"
+#include "SimOptions.h"
+#include "TestCard.h"
+#include "base/Log.h"
+
+#include <QGuiApplication>
+
+#include <csignal>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+std::shared_ptr<PictureSource> makePictureSource(const SimOptions &options, std::string &error) {
+    if (options.framesDir.empty())
+        return std::make_shared<TestCard>(
+            TestCard::Style{options.width, options.height, options.jpegQuality});
+    auto files = std::make_shared<FrameFiles>(options.framesDir, error);
+    return error.empty() ? files : nullptr;
+}
+
+// Blocked in every thread (threads inherit the mask), then taken by sigwait in main.
+sigset_t stopSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    return set;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    // Drawing text needs a QGuiApplication, and the simulator has no window.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    SimOptions options;
+    std::string error;
+    if (!parseSimOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "deskcam-sim: %s\n\n%s", error.c_str(), simUsage().c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(simUsage().c_str(), stdout);
+        return 0;
+    }
+
+    const sigset_t stopSet = stopSignals();
+    pthread_sigmask(SIG_BLOCK, &stopSet, nullptr);
+
+    auto pictures = makePictureSource(options, error);
+    if (!pictures) {
+        std::fprintf(stderr, "deskcam-sim: %s\n", error.c_str());
+        return 1;
+    }
+    ImageServer imageServer({options.host, options.imagePort, options.fps, options.faults}, pictures);
+    if (!imageServer.start(error)) {
+        std::fprintf(stderr, "deskcam-sim: %s\n", error.c_str());
+        return 1;
+    }
+    deskcam::stdoutLine("image-port %u\n", static_cast<unsigned>(imageServer.port()));
+
+    int signal = 0;
+    sigwait(&stopSet, &signal);
+    imageServer.stop();
+    return 0;
+}
