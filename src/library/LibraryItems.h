@@ -1,0 +1,47 @@
+#pragma once
+
+// The entries of the library grid, one per file of a folder, and the thumbnails they show. An entry is a
+// dictionary with the keys "itemTitle" (the file's name as listed), "itemSizeInfo" ("1920 * 1080" for a
+// capture, empty for a recording), "itemImage" (a QImage: the capture's thumbnail or the film icon; absent
+// when no thumbnail could be made) and "itemURL" (the file's absolute path as a string).
+//
+// Thread use: any thread. Nothing here touches a widget, so the window may gather on a worker.
+
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+#include <optional>
+
+namespace LibraryItems {
+
+inline constexpr const char *kItemTitle = "itemTitle";
+inline constexpr const char *kItemSizeInfo = "itemSizeInfo";
+inline constexpr const char *kItemImage = "itemImage";
+inline constexpr const char *kItemURL = "itemURL";
+
+// The largest side of a thumbnail, in pixels.
+inline constexpr int kThumbnailMaxPixels = 160;
+
+// The names of folder's entries whose lower-cased extension (after the last dot) is type, in the listing's
+// own order. An unlistable folder gives none.
+QStringList matchingFileNames(const QString &folder, const QString &type);
+
+// The entry of the file name in folder, gathered as type "png" (thumbnail and picture size) or "mp4"
+// (film icon, empty size text).
+QVariantMap makeItem(const QString &folder, const QString &name, const QString &type);
+
+// Every entry of folder for type, in listing order; no folder gives none.
+QList<QVariantMap> gatherItems(const std::optional<QString> &folder, const QString &type);
+
+// A thumbnail of the picture at path, at most kThumbnailMaxPixels on its largest side (never enlarged);
+// null when the file is not a readable picture.
+QImage requestPreviewImage(const QString &path);
+
+// "%.0f * %.0f" of the picture's width and height as its header gives them; "0 * 0" for a file that is
+// not a readable picture.
+QString pictureSizeText(const QString &path);
+
+}  // namespace LibraryItems

@@ -1,0 +1,101 @@
+#include "library/LibraryItems.h"
+
+#include "library/LibraryImages.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class LibraryItemsTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(tmp_.isValid()); }
+
+    QString folder() const { return tmp_.path(); }
+    QString path(const QString &name) const { return tmp_.filePath(name); }
+
+    void writePicture(const QString &name, QSize size, const char *format = "PNG") {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(QColor(40, 90, 160));
+        ASSERT_TRUE(image.save(path(name), format));
+    }
+    void writeBytes(const QString &name, const QByteArray &bytes) {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    static QStringList titles(const QList<QVariantMap> &items) {
+        QStringList list;
+        for (const auto &item : items) list << item.value(LibraryItems::kItemTitle).toString();
+        return list;
+    }
+
+    QTemporaryDir tmp_;
+};
+
+TEST_F(LibraryItemsTest, GathersFilesOfTheTypeInListingOrderWhateverTheirCase) {
+    writePicture("a.png", {32, 18});
+    writePicture("b.PNG", {32, 18});
+    writePicture("c.jpg", {32, 18}, "JPEG");
+    writeBytes("d.mp4", "not really a film");
+    writeBytes("png", "an extension-less word");
+    writeBytes("e.png.txt", "x");
+
+    QStringList listed;
+    for (const QString &name : QDir(folder()).entryList(QDir::Files, QDir::Unsorted))
+        if (name == "a.png" || name == "b.PNG") listed << name;
+
+    const auto pngs = LibraryItems::gatherItems(folder(), "png");
+    EXPECT_EQ(titles(pngs), listed);
+
+    const auto films = LibraryItems::gatherItems(folder(), "mp4");
+    ASSERT_EQ(titles(films), QStringList{"d.mp4"});
+    EXPECT_EQ(films[0].value(LibraryItems::kItemSizeInfo).toString(), "");
+    EXPECT_EQ(films[0].value(LibraryItems::kItemImage).value<QImage>(),
+              LibraryImages::imageNamed(LibraryImages::kMp4Icon));
+    EXPECT_EQ(films[0].value(LibraryItems::kItemURL).toString(), path("d.mp4"));
+}
+
+TEST_F(LibraryItemsTest, CaptureGetsItsSizeTextAndASmallThumbnail) {
+    writePicture("image_20240101_120000.png", {1920, 1080});
+    const auto items = LibraryItems::gatherItems(folder(), "png");
+    ASSERT_EQ(items.size(), 1);
+    const QVariantMap &item = items[0];
+    EXPECT_EQ(item.value(LibraryItems::kItemTitle).toString(), "image_20240101_120000.png");
+    EXPECT_EQ(item.value(LibraryItems::kItemSizeInfo).toString(), "1920 * 1080");
+    EXPECT_EQ(item.value(LibraryItems::kItemURL).toString(), path("image_20240101_120000.png"));
+    const QImage thumbnail = item.value(LibraryItems::kItemImage).value<QImage>();
+    EXPECT_EQ(thumbnail.size(), QSize(160, 90));
+    EXPECT_EQ(thumbnail.pixelColor(80, 45), QColor(40, 90, 160));
+}
+
+TEST_F(LibraryItemsTest, ThumbnailsKeepTheLargestSideWithinBoundsAndNeverGrow) {
+    writePicture("tall.png", {600, 1200});
+    writePicture("small.png", {100, 50});
+    writePicture("camera.png", {1280, 720}, "JPEG");  // a JPEG under a PNG name still reads
+    EXPECT_EQ(LibraryItems::requestPreviewImage(path("tall.png")).size(), QSize(80, 160));
+    EXPECT_EQ(LibraryItems::requestPreviewImage(path("small.png")).size(), QSize(100, 50));
+    EXPECT_EQ(LibraryItems::requestPreviewImage(path("camera.png")).size(), QSize(160, 90));
+    EXPECT_TRUE(LibraryItems::requestPreviewImage(path("missing.png")).isNull());
+}
+
+TEST_F(LibraryItemsTest, UnreadablePictureHasNoImageAndZeroSize) {
+    writeBytes("broken.png", "this is no picture at all");
+    const auto items = LibraryItems::gatherItems(folder(), "png");
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items[0].value(LibraryItems::kItemSizeInfo).toString(), "0 * 0");
+    EXPECT_FALSE(items[0].contains(LibraryItems::kItemImage));
+    EXPECT_EQ(items[0].value(LibraryItems::kItemTitle).toString(), "broken.png");
+}
+
+TEST_F(LibraryItemsTest, NoFolderOrAnUnlistableOneGivesNothing) {
+    writePicture("a.png", {8, 8});
+    EXPECT_TRUE(LibraryItems::gatherItems(std::nullopt, "*").isEmpty());
+    EXPECT_TRUE(LibraryItems::gatherItems(path("gone"), "png").isEmpty());
+    EXPECT_TRUE(LibraryItems::gatherItems(folder(), "*").isEmpty());
+}
+
+}  // namespace
