@@ -1,0 +1,92 @@
+#pragma once
+
+// The H.264 track of a recording. Pictures are queued by the recording thread and converted, scaled to the
+// track size and encoded on the input's own thread, so decoding the next picture overlaps encoding this one.
+// The queue is short: the input reports itself not ready while it is full, the way a real-time writer
+// input pushes back.
+
+#include "recorder/CMTime.h"
+#include "recorder/FFmpeg.h"
+
+#include <QImage>
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace recorder {
+
+class MediaWriter;
+
+// x264 preset for live recording: "superfast" keeps 1920x1080 at 25 frames per second within about half of
+// one core, leaving the other core to the viewer, and gives files a third smaller than "ultrafast".
+inline constexpr const char *kLivePreset = "superfast";
+
+struct VideoSettings {
+    int width = 0;
+    int height = 0;
+    // Encoder time base 1/frameRate; frame times are whole frames apart.
+    int frameRate = 25;
+    std::string preset = kLivePreset;
+};
+
+class VideoWriterInput {
+  public:
+    // Adds an H.264 stream to output and opens its encoder. Null (logged) when it cannot be opened.
+    static std::shared_ptr<VideoWriterInput> create(const std::weak_ptr<MediaWriter> &writer,
+                                                    AVFormatContext *output, const VideoSettings &settings);
+    ~VideoWriterInput();
+    VideoWriterInput(const VideoWriterInput &) = delete;
+    VideoWriterInput &operator=(const VideoWriterInput &) = delete;
+
+    int width() const { return encoder_->width; }
+    int height() const { return encoder_->height; }
+
+    // Room for another picture, the writer writing and the session started.
+    bool isReadyForMoreMediaData() const;
+    // Queues picture (any size, 32-bit xRGB) as the frame at time. False when not ready or when time is
+    // not after the previous frame's.
+    bool appendPixelBuffer(const QImage &picture, const CMTime &time);
+    // No more pictures: the encoder is flushed after the queued ones.
+    void markAsFinished();
+    // Blocks until every queued picture is encoded and written.
+    void waitUntilFinished();
+
+    VideoWriterInput(const std::weak_ptr<MediaWriter> &writer, CodecContextPtr encoder, AVStream *stream);
+
+  private:
+    struct Pending {
+        QImage picture;
+        std::int64_t pts = 0;
+    };
+
+    void run();
+    bool convert(const QImage &picture);
+    bool encode(AVFrame *frame);
+
+    const std::weak_ptr<MediaWriter> writer_;
+    const CodecContextPtr encoder_;
+    AVStream *const stream_;  // owned by the writer's muxer
+
+    // --- guarded by mutex_
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Pending> pending_;
+    bool finished_ = false;
+    bool drained_ = false;
+    std::int64_t lastPts_ = INT64_MIN;
+
+    // --- encoder thread only
+    FramePtr frame_;
+    PacketPtr packet_;
+    SwsContextPtr scaler_;
+    qint64 convertedKey_ = 0;
+
+    std::thread thread_;
+};
+
+}  // namespace recorder
