@@ -2,15 +2,26 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <cctype>
 
 namespace {
 
 TEST(Log, PrefixCarriesMillisecondTimeProgramAndThread)
 {
+    // "YYYY-MM-DD HH:MM:SS.mmm name[pid:tid] "
     const std::string prefix = deskcam::logPrefix();
-    EXPECT_TRUE(std::regex_match(prefix, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \S+\[\d+:\d+\] )")))
-        << prefix;
+    const std::string shape = "dddd-dd-dd dd:dd:dd.ddd ";
+    ASSERT_GT(prefix.size(), shape.size());
+    for (size_t i = 0; i < shape.size(); ++i) {
+        if (shape[i] == 'd')
+            EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(prefix[i]))) << prefix;
+        else
+            EXPECT_EQ(prefix[i], shape[i]) << prefix;
+    }
+    const auto open = prefix.find('['), colon = prefix.find(':', open), close = prefix.find("] ", colon);
+    EXPECT_NE(open, std::string::npos);
+    EXPECT_NE(colon, std::string::npos);
+    EXPECT_EQ(close, prefix.size() - 2) << prefix;
 }
 
 TEST(Log, LineKeepsItsOwnLineEndAndStdoutIsUnprefixed)
