@@ -1,0 +1,265 @@
+#include "library/LibraryViewController.h"
+
+#include "LibraryTestApplication.h"
+#include "library/LibraryImages.h"
+#include "library/LibraryItems.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// A library window over a temporary save root and settings file, with a folder panel that answers what the
+// test says and a file opener that only records.
+class LibraryViewControllerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ensureLibraryTestApplication();
+        ASSERT_TRUE(tmp_.isValid());
+        root_ = tmp_.filePath("picked/ZUVA");
+        DKBookmark::CreateDirectory(root_);
+        QSettings(settingsFile(), QSettings::IniFormat).setValue(DKBookmark::kSavePathKey, root_);
+    }
+
+    QString settingsFile() const { return tmp_.filePath("settings.ini"); }
+
+    void makeFolder(const QString &relative) { ASSERT_TRUE(QDir().mkpath(root_ + "/" + relative)); }
+    void writePicture(const QString &relative, QSize size = {64, 36}) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(root_ + "/" + relative).path()));
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        ASSERT_TRUE(image.save(root_ + "/" + relative, "PNG"));
+    }
+    void writeFile(const QString &relative) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(root_ + "/" + relative).path()));
+        QFile file(root_ + "/" + relative);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("x");
+    }
+
+    LibraryViewController &open() {
+        bookmark_ =
+            std::make_unique<DKBookmark>(std::make_unique<QSettings>(settingsFile(), QSettings::IniFormat),
+                                         [this] { return panelAnswer_; });
+        LibraryViewController::Services services{[this] { return panelAnswer_; },
+                                                 [this](const QUrl &url) { opened_ << url; }};
+        controller_ = std::make_unique<LibraryViewController>(*bookmark_, services);
+        controller_->resize(900, 600);
+        controller_->show();
+        waitForGathering();
+        return *controller_;
+    }
+
+    void waitForGathering() {
+        QElapsedTimer clock;
+        clock.start();
+        while ((controller_->isGathering() || clock.elapsed() < 20) && clock.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        ASSERT_FALSE(controller_->isGathering());
+    }
+
+    QModelIndex row(const QString &name, const QModelIndex &parent = {}) const {
+        LibraryOutlineModel *model = controller_->outlineModel();
+        for (int r = 0; r < model->rowCount(parent); ++r)
+            if (model->index(r, 0, parent).data().toString() == name) return model->index(r, 0, parent);
+        return {};
+    }
+
+    void select(const QList<QModelIndex> &rows) {
+        // One change, as a Shift-click would make it.
+        QItemSelection wanted;
+        for (const QModelIndex &index : rows) wanted.select(index, index);
+        controller_->outlineView()->selectionModel()->select(wanted, QItemSelectionModel::ClearAndSelect);
+        waitForGathering();
+    }
+
+    QStringList gridTitles() const {
+        QStringList titles;
+        for (const auto &item : controller_->items())
+            titles << item.value(LibraryItems::kItemTitle).toString();
+        titles.sort();
+        return titles;
+    }
+
+    QTemporaryDir tmp_;
+    QString root_;
+    QString panelAnswer_;
+    QList<QUrl> opened_;
+    std::unique_ptr<DKBookmark> bookmark_;
+    std::unique_ptr<LibraryViewController> controller_;
+};
+
+TEST_F(LibraryViewControllerTest, StandardRootShowsTwoLeafRowsAndTheCaptures) {
+    writeFile("loose.png");
+    writePicture("CaptureImages/image_1.png");
+    writePicture("CaptureImages/image_2.png");
+    writeFile("RidirOvozev/record_1.mp4");
+    LibraryViewController &library = open();
+
+    LibraryOutlineModel *model = library.outlineModel();
+    ASSERT_EQ(model->rowCount(), 2);
+    QStringList rows{model->index(0, 0).data().toString(), model->index(1, 0).data().toString()};
+    rows.sort();
+    EXPECT_EQ(rows, (QStringList{"CaptureImages", "RidirOvozev"}));
+    EXPECT_FALSE(model->hasChildren(model->index(0, 0)));
+    EXPECT_FALSE(model->hasChildren(model->index(1, 0)));
+    EXPECT_EQ(library.rootNode()->name, "资料库");
+    EXPECT_EQ(library.rootNode()->path, root_);
+
+    EXPECT_EQ(gridTitles(), (QStringList{"image_1.png", "image_2.png"}));
+    EXPECT_EQ(library.gridView()->numberOfItems(), 2u);
+    EXPECT_EQ(library.outlineView()->visualRect(model->index(0, 0)).height(), 36);
+    EXPECT_FALSE(model->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+}
+
+TEST_F(LibraryViewControllerTest, FolderNamesChooseWhatTheGridShows) {
+    writePicture("CaptureImages/top.png");
+    writeFile("RidirOvozev/record_1.mp4");
+    writeFile("RidirOvozev/record_2.MP4");
+    writePicture("Old/CaptureImages/nested.png");
+    writePicture("Old/captureimages/lower.png");
+    makeFolder("Digest");
+    LibraryViewController &library = open();
+    ASSERT_EQ(gridTitles(), QStringList{"top.png"});
+
+    select({row("captureimages", row("Old"))});
+    EXPECT_EQ(gridTitles(), QStringList{"top.png"});
+
+    select({row("CaptureImages", row("Old"))});
+    EXPECT_EQ(gridTitles(), QStringList{"nested.png"});
+
+    select({row("RidirOvozev")});
+    EXPECT_EQ(gridTitles(), (QStringList{"record_1.mp4", "record_2.MP4"}));
+    EXPECT_EQ(library.items()[0].value(LibraryItems::kItemImage).value<QImage>(),
+              LibraryImages::imageNamed(LibraryImages::kMp4Icon));
+
+    select({row("Old")});
+    EXPECT_EQ(gridTitles(), (QStringList{"record_1.mp4", "record_2.MP4"}));
+
+    select({row("CaptureImages"), row("Digest")});
+    EXPECT_EQ(gridTitles(), (QStringList{"record_1.mp4", "record_2.MP4"}));
+
+    select({row("Digest")});
+    EXPECT_TRUE(library.items().isEmpty());
+    EXPECT_EQ(library.gridView()->numberOfItems(), 0u);
+}
+
+TEST_F(LibraryViewControllerTest, ChoosingAFolderMakesItsZuvaTheRootAndRebuilds) {
+    LibraryViewController &library = open();
+    const QString picked = tmp_.filePath("elsewhere/ZUVA");
+    ASSERT_TRUE(QDir().mkpath(picked));
+
+    panelAnswer_.clear();
+    library.btn_set_folder();
+    EXPECT_EQ(library.rootNode()->path, root_);
+
+    panelAnswer_ = picked;
+    library.btn_set_folder();
+    waitForGathering();
+    const QString newRoot = picked + "/ZUVA";
+    EXPECT_EQ(bookmark_->getSavePath(), newRoot);
+    EXPECT_EQ(QSettings(settingsFile(), QSettings::IniFormat).value(DKBookmark::kSavePathKey).toString(),
+              newRoot);
+    EXPECT_TRUE(QFileInfo(newRoot + "/CaptureImages").isDir());
+    EXPECT_TRUE(QFileInfo(newRoot + "/RidirOvozev").isDir());
+    EXPECT_EQ(library.rootNode()->path, newRoot);
+    EXPECT_EQ(library.outlineModel()->rowCount(), 2);
+    EXPECT_TRUE(library.items().isEmpty());
+
+    library.btnOpenLibraryFinder();
+    EXPECT_EQ(opened_, QList<QUrl>{QUrl::fromLocalFile(newRoot)});
+}
+
+TEST_F(LibraryViewControllerTest, DoubleClickOpensTheClickedFile) {
+    writePicture("CaptureImages/image_1.png");
+    LibraryViewController &library = open();
+    ASSERT_EQ(library.items().size(), 1);
+
+    library.gridViewDidDoubleClickItemAtIndex(library.gridView(), 0, 0);
+    EXPECT_EQ(opened_, QList<QUrl>{QUrl::fromLocalFile(root_ + "/CaptureImages/image_1.png")});
+    library.gridViewDidDoubleClickItemAtIndex(library.gridView(), 5, 0);
+    EXPECT_EQ(opened_.size(), 1);
+}
+
+TEST_F(LibraryViewControllerTest, GridIsSetUpAndReusedItemsCarryTheLibraryLooks) {
+    for (int i = 0; i < 40; ++i)
+        writePicture(QString("CaptureImages/image_%1.png").arg(i, 2, 10, QChar('0')));
+    LibraryViewController &library = open();
+    GridView *grid = library.gridView();
+    EXPECT_EQ(grid->itemSize(), QSizeF(200, 150));
+    EXPECT_TRUE(grid->allowsMultipleSelection());
+    EXPECT_TRUE(grid->scrollElasticity());
+    EXPECT_EQ(grid->backgroundColor().textureImage(),
+              LibraryImages::imageNamed(LibraryImages::kBackgroundDust));
+    EXPECT_EQ(library.hoverLayout()->backgroundColor, QColor::fromRgbF(0.5, 0.5, 0.5, 0.42));
+    EXPECT_EQ(library.selectionLayout()->backgroundColor, QColor::fromRgbF(0.542, 0.699, 0.807, 0.42));
+    ASSERT_EQ(library.items().size(), 40);
+
+    // Scroll to the bottom and back so that views leave the grid and come back from the reuse table.
+    QScrollBar *bar = library.gridScrollArea()->verticalScrollBar();
+    for (int value : {bar->maximum(), 0}) {
+        bar->setValue(value);
+        QCoreApplication::processEvents();
+    }
+    int checked = 0;
+    for (QObject *child : grid->children()) {
+        auto *item = qobject_cast<GridViewItem *>(child);
+        if (!item || !item->isVisible()) continue;
+        EXPECT_EQ(item->hoverLayout(), library.hoverLayout());
+        EXPECT_EQ(item->selectionLayout(), library.selectionLayout());
+        EXPECT_EQ(item->defaultLayout(), library.defaultLayout());
+        const QVariantMap &entry = library.items().at(qsizetype(item->index()));
+        EXPECT_EQ(item->itemTitle(), entry.value(LibraryItems::kItemTitle).toString());
+        EXPECT_EQ(item->itemURL(), entry.value(LibraryItems::kItemURL).toString());
+        ++checked;
+    }
+    EXPECT_GT(checked, 0);
+}
+
+TEST_F(LibraryViewControllerTest, GatheringKeepsTheListingOrderAndANewOneReplacesARunningOne) {
+    for (int i = 0; i < 12; ++i) writePicture(QString("CaptureImages/c%1.png").arg(i), {640, 360});
+    writeFile("RidirOvozev/r.mp4");
+    LibraryViewController &library = open();
+    const auto expected = LibraryItems::gatherItems(root_ + "/CaptureImages", "png");
+    ASSERT_EQ(library.items().size(), expected.size());
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(library.items()[i].value(LibraryItems::kItemTitle),
+                  expected[i].value(LibraryItems::kItemTitle));
+        EXPECT_EQ(library.items()[i].value(LibraryItems::kItemImage).value<QImage>(),
+                  expected[i].value(LibraryItems::kItemImage).value<QImage>());
+    }
+
+    library.gatherAppData(root_ + "/CaptureImages", "png");
+    library.gatherAppData(root_ + "/RidirOvozev", "mp4");
+    waitForGathering();
+    ASSERT_EQ(gridTitles(), QStringList{"r.mp4"});
+    EXPECT_EQ(library.gridView()->numberOfItems(), 1u);
+
+    // Closing the window in the middle of a gathering drops what is still to come.
+    library.gatherAppData(root_ + "/CaptureImages", "png");
+    controller_.reset();
+    QCoreApplication::processEvents();
+}
+
+TEST_F(LibraryViewControllerTest, NoSaveRootGivesAnEmptyWindow) {
+    QSettings(settingsFile(), QSettings::IniFormat).remove(DKBookmark::kSavePathKey);
+    panelAnswer_.clear();
+    LibraryViewController &library = open();
+    EXPECT_EQ(library.outlineModel()->rowCount(), 0);
+    EXPECT_TRUE(library.items().isEmpty());
+    library.btnOpenLibraryFinder();
+    EXPECT_TRUE(opened_.isEmpty());
+}
+
+}  // namespace
