@@ -1,0 +1,35 @@
+#pragma once
+
+// Application-wide behaviour: the program ends when its last window closes, and starting deskcam again for
+// the same camera brings the running viewer forward instead of opening a second connection to the camera.
+
+#include "app/LaunchOptions.h"
+
+#include <QLocalServer>
+#include <QObject>
+#include <QString>
+
+class AppDelegate : public QObject {
+    Q_OBJECT
+  public:
+    explicit AppDelegate(QObject *parent = nullptr);
+
+    // The user activated the running program. With no visible window every window of the program (all
+    // minimised) comes back to the front, one after the other; with a visible one nothing changes.
+    static bool applicationShouldHandleReopen(bool hasVisibleWindows);
+    static bool hasVisibleWindows();
+
+    // The local name under which the viewer of one camera (host and ports, per user) can be found.
+    static QString instanceName(const LaunchOptions &options);
+    // Asks a running viewer of the same camera to come forward. True when one answered: this process has
+    // nothing more to do.
+    static bool handOverToRunningInstance(const QString &name);
+    // Listens for later starts of the same viewer. False when the name cannot be taken (then every start
+    // simply opens its own window).
+    bool listenForReopen(const QString &name);
+
+  private:
+    void answerReopen();
+
+    QLocalServer server_;
+};

@@ -1,0 +1,234 @@
+#include "app/artwork/Artwork.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+// Icons are drawn at twice the size the strip shows them, so they stay sharp on high-density screens.
+constexpr int kIconSide = 48;
+constexpr double kStroke = 3.5;
+const QColor kIconColour(255, 255, 255);
+const QColor kRecordRed(230, 57, 53);
+
+QImage blankIcon(int side = kIconSide) {
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+void prepareLinePainter(QPainter &painter, double width = kStroke) {
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(kIconColour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+}
+
+// A three-quarter circle from the left, round the bottom and the right, ending at the top in an arrow head
+// that points left: a counter-clockwise turn, or clockwise when mirrored.
+QImage turnArrow(bool clockwise) {
+    QImage image = blankIcon();
+    QPainter painter(&image);
+    if (clockwise) {
+        painter.translate(kIconSide, 0);
+        painter.scale(-1, 1);
+    }
+    prepareLinePainter(painter);
+    const QRectF circle(8, 9, 32, 32);
+    QPainterPath arc;
+    arc.arcMoveTo(circle, 180);
+    arc.arcTo(circle, 180, 260);  // stops short of the top, where the arrow head starts
+    painter.drawPath(arc);
+    const QPointF top(circle.center().x(), circle.top());
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kIconColour);
+    painter.drawPolygon(QPolygonF{top + QPointF(-9, 0), top + QPointF(3, -8), top + QPointF(3, 8)});
+    // The page being turned.
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(kIconColour, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawRect(QRectF(19, 20, 10, 13));
+    return image;
+}
+
+QFont boldFont(int pixelSize) {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(pixelSize);
+    font.setBold(true);
+    return font;
+}
+
+}  // namespace
+
+std::vector<Artwork::Picture> Artwork::all() {
+    return {
+        {QStringLiteral("checkdevice.png"), checkDevice()},
+        {QStringLiteral("record.png"), record()},
+        {QStringLiteral("recordstop.png"), recordStop()},
+        {QStringLiteral("rotate_left.png"), rotateLeft()},
+        {QStringLiteral("rotate_right.png"), rotateRight()},
+        {QStringLiteral("actual_size.png"), actualSize()},
+        {QStringLiteral("fit_size.png"), fitSize()},
+        {QStringLiteral("max_window.png"), maxWindow()},
+        {QStringLiteral("capture.png"), capture()},
+        {QStringLiteral("library.png"), library()},
+        {QStringLiteral("zoom.png"), zoom()},
+        {QStringLiteral("deskcam.png"), appIcon()},
+    };
+}
+
+QImage Artwork::checkDevice() {
+    // 16:9 but no camera's size, so the resolution menu never selects an entry for it.
+    QImage image(864, 486, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient background(0, 0, 0, image.height());
+    background.setColorAt(0, QColor(46, 50, 54));
+    background.setColorAt(1, QColor(28, 31, 34));
+    painter.fillRect(image.rect(), background);
+
+    // A document camera: base plate, arm and head, in grey.
+    const QColor grey(150, 156, 162);
+    painter.setPen(QPen(grey, 7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawLine(QPointF(382, 262), QPointF(482, 262));  // base
+    painter.drawLine(QPointF(410, 262), QPointF(410, 150));  // arm up
+    painter.drawLine(QPointF(410, 150), QPointF(470, 132));  // arm over
+    painter.setBrush(grey);
+    painter.drawRoundedRect(QRectF(458, 124, 36, 22), 6, 6);  // head
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(28, 31, 34), 3));
+    painter.drawEllipse(QPointF(476, 146), 5, 5);  // lens
+
+    // Crossed out.
+    const QColor red(220, 80, 70);
+    painter.setPen(QPen(red, 8, Qt::SolidLine, Qt::RoundCap));
+    painter.drawEllipse(QPointF(432, 196), 98, 98);
+    painter.drawLine(QPointF(432 - 69, 196 + 69), QPointF(432 + 69, 196 - 69));
+
+    painter.setPen(QColor(232, 232, 232));
+    painter.setFont(boldFont(32));
+    painter.drawText(QRectF(0, 318, image.width(), 44), Qt::AlignCenter,
+                     QStringLiteral("No camera connected"));
+    QFont note(QStringLiteral("DejaVu Sans"));
+    note.setPixelSize(18);
+    painter.setFont(note);
+    painter.setPen(QColor(170, 176, 182));
+    painter.drawText(QRectF(40, 370, image.width() - 80, 60), Qt::AlignCenter | Qt::TextWordWrap,
+                     QStringLiteral("Looking for the document camera. Check that it is switched on\n"
+                                    "and connected to this network; the picture returns by itself."));
+    return image;
+}
+
+QImage Artwork::record() {
+    QImage image = blankIcon();
+    QPainter painter(&image);
+    prepareLinePainter(painter, 3);
+    painter.drawEllipse(QPointF(24, 24), 19, 19);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kRecordRed);
+    painter.drawEllipse(QPointF(24, 24), 12, 12);
+    return image;
+}
+
+QImage Artwork::recordStop() {
+    QImage image = blankIcon();
+    QPainter painter(&image);
+    prepareLinePainter(painter, 3);
+    painter.drawEllipse(QPointF(24, 24), 19, 19);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kRecordRed);
+    painter.drawRoundedRect(QRectF(15, 15, 18, 18), 3, 3);
+    return image;
+}
+
+QImage Artwork::rotateLeft() {
+    return turnArrow(false);
+}
+
+QImage Artwork::rotateRight() {
+    return turnArrow(true);
+}
+
+QImage Artwork::actualSize() {
+    QImage image = blankIcon();
+    QPainter painter(&image);
+    prepareLinePainter(painter, 3);
+    painter.drawRoundedRect(QRectF(5, 9, 38, 30), 5, 5);
+    painter.setFont(boldFont(17));
+    painter.drawText(QRectF(5, 9, 38, 30), Qt::AlignCenter, QStringLiteral("1:1"));
+    return image;
+}
+
+QImage Artwork::fitSize() {
+    QImage image = blankIcon();
+    QPainter painter(&image);
+    prepareLinePainter(painter);
+    painter.drawLine(QPointF(10, 6), QPointF(38, 6));
+    painter.drawLine(QPointF(10, 42), QPointF(38, 42));
+    painter.drawLine(QPointF(24, 12), QPointF(24, 36));
+    painter.drawPolyline(QPolygonF{QPointF(17, 18), QPointF(24, 11), QPointF(31, 18)});
+    painter.drawPolyline(QPolygonF{QPointF(17, 30), QPointF(24, 37), QPointF(31, 30)});
+    return image;
+}
+
+QImage Artwork::maxWindow() {
+    QImage image = blankIcon();
+    QPainter painter(&image);
+    prepareLinePainter(painter);
+    const double near = 7, far = 41, arm = 11;
+    painter.drawPolyline(QPolygonF{{near, near + arm}, {near, near}, {near + arm, near}});
+    painter.drawPolyline(QPolygonF{{far - arm, near}, {far, near}, {far, near + arm}});
+    painter.drawPolyline(QPolygonF{{far, far - arm}, {far, far}, {far - arm, far}});
+    painter.drawPolyline(QPolygonF{{near + arm, far}, {near, far}, {near, far - arm}});
+    return image;
+}
+
+QImage Artwork::capture() {
+    QImage image = blankIcon();
+    QPainter painter(&image);
+    prepareLinePainter(painter);
+    QPainterPath body;
+    body.addRoundedRect(QRectF(5, 14, 38, 26), 5, 5);
+    painter.drawPath(body);
+    painter.drawPolyline(QPolygonF{{15, 14}, {18, 8}, {30, 8}, {33, 14}});
+    painter.drawEllipse(QPointF(24, 27), 7.5, 7.5);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kIconColour);
+    painter.drawEllipse(QPointF(37, 20), 2, 2);
+    return image;
+}
+
+QImage Artwork::library() {
+    QImage image = blankIcon();
+    QPainter painter(&image);
+    prepareLinePainter(painter, 3);
+    for (const double x : {7.0, 26.0}) {
+        for (const double y : {7.0, 26.0}) painter.drawRoundedRect(QRectF(x, y, 15, 15), 3, 3);
+    }
+    return image;
+}
+
+QImage Artwork::zoom() {
+    QImage image = blankIcon();
+    QPainter painter(&image);
+    prepareLinePainter(painter);
+    painter.drawEllipse(QPointF(20, 20), 12, 12);
+    painter.setPen(QPen(kIconColour, 5, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(29, 29), QPointF(40, 40));
+    return image;
+}
+
+QImage Artwork::appIcon() {
+    QImage image = blankIcon(128);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(53, 105, 54));
+    painter.drawRoundedRect(QRectF(4, 4, 120, 120), 26, 26);
+    painter.setPen(QPen(Qt::white, 9, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawLine(QPointF(30, 100), QPointF(98, 100));
+    painter.drawLine(QPointF(48, 100), QPointF(48, 40));
+    painter.drawLine(QPointF(48, 40), QPointF(84, 30));
+    painter.setBrush(Qt::white);
+    painter.drawRoundedRect(QRectF(76, 24, 24, 16), 4, 4);
+    return image;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+// The application's pictures, drawn with QPainter so that the project ships no third-party artwork. The
+// build runs deskcam-artwork once to write them as PNG files, which become Qt resources.
+
+#include <QImage>
+#include <QString>
+
+#include <vector>
+
+class Artwork {
+  public:
+    struct Picture {
+        QString fileName;
+        QImage image;
+    };
+
+    // Every picture with the file name the program loads it by.
+    static std::vector<Picture> all();
+
+    // The picture shown while no camera delivers: a dimmed camera, crossed out, and a short explanation.
+    static QImage checkDevice();
+    // Record button: idle (red dot) and recording (red square).
+    static QImage record();
+    static QImage recordStop();
+    // White line icons for the tool buttons of the control strip.
+    static QImage rotateLeft();
+    static QImage rotateRight();
+    static QImage actualSize();
+    static QImage fitSize();
+    static QImage maxWindow();
+    static QImage capture();
+    static QImage library();
+    static QImage zoom();
+    static QImage appIcon();
+};

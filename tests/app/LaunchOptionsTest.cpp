@@ -1,0 +1,62 @@
+#include "app/LaunchOptions.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+LaunchOptions::Parsed parse(QStringList arguments) {
+    arguments.prepend(QStringLiteral("deskcam"));
+    return LaunchOptions::parse(arguments);
+}
+
+TEST(LaunchOptions, DefaultsAreTheCamerasFactorySettings) {
+    const auto parsed = parse({});
+    ASSERT_EQ(parsed.outcome, LaunchOptions::Outcome::Run);
+    EXPECT_EQ(parsed.options.camera, QStringLiteral("192.168.10.123"));
+    EXPECT_EQ(parsed.options.imagePort, 7060);
+    EXPECT_EQ(parsed.options.commandPort, 50000);
+}
+
+TEST(LaunchOptions, ReadsCameraAndPortsInEitherSpelling) {
+    const auto parsed = parse({"--camera", "127.0.0.1", "--image-port=17060", "--command-port", "65535"});
+    ASSERT_EQ(parsed.outcome, LaunchOptions::Outcome::Run) << parsed.message.toStdString();
+    EXPECT_EQ(parsed.options.camera, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(parsed.options.imagePort, 17060);
+    EXPECT_EQ(parsed.options.commandPort, 65535);
+}
+
+TEST(LaunchOptions, RejectsWhatIsNoPortOrNoOption) {
+    const QStringList bad[] = {
+        {"--image-port", "0"},
+        {"--image-port", "65536"},
+        {"--command-port", "abc"},
+        {"--command-port", "-5"},
+        {"--camera", ""},
+        {"--camera"},
+        {"--colour"},
+        {"camera.local"},
+    };
+    for (const QStringList &arguments : bad) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const auto parsed = parse(arguments);
+        EXPECT_EQ(parsed.outcome, LaunchOptions::Outcome::Fail);
+        EXPECT_TRUE(parsed.message.contains(QStringLiteral("--help")));
+    }
+    EXPECT_TRUE(parse({"--image-port", "70000"}).message.contains(QStringLiteral("--image-port")));
+}
+
+TEST(LaunchOptions, HelpDescribesEveryOptionWithItsDefault) {
+    const auto parsed = parse({"--camera", "127.0.0.1", "--help"});
+    ASSERT_EQ(parsed.outcome, LaunchOptions::Outcome::ShowHelp);
+    for (const char *text :
+         {"--camera HOST", "--image-port P", "--command-port P", "192.168.10.123", "7060", "50000"}) {
+        EXPECT_TRUE(parsed.message.contains(QString::fromLatin1(text))) << text;
+    }
+    char program[] = "deskcam", help[] = "-h", other[] = "--camera";
+    char *withHelp[] = {program, other, help};
+    char *withoutHelp[] = {program, other};
+    EXPECT_TRUE(LaunchOptions::asksForHelp(3, withHelp));
+    EXPECT_FALSE(LaunchOptions::asksForHelp(2, withoutHelp));
+}
+
+}  // namespace

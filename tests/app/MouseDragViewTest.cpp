@@ -1,0 +1,73 @@
+#include "app/MouseDragView.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QColor kMarker(255, 0, 0);
+
+// The bounding box of the marker's pixels in what the view shows.
+QRect markerBounds(MouseDragView &view) {
+    const QImage shown = view.grab().toImage();
+    QRect bounds;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            if (shown.pixelColor(x, y) == kMarker) bounds |= QRect(x, y, 1, 1);
+        }
+    }
+    return bounds;
+}
+
+void sendMouse(QWidget *widget, QEvent::Type type, QPointF position, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, position, widget->mapToGlobal(position), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+class MouseDragViewTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        QImage marker(40, 20, QImage::Format_RGB32);
+        marker.fill(kMarker);
+        view.resize(200, 100);
+        view.show();
+        view.setImage(marker);
+        view.displayGeometry().set_1x1_resolution(QSizeF(40, 20), 0);
+    }
+
+    MouseDragView view;
+};
+
+TEST_F(MouseDragViewTest, ShowsThePictureWhereTheGeometrySaysAtOneToOne) {
+    EXPECT_EQ(view.displayGeometry().areaSize(), QSizeF(200, 100));
+    EXPECT_EQ(markerBounds(view), QRect(80, 40, 40, 20));
+}
+
+TEST_F(MouseDragViewTest, ShowsZoomAndQuarterTurns) {
+    view.displayGeometry().setZoom(2.0);
+    EXPECT_EQ(markerBounds(view), QRect(60, 30, 80, 40));
+    view.displayGeometry().setZoom(1.0);
+    view.displayGeometry().setRotation(90);
+    EXPECT_EQ(markerBounds(view), QRect(90, 30, 20, 40));
+}
+
+TEST_F(MouseDragViewTest, DragMovesThePictureByTheMouseDelta) {
+    sendMouse(&view, QEvent::MouseButtonPress, QPointF(10, 90), Qt::LeftButton);
+    sendMouse(&view, QEvent::MouseMove, QPointF(25, 80), Qt::LeftButton);
+    sendMouse(&view, QEvent::MouseMove, QPointF(40, 70), Qt::LeftButton);
+    sendMouse(&view, QEvent::MouseButtonRelease, QPointF(40, 70), Qt::NoButton);
+    EXPECT_EQ(view.lastPoint(), QPointF(40, 70));
+    EXPECT_EQ(markerBounds(view), QRect(110, 20, 40, 20));
+    // Also when the press is far from the picture, and no limit keeps it inside the area.
+    sendMouse(&view, QEvent::MouseButtonPress, QPointF(0, 0), Qt::LeftButton);
+    sendMouse(&view, QEvent::MouseMove, QPointF(195, 0), Qt::LeftButton);
+    EXPECT_TRUE(markerBounds(view).isNull());
+    // Moves without a button pressed do nothing.
+    const QRectF frame = view.displayGeometry().dragSurfaceFrame();
+    sendMouse(&view, QEvent::MouseMove, QPointF(10, 10), Qt::NoButton);
+    EXPECT_EQ(view.displayGeometry().dragSurfaceFrame(), frame);
+}
+
+}  // namespace
