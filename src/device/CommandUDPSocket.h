@@ -7,24 +7,28 @@
 #include "device/STRUCT_RESOLUTION.h"
 #include "net/AsyncUdpSocket.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 class CommandUDPSocketDelegate {
-public:
+  public:
     virtual ~CommandUDPSocketDelegate() = default;
     // The list is being replaced: it has been emptied and the new records follow.
     virtual void ClearResolution() = 0;
     // All records of the reply are in m_resolution_list.
     virtual void fillResolution() = 0;
+    // Optional, for tools that wait for the camera's answer to a choice: the result of
+    // func_return_set_resolution (0 success, -1 anything else) for each set-resolution reply.
+    virtual void setResolutionReplied(std::int32_t /*result*/) {}
 };
 
 enum : std::uint8_t { SEND_GET_RESOLUTION = 1, SEND_SET_RESOLUTION = 2, SEND_REBOOT = 3 };
 
 class CommandUDPSocket : public AsyncUdpSocketDelegate {
-public:
+  public:
     CommandUDPSocket();
     ~CommandUDPSocket() override;
 
@@ -41,4 +45,19 @@ public:
     const std::vector<STRUCT_RESOLUTION> &m_resolution_list() const;
     CommandUDPSocketDelegate *delegate() const;
     void setDelegate(CommandUDPSocketDelegate *delegate);
+
+    // AsyncUdpSocketDelegate, on the main event queue
+    void udpSocketDidConnectToAddress(AsyncUdpSocket *sock, const SocketAddress &address) override;
+    void udpSocketDidSendDataWithTag(AsyncUdpSocket *sock, long tag) override;
+    void udpSocketDidNotSendDataWithTag(AsyncUdpSocket *sock, long tag, const TransportError &error) override;
+    void udpSocketDidReceiveData(AsyncUdpSocket *sock, const std::vector<std::uint8_t> &data,
+                                 const SocketAddress &address, const void *filterContext) override;
+
+  private:
+    // --- set at construction
+    std::shared_ptr<AsyncUdpSocket> m_Command_Socket_;
+    // --- touched only on the main event queue (socket callbacks, reply parsing, control_set_resolution)
+    std::vector<STRUCT_RESOLUTION> m_resolution_list_;
+    // --- any thread: set by the owner, read when replies arrive
+    std::atomic<CommandUDPSocketDelegate *> delegate_{nullptr};
 };
