@@ -12,6 +12,7 @@
 #include "device/STRUCT_RECVDATA.h"
 #include "net/AsyncTcpSocket.h"
 
+#include <sys/time.h>
 #include <QImage>
 
 #include <atomic>
@@ -19,6 +20,7 @@
 #include <list>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,7 +29,7 @@
 using ImageBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
 
 class ImageRecvTCPSocket : public AsyncTcpSocketDelegate {
-public:
+  public:
     static ImageRecvTCPSocket &sharedInstance();
 
     // Tests and tools may make their own receivers; the viewer uses only sharedInstance().
@@ -51,6 +53,9 @@ public:
     // A copy of the frame queue, oldest first; the copy shares the entries' buffers.
     std::list<STRUCT_RECVDATA> list_image_data() const;
     void func_remove_image_list_first();
+    // Removes and returns the oldest queue entry in one step (none when the queue is empty), so a consumer
+    // that wants every picture in order cannot race the receiver's own trimming.
+    std::optional<STRUCT_RECVDATA> takeOldestFrame();
 
     // Frame decoding of one delivered unit (header, picture, end marker); see the framing in the .cpp.
     bool processPackBody(const std::vector<std::uint8_t> &unit);
@@ -63,4 +68,41 @@ public:
     void socketDidConnectToHost(AsyncTcpSocket *sock, const std::string &host, std::uint16_t port) override;
     void socketDidDisconnect(AsyncTcpSocket *sock, const std::optional<TransportError> &error) override;
     void socketDidReadData(AsyncTcpSocket *sock, const std::vector<std::uint8_t> &data, long tag) override;
+
+    AsyncTcpSocket *m_AsyncTcpSocket() const { return m_AsyncTcpSocket_.get(); }
+    // Whole seconds between the last frame unit and the last liveness test.
+    std::uint64_t timeuse() const { return timeuse_.load(); }
+
+  protected:
+    // The wall clock of the liveness test (gettimeofday); tests replace it.
+    virtual timeval wallClockNow() const;
+
+  private:
+    void readUpTo(const char *marker, long tag);
+    std::size_t queueCount() const;
+
+    // --- fixed at construction
+    std::shared_ptr<AsyncTcpSocket> m_AsyncTcpSocket_;
+    const std::uint64_t receive_data_interval_time_second_ = 3;
+
+    // --- any thread: whole-value reads and writes
+    std::atomic<bool> bConnected_{false};
+    std::atomic<bool> inited_{false};
+    std::atomic<std::uint16_t> server_port_{0};
+    std::atomic<std::int64_t> last_time_us_{0};  // wall-clock time of the last frame unit, microseconds
+    std::atomic<std::uint64_t> timeuse_{0};
+    std::atomic<ImageBytes> imageData_;  // the latest frame
+
+    // --- guarded by serverMutex_
+    mutable std::mutex serverMutex_;
+    std::string server_ip_;
+
+    // --- guarded by mutex_: the frame queue, oldest first
+    mutable std::mutex mutex_;
+    std::list<STRUCT_RECVDATA> list_image_data_;
+
+    // --- main event queue only (socket callbacks)
+    timeval receive_data_time_{};
+    // --- the supervising thread only (isTimeOut)
+    timeval current_time_{};
 };
