@@ -34,6 +34,21 @@ bool parseSize(const std::string &text, int &width, int &height) {
     return true;
 }
 
+// "1920x1080,1280x720": the offered resolutions in reply order; repeats are kept.
+bool parseResolutions(const std::string &text, std::vector<SimResolution> &out) {
+    std::vector<SimResolution> resolutions;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const auto comma = std::min(text.find(',', start), text.size());
+        SimResolution resolution;
+        if (!parseSize(text.substr(start, comma - start), resolution.width, resolution.height)) return false;
+        resolutions.push_back(resolution);
+        start = comma + 1;
+    }
+    out = std::move(resolutions);
+    return true;
+}
+
 const std::vector<OptionRow> &optionTable() {
     static const std::vector<OptionRow> rows = {
         {"--host", "ADDR", "address to listen on (default 127.0.0.1)",
@@ -45,6 +60,12 @@ const std::vector<OptionRow> &optionTable() {
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.imagePort); }},
         {"--command-port", "PORT", "UDP port of the command service (default 50000; 0 = any free port)",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.commandPort); }},
+        {"--resolutions", "WxH,...",
+         "resolutions the command service offers, in order, repeats allowed (default "
+         "1920x1080,1280x720,640x480)",
+         [](SimOptions &o, const std::string &v) { return parseResolutions(v, o.resolutions); }},
+        {"--bad-list-length", nullptr, "answer the resolution-list request with a reply one byte short",
+         [](SimOptions &o, const std::string &) { return o.badListLength = true; }},
         {"--fps", "N", "pictures per second (default 25; 0 = as fast as the client reads)",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.fps, 0.0, 1000.0); }},
         {"--size", "WxH", "size of the test card (default 1920x1080)",
@@ -110,7 +131,7 @@ std::string simUsage() {
     std::string text =
         "usage: deskcam-sim [options]\n"
         "Simulates the document camera on this machine. Prints one line per bound port on standard output\n"
-        "(\"image-port N\"), then serves until SIGINT or SIGTERM.\n\n";
+        "(\"image-port N\", \"command-port N\"), then serves until SIGINT or SIGTERM.\n\n";
     for (const auto &row : optionTable()) {
         std::string left = std::string("  ") + row.name + (row.value ? std::string(" ") + row.value : "");
         left.resize(std::max<std::size_t>(left.size() + 1, 26), ' ');

@@ -3,10 +3,12 @@
 // deskcam-sim's command line. Every option is one row of the table in SimOptions.cpp: add a field here and a
 // row there.
 
+#include "CommandServer.h"
 #include "ImageServer.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct SimOptions {
     std::string host = "127.0.0.1";
@@ -18,6 +20,8 @@ struct SimOptions {
     int jpegQuality = 85;
     std::string framesDir;  // empty: the generated test card
     ImageStreamFaults faults;
+    std::vector<SimResolution> resolutions = {{1920, 1080}, {1280, 720}, {640, 480}};
+    bool badListLength = false;  // command fault: list replies of the wrong length
     bool help = false;
 };
 

@@ -1,6 +1,7 @@
 // deskcam-sim: the document camera on loopback, for tests, benchmarks and trying the viewer without a
 // camera. Servers run on their own threads; the main thread only waits for SIGINT or SIGTERM.
 
+#include "CommandServer.h"
 #include "FrameFiles.h"
 #include "ImageServer.h"
 #include "SimOptions.h"
@@ -64,9 +65,17 @@ int main(int argc, char **argv) {
         return 1;
     }
     deskcam::stdoutLine("image-port %u\n", static_cast<unsigned>(imageServer.port()));
+    CommandServer commandServer({options.host, options.commandPort, options.resolutions, options.badListLength},
+                                [&imageServer](int width, int height) { imageServer.setSize(width, height); });
+    if (!commandServer.start(error)) {
+        std::fprintf(stderr, "deskcam-sim: %s\n", error.c_str());
+        return 1;
+    }
+    deskcam::stdoutLine("command-port %u\n", static_cast<unsigned>(commandServer.port()));
 
     int signal = 0;
     sigwait(&stopSet, &signal);
+    commandServer.stop();
     imageServer.stop();
     return 0;
 }

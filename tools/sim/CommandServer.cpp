@@ -1,0 +1,181 @@
+#include "CommandServer.h"
+
+#include "base/Log.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t kCommandOffset = 10;
+constexpr std::uint8_t kSetResolution = 8;
+constexpr std::uint8_t kResolutionList = 9;
+// A set request carries the chosen record's width and height at 14 to 17.
+constexpr std::size_t kSetRequestMinimum = 18;
+constexpr std::size_t kListHeaderLength = 16;
+constexpr std::size_t kRecordLength = 5;
+constexpr std::uint8_t kRecordTrailer = 0x19;
+// The camera's "done" answer to a set request; byte 12 = 02 tells the client it was refused.
+const std::vector<std::uint8_t> kSetSuccess = {'R', 'E', 'T', 'C', 'M', 'D', 8, 0, 0, 0, 8, 0, 1, 0, 0};
+constexpr std::size_t kRefusalOffset = 12;
+
+std::string hex(const std::vector<std::uint8_t> &bytes) {
+    std::string text;
+    char piece[4];
+    for (const auto byte : bytes) {
+        std::snprintf(piece, sizeof piece, text.empty() ? "%02X" : " %02X", byte);
+        text += piece;
+    }
+    return text;
+}
+
+std::string addressText(const sockaddr_storage &address) {
+    char host[INET6_ADDRSTRLEN] = {};
+    char port[8] = {};
+    getnameinfo(reinterpret_cast<const sockaddr *>(&address), sizeof address, host, sizeof host, port,
+                sizeof port, NI_NUMERICHOST | NI_NUMERICSERV);
+    return std::string(host) + ":" + port;
+}
+
+bool isRequest(const std::vector<std::uint8_t> &bytes, std::uint8_t command) {
+    return bytes.size() > kCommandOffset && std::equal(bytes.begin(), bytes.begin() + 6, "SETCMD") &&
+           bytes[kCommandOffset] == command;
+}
+
+int bindDatagramSocket(const std::string &host, std::uint16_t port, std::string &error) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_DGRAM;
+    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV | AI_PASSIVE;
+    addrinfo *found = nullptr;
+    const std::string service = std::to_string(port);
+    if (const int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &found); rc != 0) {
+        error = "bad --host " + host + ": " + gai_strerror(rc);
+        return -1;
+    }
+    const int fd = socket(found->ai_family, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    const bool ok = fd >= 0 && bind(fd, found->ai_addr, found->ai_addrlen) == 0;
+    if (!ok) error = "cannot bind UDP " + host + ":" + service + ": " + std::strerror(errno);
+    freeaddrinfo(found);
+    if (!ok && fd >= 0) close(fd);
+    return ok ? fd : -1;
+}
+
+std::uint16_t localPort(int fd) {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
+    if (address.ss_family == AF_INET6) return ntohs(reinterpret_cast<sockaddr_in6 &>(address).sin6_port);
+    return ntohs(reinterpret_cast<sockaddr_in &>(address).sin_port);
+}
+
+}  // namespace
+
+CommandServer::CommandServer(Config config, SizeSwitch switchSize)
+    : config_(std::move(config)), switchSize_(std::move(switchSize)) {}
+
+CommandServer::~CommandServer() {
+    stop();
+}
+
+bool CommandServer::start(std::string &error) {
+    fd_ = bindDatagramSocket(config_.host, config_.port, error);
+    if (fd_ < 0) return false;
+    wakeFd_ = eventfd(0, EFD_CLOEXEC);
+    boundPort_ = localPort(fd_);
+    thread_ = std::thread([this] { serve(); });
+    return true;
+}
+
+void CommandServer::stop() {
+    if (!thread_.joinable()) return;
+    const std::uint64_t one = 1;
+    (void)!write(wakeFd_, &one, sizeof one);
+    thread_.join();
+    close(fd_);
+    close(wakeFd_);
+    fd_ = wakeFd_ = -1;
+}
+
+void CommandServer::serve() {
+    std::vector<std::uint8_t> buffer(65535);
+    while (true) {
+        pollfd ready[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+        if (poll(ready, 2, -1) < 0 && errno != EINTR) return;
+        if (ready[1].revents != 0) return;
+        if ((ready[0].revents & POLLIN) == 0) continue;
+
+        sockaddr_storage from{};
+        socklen_t fromLength = sizeof from;
+        const ssize_t received =
+            recvfrom(fd_, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr *>(&from), &fromLength);
+        if (received < 0) continue;
+        const std::vector<std::uint8_t> request(buffer.begin(), buffer.begin() + received);
+        deskcam::logLine("command request from %s: %s", addressText(from).c_str(), hex(request).c_str());
+
+        const auto reply = answer(request);
+        if (reply.empty()) continue;
+        sendto(fd_, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr *>(&from), fromLength);
+        deskcam::logLine("command reply: %s", hex(reply).c_str());
+    }
+}
+
+std::vector<std::uint8_t> CommandServer::answer(const std::vector<std::uint8_t> &request) {
+    if (isRequest(request, kResolutionList)) return listReply(request);
+    if (isRequest(request, kSetResolution) && request.size() >= kSetRequestMinimum) return setReply(request);
+    return {};
+}
+
+// "RETCMD", bytes 6 to 9 of the request, 09, three zero bytes, the record count (big-endian) and one
+// 5-byte record per resolution: width and height little-endian, then 19.
+std::vector<std::uint8_t> CommandServer::listReply(const std::vector<std::uint8_t> &request) const {
+    const auto count = config_.resolutions.size();
+    std::vector<std::uint8_t> reply(kListHeaderLength + kRecordLength * count, 0);
+    std::copy_n("RETCMD", 6, reply.begin());
+    std::copy(request.begin() + 6, request.begin() + 10, reply.begin() + 6);
+    reply[kCommandOffset] = kResolutionList;
+    reply[14] = static_cast<std::uint8_t>((count >> 8) & 0xFF);
+    reply[15] = static_cast<std::uint8_t>(count & 0xFF);
+    auto record = reply.begin() + kListHeaderLength;
+    for (const auto &resolution : config_.resolutions) {
+        *record++ = static_cast<std::uint8_t>(resolution.width & 0xFF);
+        *record++ = static_cast<std::uint8_t>((resolution.width >> 8) & 0xFF);
+        *record++ = static_cast<std::uint8_t>(resolution.height & 0xFF);
+        *record++ = static_cast<std::uint8_t>((resolution.height >> 8) & 0xFF);
+        *record++ = kRecordTrailer;
+    }
+    if (config_.badListLength) {
+        // One byte short, or one too many when there is no record to cut.
+        if (count > 0) {
+            reply.pop_back();
+        } else {
+            reply.push_back(0);
+        }
+    }
+    return reply;
+}
+
+std::vector<std::uint8_t> CommandServer::setReply(const std::vector<std::uint8_t> &request) {
+    const int width = request[14] | (request[15] << 8);
+    const int height = request[16] | (request[17] << 8);
+    const bool offered = std::any_of(config_.resolutions.begin(), config_.resolutions.end(),
+                                     [&](const auto &r) { return r.width == width && r.height == height; });
+    std::vector<std::uint8_t> reply = kSetSuccess;
+    if (!offered) {
+        reply[kRefusalOffset] = 2;
+        deskcam::logLine("command: %dx%d is not offered", width, height);
+        return reply;
+    }
+    deskcam::logLine("command: streaming %dx%d", width, height);
+    if (switchSize_) switchSize_(width, height);
+    return reply;
+}
