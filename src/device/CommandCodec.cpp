@@ -83,28 +83,4 @@ ResolutionListReply parseResolutionList(Bytes datagram) {
     return reply;
 }
 
-std::vector<std::uint8_t> resolutionListReply(const std::vector<STRUCT_RESOLUTION> &resolutions) {
-    std::vector<std::uint8_t> reply(kListHeaderLength, 0);
-    std::copy(kReplyHead.begin(), kReplyHead.end(), reply.begin());
-    reply[kCommandOffset] = kResolutionListCommand;
-    reply[kRecordCountOffset] = static_cast<std::uint8_t>(resolutions.size() >> 8);
-    reply[kRecordCountOffset + 1] = static_cast<std::uint8_t>(resolutions.size());
-    for (const auto &resolution : resolutions) {
-        reply.insert(reply.end(), resolution.raw.begin(), resolution.raw.begin() + 4);
-        reply.push_back(0x19);
-    }
-    return reply;
-}
-
-STRUCT_RESOLUTION makeResolution(std::uint16_t width, std::uint16_t height) {
-    STRUCT_RESOLUTION resolution;
-    resolution.width = width;
-    resolution.height = height;
-    resolution.raw[0] = static_cast<std::uint8_t>(width);
-    resolution.raw[1] = static_cast<std::uint8_t>(width >> 8);
-    resolution.raw[2] = static_cast<std::uint8_t>(height);
-    resolution.raw[3] = static_cast<std::uint8_t>(height >> 8);
-    return resolution;
-}
-
 }  // namespace CommandCodec

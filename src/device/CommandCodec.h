@@ -61,10 +61,4 @@ struct ResolutionListReply {
 };
 ResolutionListReply parseResolutionList(Bytes datagram);
 
-// The reply a camera sends for a list request (what the simulator answers): "RETCMD", 4 bytes, 09, 3 bytes,
-// the record count and one wire record per resolution.
-std::vector<std::uint8_t> resolutionListReply(const std::vector<STRUCT_RESOLUTION> &resolutions);
-// A resolution as the camera puts it on the wire (raw bytes 0 to 3 from width and height).
-STRUCT_RESOLUTION makeResolution(std::uint16_t width, std::uint16_t height);
-
 }  // namespace CommandCodec
