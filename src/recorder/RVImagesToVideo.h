@@ -1,0 +1,180 @@
+#pragma once
+
+// The recorder: one object per recording. Its recording call samples the newest camera picture on its own
+// clock, stamps it with the recording's start time plus frame number / fps, and writes it into an MP4 file
+// with the microphone's sound. The call blocks its thread until doStop() (from any thread) and returns while
+// the file is still being finished; the completion callback reports the outcome later.
+//
+// Threads: writeImageAsMovie and the frame loop run on the caller's recording thread; microphone buffers
+// arrive on the serial queue "AudioDataOutputQueue"; doStop comes from the main thread; the completion
+// step runs on the shared work queue.
+
+#include "recorder/AudioSampleBuffer.h"
+#include "recorder/CMTime.h"
+
+#include <QAudioDevice>
+#include <QImage>
+#include <QSizeF>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QFile;
+
+namespace dispatch {
+class SerialQueue;
+}
+
+namespace recorder {
+class AudioDataOutput;
+class AudioWriterInput;
+class CaptureDeviceInput;
+class CaptureSession;
+class MediaWriter;
+class VideoWriterInput;
+}  // namespace recorder
+
+class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
+  public:
+    using CallbackBlock = std::function<void(bool)>;
+    // The encoded bytes of the newest camera picture, shared and immutable (the receiver's latest frame).
+    using FrameBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
+    using FrameSource = std::function<FrameBytes()>;
+    // Shows a message about an unusable microphone and returns once the user has dismissed it.
+    using AlertPresenter = std::function<void(const std::string &message)>;
+
+    // What the frame loop did, for benchmarks and tests.
+    struct Statistics {
+        std::uint64_t ticks = 0;
+        std::uint64_t framesAppended = 0;
+        std::uint64_t lateTicks = 0;   // ticks that found one or more frame slots already gone by
+        std::uint64_t earlyTicks = 0;  // ticks skipped because the frame times ran ahead of the clock
+        std::uint64_t decodes = 0;
+    };
+
+    // A new, idle recorder ("init").
+    static std::shared_ptr<RVImagesToVideo> create();
+    RVImagesToVideo();
+    ~RVImagesToVideo();
+
+    // --- set before the recording call
+    // Where pictures come from; by default the image stream receiver's latest frame.
+    void setFrameSource(FrameSource source);
+    // false: no microphone, the recording has video only (deskcam-cli record --no-audio).
+    void setMicrophoneEnabled(bool enabled);
+    // Default: the message goes to the process log.
+    void setAlertPresenter(AlertPresenter presenter);
+
+    // --- the recording
+    // Records into path until doStop(); images and animateTransitions are not used. size is the track size,
+    // each side truncated to a whole number. callback (may be empty) gets YES when the file was finished.
+    void writeImageAsMovie(const std::vector<QImage> &images, const std::string &path, QSizeF size,
+                           std::int32_t fps, bool animateTransitions, CallbackBlock callback);
+    // Any thread, any time, more than once: ends the frame loop after its current pass and lets the
+    // microphone go. Does not wait.
+    void doStop();
+
+    // Convenience entry points: each records the live pictures like writeImageAsMovie (800 x 600 and 1 frame
+    // per second unless given; animateTransitions YES unless given).
+    void videoFromImages(const std::vector<QImage> &images, const std::string &path, CallbackBlock callback);
+    void videoFromImages(const std::vector<QImage> &images, const std::string &path, bool animateTransitions,
+                         CallbackBlock callback);
+    void videoFromImages(const std::vector<QImage> &images, const std::string &path, std::int32_t fps,
+                         bool animateTransitions, CallbackBlock callback);
+    void videoFromImages(const std::vector<QImage> &images, const std::string &path, QSizeF size,
+                         bool animateTransitions, CallbackBlock callback);
+    void videoFromImages(const std::vector<QImage> &images, const std::string &path, QSizeF size,
+                         std::int32_t fps, bool animateTransitions, CallbackBlock callback);
+    // The same into "temp.mp4" in the temporary folder (replaced if there).
+    void saveVideoToPhotosWithImages(const std::vector<QImage> &images, CallbackBlock callback);
+    void saveVideoToPhotosWithImages(const std::vector<QImage> &images, bool animateTransitions,
+                                     CallbackBlock callback);
+    void saveVideoToPhotosWithImages(const std::vector<QImage> &images, QSizeF size, bool animateTransitions,
+                                     CallbackBlock callback);
+    void saveVideoToPhotosWithImages(const std::vector<QImage> &images, std::int32_t fps,
+                                     bool animateTransitions, CallbackBlock callback);
+    void saveVideoToPhotosWithImages(const std::vector<QImage> &images, QSizeF size, std::int32_t fps,
+                                     bool animateTransitions, CallbackBlock callback);
+
+    // --- the pieces of a recording
+    // An opaque 32-bit xRGB buffer of the picture's own size with the picture drawn in.
+    static QImage newPixelBufferFromNSImage(const QImage &picture);
+    // Waits (2 ms steps) until input takes more data, then appends the buffer at time. Gives up when the
+    // recording is stopped or the writer has failed, so a dead writer cannot hold the thread.
+    bool appendToAdapter(recorder::VideoWriterInput &input, const QImage &pixelBuffer, const CMTime &time);
+
+    // Opens the default microphone and waits up to 6 s for its first buffer (recording thread).
+    void initAudioDevice();
+    // Adds the AAC track to the writer; refused once writing has started.
+    void initAudioInputChannels(std::int32_t channels, double samples);
+    // The data output's callback, on "AudioDataOutputQueue".
+    void captureOutput(recorder::AudioDataOutput *output, const AudioSampleBuffer &buffer);
+    // Appends a microphone buffer if the audio track takes it now; never waits.
+    bool encodeFrame(const AudioSampleBuffer &buffer, bool isVideo);
+    // A copy of buffer with offset taken off its time.
+    static AudioSampleBuffer adjustTime(const AudioSampleBuffer &buffer, const CMTime &offset);
+
+    // --- accessors
+    bool bStop() const { return bStop_.load(); }
+    CMTime startTime() const;
+    void setStartTime(const CMTime &time);
+    CMTime current_video_time() const { return current_video_time_; }
+    std::shared_ptr<recorder::MediaWriter> videoWriter() const;
+    std::shared_ptr<recorder::VideoWriterInput> writerInput() const;
+    std::shared_ptr<recorder::AudioWriterInput> audioInput() const;
+    std::shared_ptr<recorder::CaptureSession> captureSession() const;
+    std::shared_ptr<recorder::AudioDataOutput> captureAudioMicDataOutput() const;
+    void setCaptureAudioMicDataOutput(std::shared_ptr<recorder::AudioDataOutput> output);
+    void setVideoWriter(std::shared_ptr<recorder::MediaWriter> writer);
+    // Made on first use; nothing puts work on it.
+    std::shared_ptr<dispatch::SerialQueue> captureQueue();
+    Statistics statistics() const;
+
+  private:
+    bool setUpWriter(const std::string &path, QSizeF size, std::int32_t fps);
+    void openScratchFile();
+    bool waitForFirstAudioBuffer();
+    void startWritingSession();
+    void runFrameLoop(std::int32_t fps);
+    void tick(std::int32_t fps, std::int64_t anchorMicros, std::int64_t nowMicros);
+    QImage latestPicture();
+    void finishRecording(CallbackBlock callback);
+    void completeRecording(const CallbackBlock &callback);
+    bool openCaptureSession(const QAudioDevice &device, std::uint32_t deviceChannels);
+    void addAudioTrackLocked(std::int32_t channels, double samples);
+    static FrameSource defaultFrameSource();
+
+    // --- recording thread only (audioFileHandle_: then the completion step)
+    FrameSource frameSource_;
+    bool microphoneEnabled_ = true;
+    AlertPresenter alertPresenter_;
+    CMTime current_video_time_;
+    CMTime sessionStart_;
+    std::int64_t frameCounter_ = 0;
+    FrameBytes lastBytes_;
+    QImage lastPicture_;
+    std::unique_ptr<QFile> audioFileHandle_;
+
+    // --- any thread
+    std::atomic<bool> bStop_{false};
+
+    // --- guarded by mutex_: shared by the recording thread, the audio queue, doStop and the completion
+    mutable std::mutex mutex_;
+    CMTime startTime_;
+    bool writingStarted_ = false;
+    std::shared_ptr<recorder::MediaWriter> videoWriter_;
+    std::shared_ptr<recorder::VideoWriterInput> writerInput_;
+    std::shared_ptr<recorder::AudioWriterInput> audioInput_;
+    std::optional<QAudioDevice> audioMicDevice_;
+    std::shared_ptr<recorder::CaptureDeviceInput> audioMicInput_;
+    std::shared_ptr<recorder::AudioDataOutput> captureAudioMicDataOutput_;
+    std::shared_ptr<recorder::CaptureSession> captureSession_;
+    std::shared_ptr<dispatch::SerialQueue> captureQueue_;
+    Statistics statistics_;
+};

@@ -1,0 +1,228 @@
+#include "recorder/RVImagesToVideo.h"
+
+#include "MediaProbe.h"
+#include "recorder/AudioDataOutput.h"
+#include "recorder/AudioWriterInput.h"
+#include "recorder/MediaWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+using namespace std::chrono_literals;
+using namespace recorder_test;
+
+namespace {
+
+RVImagesToVideo::FrameBytes jpeg(int width, int height, QColor colour) {
+    QImage picture(width, height, QImage::Format_RGB32);
+    picture.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "JPG", 90);
+    return std::make_shared<const std::vector<std::uint8_t>>(bytes.begin(), bytes.end());
+}
+
+AudioSampleBuffer soundBuffer(double sampleRate, std::uint32_t channels, std::int64_t micros) {
+    AudioSampleBuffer buffer;
+    buffer.format.mSampleRate = sampleRate;
+    buffer.format.mFormatID = kAudioFormatLinearPCM;
+    buffer.format.mFormatFlags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked;
+    buffer.format.mBytesPerFrame = buffer.format.mBytesPerPacket = 4 * channels;
+    buffer.format.mFramesPerPacket = 1;
+    buffer.format.mChannelsPerFrame = channels;
+    buffer.format.mBitsPerChannel = 32;
+    buffer.presentationTime = CMTimeMake(micros, 1'000'000);
+    buffer.data.assign(441 * buffer.format.mBytesPerFrame, 0);
+    return buffer;
+}
+
+// Runs one recording on a thread of its own, as the record control does, and stops it after duration.
+struct Recording {
+    std::shared_ptr<RVImagesToVideo> recorder = RVImagesToVideo::create();
+    std::promise<bool> outcome;
+    std::chrono::steady_clock::duration callDuration{};
+
+    bool run(const std::string &path, QSizeF size, std::chrono::milliseconds duration, int fps = 25) {
+        recorder->setMicrophoneEnabled(false);
+        std::thread thread([&] {
+            const auto start = std::chrono::steady_clock::now();
+            recorder->writeImageAsMovie({}, path, size, fps, false,
+                                        [this](bool ok) { outcome.set_value(ok); });
+            callDuration = std::chrono::steady_clock::now() - start;
+        });
+        std::this_thread::sleep_for(duration);
+        recorder->doStop();
+        thread.join();
+        auto future = outcome.get_future();
+        return future.wait_for(10s) == std::future_status::ready && future.get();
+    }
+};
+
+class RVImagesToVideoTest : public testing::Test {
+  protected:
+    QTemporaryDir folder;
+    const std::string path = folder.filePath("record.mp4").toStdString();
+};
+
+TEST_F(RVImagesToVideoTest, RecordsTheLatestPicturesAt25FramesPerSecondOfMediaTime) {
+    Recording recording;
+    const auto red = jpeg(320, 240, Qt::red);
+    const auto blue = jpeg(640, 480, Qt::blue);
+    const auto start = std::chrono::steady_clock::now();
+    // The picture changes half way, to another size as after a resolution change.
+    recording.recorder->setFrameSource(
+        [&] { return std::chrono::steady_clock::now() - start < 500ms ? red : blue; });
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(recording.run(path, QSizeF(320.7, 240.2), 1000ms));
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find(path), std::string::npos);
+    EXPECT_NE(log.find("Successfully closed video writer"), std::string::npos);
+    EXPECT_NE(log.find("] Done"), std::string::npos);
+
+    const ProbedFile file = probeFile(path);
+    ASSERT_EQ(file.streams.size(), 1u);
+    EXPECT_EQ(file.streams[0].codec, "h264");
+    EXPECT_EQ(file.streams[0].width, 320);
+    EXPECT_EQ(file.streams[0].height, 240);
+    EXPECT_DOUBLE_EQ(file.streams[0].frameRate, 25);
+    EXPECT_NEAR(file.duration, 1.0, 0.15);
+    EXPECT_TRUE(indexBeforeMediaData(path));
+
+    const auto pictures = decodePictures(path);
+    ASSERT_GE(pictures.size(), 20u);
+    EXPECT_GT(qRed(pictures.front().picture.pixel(10, 10)), 200);
+    EXPECT_GT(qBlue(pictures.back().picture.pixel(10, 10)), 200);
+    // Two pictures were decoded, however many ticks wrote them.
+    const auto statistics = recording.recorder->statistics();
+    EXPECT_EQ(statistics.decodes, 2u);
+    EXPECT_GE(statistics.framesAppended, 20u);
+}
+
+TEST_F(RVImagesToVideoTest, TicksWithoutAPictureLogAndStillAdvanceTheFrameTimes) {
+    Recording recording;
+    const auto green = jpeg(160, 120, Qt::green);
+    const auto start = std::chrono::steady_clock::now();
+    recording.recorder->setFrameSource([&]() -> RVImagesToVideo::FrameBytes {
+        return std::chrono::steady_clock::now() - start < 300ms ? nullptr : green;
+    });
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(recording.run(path, QSizeF(160, 120), 700ms));
+    EXPECT_NE(
+        testing::internal::GetCapturedStderr().find("[Error]: writeImageAsMovie() - ns_image is nil.\r\n"),
+        std::string::npos);
+    const auto pictures = decodePictures(path);
+    ASSERT_FALSE(pictures.empty());
+    EXPECT_GT(pictures.front().time, 0.15);
+}
+
+TEST_F(RVImagesToVideoTest, AWriterThatCannotCreateItsFileEndsTheCallAtOnceWithNo) {
+    Recording recording;
+    recording.recorder->setFrameSource([] { return jpeg(64, 48, Qt::white); });
+    EXPECT_FALSE(recording.run("/nonexistent-folder/record.mp4", QSizeF(64, 48), 0ms));
+    EXPECT_LT(recording.callDuration, 1s);
+    EXPECT_FALSE(recording.recorder->videoWriter());
+}
+
+TEST_F(RVImagesToVideoTest, ZeroOrNegativeFrameRatesAndEmptySizesAreRefused) {
+    for (const auto &[size, fps] : {std::pair{QSizeF(64, 48), -1}, {QSizeF(64, 48), 0}, {QSizeF(0, 0), 25}}) {
+        Recording recording;
+        EXPECT_FALSE(recording.run(path, size, 0ms, fps));
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
+    }
+}
+
+TEST_F(RVImagesToVideoTest, AStopBeforeTheCallIsUndoneByTheCall) {
+    auto recorder = RVImagesToVideo::create();
+    recorder->setMicrophoneEnabled(false);
+    recorder->setFrameSource([] { return jpeg(64, 48, Qt::white); });
+    recorder->doStop();
+    recorder->doStop();
+    std::promise<bool> outcome;
+    std::thread thread([&] {
+        recorder->writeImageAsMovie({}, path, QSizeF(64, 48), 25, false,
+                                    [&](bool ok) { outcome.set_value(ok); });
+    });
+    std::this_thread::sleep_for(200ms);
+    EXPECT_FALSE(recorder->bStop());
+    recorder->doStop();
+    thread.join();
+    EXPECT_TRUE(outcome.get_future().get());
+    recorder->doStop();
+    EXPECT_GE(decodePictures(path).size(), 3u);
+}
+
+TEST_F(RVImagesToVideoTest, ConvenienceEntryPointsRecord800x600AtOneFramePerSecond) {
+    auto recorder = RVImagesToVideo::create();
+    recorder->setMicrophoneEnabled(false);
+    recorder->setFrameSource([] { return jpeg(64, 48, Qt::white); });
+    std::promise<bool> outcome;
+    std::thread thread(
+        [&] { recorder->saveVideoToPhotosWithImages({}, [&](bool ok) { outcome.set_value(ok); }); });
+    std::this_thread::sleep_for(600ms);
+    recorder->doStop();
+    thread.join();
+    EXPECT_TRUE(outcome.get_future().get());
+    const ProbedFile file = probeFile(QDir(QDir::tempPath()).filePath("temp.mp4").toStdString());
+    ASSERT_EQ(file.streams.size(), 1u);
+    EXPECT_EQ(file.streams[0].width, 800);
+    EXPECT_EQ(file.streams[0].height, 600);
+    EXPECT_DOUBLE_EQ(file.streams[0].frameRate, 1);
+    QFile::remove(QDir(QDir::tempPath()).filePath("temp.mp4"));
+}
+
+TEST_F(RVImagesToVideoTest, TheFirstValidBufferMakesTheTrackAndOnlyBuffersBeforeWritingSetTheStart) {
+    auto recorder = RVImagesToVideo::create();
+    recorder->setVideoWriter(recorder::MediaWriter::create(path, nullptr));
+    auto output = recorder::AudioDataOutput::create();
+
+    // Buffers from an output the recorder does not hold are ignored.
+    recorder->captureOutput(output.get(), soundBuffer(44100, 2, 1000));
+    EXPECT_FALSE(CMTimeIsSet(recorder->startTime()));
+
+    recorder->setCaptureAudioMicDataOutput(output);
+    recorder->captureOutput(output.get(), soundBuffer(0, 2, 2000));
+    EXPECT_FALSE(recorder->audioInput());
+    EXPECT_EQ(recorder->startTime().value, 2000);
+    recorder->captureOutput(output.get(), soundBuffer(44100, 1, 3000));
+    ASSERT_TRUE(recorder->audioInput());
+    EXPECT_EQ(recorder->audioInput()->channels(), 1);
+    EXPECT_EQ(recorder->startTime().value, 2000);
+
+    recorder->doStop();
+    EXPECT_FALSE(recorder->captureAudioMicDataOutput());
+    EXPECT_FALSE(CMTimeIsSet(recorder->startTime()));
+    EXPECT_FALSE(recorder->encodeFrame(soundBuffer(44100, 1, 4000), true));
+}
+
+TEST_F(RVImagesToVideoTest, AFirstBufferAfterWritingStartedAddsNoTrackAndMovesNoTimes) {
+    auto recorder = RVImagesToVideo::create();
+    recorder->setMicrophoneEnabled(false);
+    recorder->setFrameSource([] { return jpeg(64, 48, Qt::white); });
+    std::promise<bool> outcome;
+    std::thread thread([&] {
+        recorder->writeImageAsMovie({}, path, QSizeF(64, 48), 25, false,
+                                    [&](bool ok) { outcome.set_value(ok); });
+    });
+    std::this_thread::sleep_for(300ms);
+    auto output = recorder::AudioDataOutput::create();
+    recorder->setCaptureAudioMicDataOutput(output);
+    recorder->captureOutput(output.get(), soundBuffer(44100, 2, 123'456'789));
+    EXPECT_FALSE(recorder->audioInput());
+    EXPECT_FALSE(CMTimeIsSet(recorder->startTime()));
+    std::this_thread::sleep_for(200ms);
+    recorder->doStop();
+    thread.join();
+    EXPECT_TRUE(outcome.get_future().get());
+    const auto pictures = decodePictures(path);
+    ASSERT_GE(pictures.size(), 5u);
+    EXPECT_LT(pictures.back().time, 1.0);
+}
+
+}  // namespace
