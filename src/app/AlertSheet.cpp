@@ -1,0 +1,20 @@
+#include "app/AlertSheet.h"
+
+#include "base/Log.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+QMessageBox *AlertSheet::begin(QWidget *window, const QString &text) {
+    auto *alert = new QMessageBox(window);  // owned by window, or by itself through WA_DeleteOnClose
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setIcon(QMessageBox::Warning);
+    alert->setText(text);
+    QPushButton *ok = alert->addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    alert->setDefaultButton(ok);
+    alert->setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
+    // The only button is the first one, which logs "Ok"; Escape presses it too.
+    QObject::connect(ok, &QPushButton::clicked, [] { deskcam::logLine("Ok"); });
+    alert->open();
+    return alert;
+}
