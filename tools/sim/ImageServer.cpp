@@ -140,8 +140,8 @@ void ImageServer::serveClient(int fd) {
     }
     const auto started = std::chrono::steady_clock::now();
     for (std::uint64_t frame = 0; ok && !stopping_; ++frame) {
-        if (faults.closeAfter > 0 && frame >= static_cast<std::uint64_t>(faults.closeAfter)) break;
-        if (faults.stallAfter > 0 && frame >= static_cast<std::uint64_t>(faults.stallAfter)) {
+        if (faults.closeAfter >= 0 && frame >= static_cast<std::uint64_t>(faults.closeAfter)) break;
+        if (faults.stallAfter >= 0 && frame >= static_cast<std::uint64_t>(faults.stallAfter)) {
             pause(0.05);
             continue;
         }

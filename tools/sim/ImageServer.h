@@ -19,8 +19,8 @@ struct ImageStreamFaults {
     std::size_t chunk = 0;         // > 0: write in random pieces of 1..chunk bytes
     int badLengthEvery = 0;        // every Nth frame declares a length with byte 7 set
     int badPictureEvery = 0;       // every Nth frame carries bytes that are no JPEG
-    int stallAfter = 0;            // stop sending (connection stays open) after N frames
-    int closeAfter = 0;            // close the connection after N frames
+    int stallAfter = -1;           // >= 0: stop sending (connection stays open) after N frames
+    int closeAfter = -1;           // >= 0: close the connection after N frames
 };
 
 class ImageServer {
