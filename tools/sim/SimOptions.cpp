@@ -89,6 +89,13 @@ const std::vector<OptionRow> &optionTable() {
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.stallAfter); }},
         {"--close-after", "N", "close each connection after N frames",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.closeAfter); }},
+        {"--flash", "START_MS:LENGTH_MS",
+         "send white pictures from START_MS (ms since the Unix epoch) for LENGTH_MS (recording sync checks)",
+         [](SimOptions &o, const std::string &v) {
+             const auto colon = v.find(':');
+             return colon != std::string::npos && parseNumber(v.substr(0, colon), o.flash.startMs) &&
+                    parseNumber(v.substr(colon + 1), o.flash.lengthMs, std::int64_t{1});
+         }},
         {"--help", nullptr, "show this text",
          [](SimOptions &o, const std::string &) { return o.help = true; }},
     };

@@ -55,6 +55,9 @@ int main(int argc, char **argv) {
     pthread_sigmask(SIG_BLOCK, &stopSet, nullptr);
 
     auto pictures = makePictureSource(options, error);
+    if (pictures && options.flash.lengthMs > 0)
+        pictures = std::make_shared<FlashingPictures>(pictures, options.flash, options.width, options.height,
+                                                      options.jpegQuality);
     if (!pictures) {
         std::fprintf(stderr, "deskcam-sim: %s\n", error.c_str());
         return 1;

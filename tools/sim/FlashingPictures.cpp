@@ -1,0 +1,31 @@
+#include "FlashingPictures.h"
+
+#include <QBuffer>
+#include <QImage>
+
+#include <chrono>
+
+namespace {
+
+std::vector<std::uint8_t> whiteJpeg(int width, int height, int quality) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG", quality);
+    return {bytes.begin(), bytes.end()};
+}
+
+}  // namespace
+
+FlashingPictures::FlashingPictures(std::shared_ptr<PictureSource> pictures, Window window, int width, int height,
+                                   int quality)
+    : pictures_(std::move(pictures)), window_(window), white_(whiteJpeg(width, height, quality)) {}
+
+std::vector<std::uint8_t> FlashingPictures::picture(std::uint64_t frameNumber) {
+    using namespace std::chrono;
+    const std::int64_t nowMs = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+    if (nowMs >= window_.startMs && nowMs < window_.startMs + window_.lengthMs) return white_;
+    return pictures_->picture(frameNumber);
+}
