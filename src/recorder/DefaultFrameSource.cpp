@@ -1,6 +1,8 @@
 #include "recorder/RVImagesToVideo.h"
 
-// Until the receiver is linked in, recordings need a frame source set by their owner.
+#include "device/ImageRecvTCPSocket.h"
+
+// Kept apart so that the recorder's own code does not depend on the receiver's sockets.
 RVImagesToVideo::FrameSource RVImagesToVideo::defaultFrameSource() {
-    return {};
+    return [] { return ImageRecvTCPSocket::sharedInstance().getFirstImageData(); };
 }

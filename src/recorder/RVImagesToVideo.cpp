@@ -156,6 +156,10 @@ void RVImagesToVideo::runFrameLoop(std::int32_t fps) {
     // stamps the sound; without sound, from now.
     const std::int64_t anchorMicros =
         CMTimeIsSet(sessionStart_) ? microsOf(sessionStart_) : CaptureTimestamps::nowMicros();
+    {
+        std::lock_guard lock(mutex_);
+        statistics_.startMicros = anchorMicros;
+    }
     WallClock last = wallClockNow();
     int ticksThisSecond = 0;
     const auto writer = videoWriter();

@@ -6,8 +6,7 @@ namespace {
 
 constexpr double kRate = 1000;  // one sample per millisecond keeps the arithmetic readable
 
-TEST(CaptureTimestamps, ALateFirstBufferIsPlacedByTheBuffersThatCameOnTime)
-{
+TEST(CaptureTimestamps, ALateFirstBufferIsPlacedByTheBuffersThatCameOnTime) {
     CaptureTimestamps clock(kRate);
     // Samples are heard from t = 0 on. The first 100 waited in the device and come at 150 ms.
     EXPECT_EQ(clock.stamp(100, 150'000).value, 50'000);

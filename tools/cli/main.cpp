@@ -2,6 +2,7 @@
 // one sub-command of the table below; each sub-command lives in its own file.
 
 #include "FramesCommand.h"
+#include "RecordCommand.h"
 #include "SubCommand.h"
 
 #include "dispatch/MainQueue.h"
@@ -15,6 +16,7 @@ namespace {
 
 const SubCommand *const kSubCommands[] = {
     &kFramesCommand,
+    &kRecordCommand,
 };
 
 void printUsage(FILE *out) {
