@@ -13,6 +13,19 @@ QString extensionOf(const QString &name) {
     return dot < 0 ? QString() : name.mid(dot + 1).toLower();
 }
 
+// The thumbnail's bounding box: kThumbnailMaxPixels on the largest side, and no taller than
+// kThumbnailMaxHeight.
+bool exceedsThumbnailBox(QSize size) {
+    return std::max(size.width(), size.height()) > kThumbnailMaxPixels || size.height() > kThumbnailMaxHeight;
+}
+
+QSize thumbnailSize(QSize size) {
+    QSize box = size.scaled(kThumbnailMaxPixels, kThumbnailMaxPixels, Qt::KeepAspectRatio);
+    if (box.height() > kThumbnailMaxHeight)
+        box = size.scaled(box.width(), kThumbnailMaxHeight, Qt::KeepAspectRatio);
+    return box.expandedTo(QSize(1, 1));
+}
+
 QString sizeText(double width, double height) {
     return QString::asprintf("%.0f * %.0f", width, height);
 }
@@ -56,14 +69,12 @@ QImage requestPreviewImage(const QString &path) {
     // Formats that can decode straight to a smaller size (JPEG) do so; the others decode whole and are
     // scaled down smoothly by the reader.
     const QSize full = reader.size();
-    if (full.isValid() && std::max(full.width(), full.height()) > kThumbnailMaxPixels)
-        reader.setScaledSize(full.scaled(kThumbnailMaxPixels, kThumbnailMaxPixels, Qt::KeepAspectRatio));
+    if (full.isValid() && exceedsThumbnailBox(full)) reader.setScaledSize(thumbnailSize(full));
 
     QImage image = reader.read();
     if (image.isNull()) return {};
-    if (std::max(image.width(), image.height()) > kThumbnailMaxPixels)
-        image = image.scaled(kThumbnailMaxPixels, kThumbnailMaxPixels, Qt::KeepAspectRatio,
-                             Qt::SmoothTransformation);
+    if (exceedsThumbnailBox(image.size()))
+        image = image.scaled(thumbnailSize(image.size()), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return image;
 }
 

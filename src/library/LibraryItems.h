@@ -24,6 +24,9 @@ inline constexpr const char *kItemURL = "itemURL";
 
 // The largest side of a thumbnail, in pixels.
 inline constexpr int kThumbnailMaxPixels = 160;
+// The tallest thumbnail, in pixels: a grid item of 200 x 150 draws its picture from 13 pixels down and its
+// title from 114 down, so a taller picture (a 4:3 or an upright capture) would cover the file's name.
+inline constexpr int kThumbnailMaxHeight = 100;
 
 // The names of folder's entries whose lower-cased extension (after the last dot) is type, in the listing's
 // own order. An unlistable folder gives none.
@@ -36,8 +39,8 @@ QVariantMap makeItem(const QString &folder, const QString &name, const QString &
 // Every entry of folder for type, in listing order; no folder gives none.
 QList<QVariantMap> gatherItems(const std::optional<QString> &folder, const QString &type);
 
-// A thumbnail of the picture at path, at most kThumbnailMaxPixels on its largest side (never enlarged);
-// null when the file is not a readable picture.
+// A thumbnail of the picture at path, at most kThumbnailMaxPixels on its largest side and
+// kThumbnailMaxHeight tall (never enlarged); null when the file is not a readable picture.
 QImage requestPreviewImage(const QString &path);
 
 // "%.0f * %.0f" of the picture's width and height as its header gives them; "0 * 0" for a file that is

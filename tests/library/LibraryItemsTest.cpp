@@ -72,11 +72,13 @@ TEST_F(LibraryItemsTest, CaptureGetsItsSizeTextAndASmallThumbnail) {
     EXPECT_EQ(thumbnail.pixelColor(80, 45), QColor(40, 90, 160));
 }
 
-TEST_F(LibraryItemsTest, ThumbnailsKeepTheLargestSideWithinBoundsAndNeverGrow) {
+TEST_F(LibraryItemsTest, ThumbnailsStayClearOfTheTitleAndNeverGrow) {
     writePicture("tall.png", {600, 1200});
+    writePicture("four-by-three.png", {640, 480});
     writePicture("small.png", {100, 50});
     writePicture("camera.png", {1280, 720}, "JPEG");  // a JPEG under a PNG name still reads
-    EXPECT_EQ(LibraryItems::requestPreviewImage(path("tall.png")).size(), QSize(80, 160));
+    EXPECT_EQ(LibraryItems::requestPreviewImage(path("tall.png")).size(), QSize(50, 100));
+    EXPECT_EQ(LibraryItems::requestPreviewImage(path("four-by-three.png")).size(), QSize(133, 100));
     EXPECT_EQ(LibraryItems::requestPreviewImage(path("small.png")).size(), QSize(100, 50));
     EXPECT_EQ(LibraryItems::requestPreviewImage(path("camera.png")).size(), QSize(160, 90));
     EXPECT_TRUE(LibraryItems::requestPreviewImage(path("missing.png")).isNull());
