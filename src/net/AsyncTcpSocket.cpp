@@ -64,9 +64,9 @@ struct AsyncTcpSocket::DeliveryGate {
     // --- guarded by mutex
     AsyncTcpSocketDelegate *delegate = nullptr;  // as the owner last set it
     bool socketAlive = true;
-    // --- any thread: bumped on the socket queue at every close; read callbacks carry the value they were
+    // --- any thread: bumped on the socket queue by disconnect(); read callbacks carry the value they were
     // made under and are dropped when it has moved on
-    std::atomic<std::uint64_t> connection{0};
+    std::atomic<std::uint64_t> disconnects{0};
 
     template <typename Call>
     void deliver(AsyncTcpSocketDelegate *intended, bool needsSocket, Call call) {
@@ -514,7 +514,11 @@ void AsyncTcpSocket::completeCurrentRead() {
 
 void AsyncTcpSocket::disconnect() {
     socketQueue_->sync([this] {
-        if (started_) closeWithError(std::nullopt);
+        if (!started_) return;
+        // The owner is done with this connection: data it has not been handed yet would arrive after the
+        // disconnect and be taken for data of the next connection. Data before a peer's close is kept.
+        gate_->disconnects.fetch_add(1);
+        closeWithError(std::nullopt);
     });
 }
 
@@ -539,7 +543,6 @@ void AsyncTcpSocket::closeWithError(std::optional<TransportError> error, bool de
     socketFDBytesAvailable_ = 0;
     connectedHost_.clear();
     connectedPort_ = 0;
-    gate_->connection.fetch_add(1);
     if (wasStarted && delegateQueue_) notifyDisconnect(std::move(error), destroying);
 }
 
@@ -558,9 +561,9 @@ void AsyncTcpSocket::notifyConnect(const std::string &host, std::uint16_t port) 
 void AsyncTcpSocket::notifyRead(std::vector<std::uint8_t> data, long tag) {
     AsyncTcpSocketDelegate *delegate = delegate_;
     if (!delegate || !delegateQueue_) return;
-    const std::uint64_t connection = gate_->connection.load();
-    delegateQueue_->async([gate = gate_, delegate, sock = this, data = std::move(data), tag, connection] {
-        if (gate->connection.load() != connection) return;
+    const std::uint64_t disconnects = gate_->disconnects.load();
+    delegateQueue_->async([gate = gate_, delegate, sock = this, data = std::move(data), tag, disconnects] {
+        if (gate->disconnects.load() != disconnects) return;
         gate->deliver(delegate, true,
                       [&](AsyncTcpSocketDelegate &d) { d.socketDidReadData(sock, data, tag); });
     });

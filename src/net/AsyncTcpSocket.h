@@ -8,7 +8,7 @@
 // Delegate lifetime: the delegate is not owned. A callback is delivered only if, when it runs, the socket
 // still exists and the delegate it was meant for is still the socket's delegate; setDelegate() waits for a
 // callback that is running, so after setDelegate(nullptr) returns the old delegate is never called again.
-// Data read on a connection that has since been closed is not delivered.
+// Data read before a disconnect() that has not reached the delegate yet is dropped.
 
 #include "dispatch/Queue.h"
 #include "dispatch/ReadinessSource.h"

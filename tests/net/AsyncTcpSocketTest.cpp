@@ -242,7 +242,7 @@ TEST_F(AsyncTcpSocketTest, DisconnectReportsOnlyWhenStartedAndToTheCurrentDelega
     EXPECT_EQ(delegate.events().size(), 3u) << "the disconnect made without a delegate is not reported";
 }
 
-TEST_F(AsyncTcpSocketTest, DataOfAClosedConnectionIsNotDelivered) {
+TEST_F(AsyncTcpSocketTest, DataNotYetDeliveredIsDroppedByDisconnectButNotByAPeerClose) {
     LoopbackListener listener;
     ScopedFd peer;
     connectAndAccept(listener, peer);
@@ -254,9 +254,26 @@ TEST_F(AsyncTcpSocketTest, DataOfAClosedConnectionIsNotDelivered) {
     sock->disconnect();
     release.set_value();
     flushCallbacks();
-    const auto events = delegate.events();
+    auto events = delegate.events();
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[1].kind, SocketEvent::Disconnect);
+
+    connectAndAccept(listener, peer);
+    std::promise<void> releaseAgain;
+    delegateQueue->async([future = releaseAgain.get_future().share()] { future.wait(); });
+    sock->readDataToData(bytes("\n"), -1, 2);
+    sendBytes(peer.get(), "last words\n");
+    peer.reset();
+    const bool closed = [&] {
+        for (int i = 0; i < 500 && !sock->isDisconnected(); ++i) std::this_thread::sleep_for(2ms);
+        return sock->isDisconnected();
+    }();
+    releaseAgain.set_value();
+    EXPECT_TRUE(closed);
+    events = delegate.waitForEvents(5);
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[3].data, "last words\n");
+    expectOwnError(events[4].error, AsyncTcpSocketError::Closed, "Socket closed by remote peer");
 }
 
 TEST_F(AsyncTcpSocketTest, DestroyingAStartedSocketReportsWithoutASocket) {
