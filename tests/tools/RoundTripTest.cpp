@@ -37,8 +37,8 @@ class RoundTripTest : public testing::Test {
 
     // Starts the simulator on any free port with extra options; returns the image port it printed.
     std::optional<std::string> startSimulator(std::vector<std::string> options) {
-        std::vector<std::string> argv = {DESKCAM_SIM_PATH, "--image-port", "0", "--frames-dir",
-                                         pictures.path().toStdString()};
+        std::vector<std::string> argv = {DESKCAM_SIM_PATH, "--image-port", "0", "--command-port", "0",
+                                         "--frames-dir", pictures.path().toStdString()};
         argv.insert(argv.end(), options.begin(), options.end());
         sim.emplace(argv);
         if (!sim->started()) return std::nullopt;
