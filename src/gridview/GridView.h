@@ -1,0 +1,263 @@
+#pragma once
+
+// A scrolling grid of equally sized item views, meant as the widget of a QScrollArea: it follows the
+// viewport's width, makes itself as tall as its rows need (at least the viewport's height), and creates item
+// views only for the rows in view plus one spare row. Views that scroll away wait in a reuse table until the
+// data source takes them back (dequeueReusableItemWithIdentifier); none are recycled while anything is
+// selected. The grid owns every item view it has been given.
+//
+// Events: a press selects (plain, Shift for a range, Control to toggle), a release is sorted into single
+// and double clicks after the double-click interval, a right press selects and opens itemContextMenu,
+// moving the pointer hovers, and with allowsMultipleSelectionWithDrag a drag draws a rubber band (Escape
+// freezes it). Every event is posted on the default notification centre (object = the grid) before the
+// delegate hears of it; see GridViewNotifications.h for the names and keys.
+//
+// Everything here runs on the GUI thread.
+
+#include "gridview/GridGeometry.h"
+#include "gridview/GridViewDataSource.h"
+#include "gridview/GridViewDelegate.h"
+#include "gridview/GridViewItem.h"
+#include "gridview/GridViewTypes.h"
+#include "gridview/NotificationCenter.h"
+#include "gridview/SelectionFrameView.h"
+
+#include <QBrush>
+#include <QList>
+#include <QMenu>
+#include <QPointF>
+#include <QPointer>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <QWidget>
+
+#include <map>
+#include <set>
+#include <vector>
+
+class QAbstractScrollArea;
+class QAnimationGroup;
+
+class GridView : public QWidget {
+    Q_OBJECT
+
+  public:
+    static constexpr int kFadeInMs = 350;  // items appearing after a reload or resize
+    static constexpr int kMoveMs = 150;    // items moving to new places
+
+    explicit GridView(QWidget *parent = nullptr);
+    ~GridView() override;
+
+    // --- configuration
+    // Neither is owned; each must outlive the grid or be unset first.
+    GridViewDelegate *delegate() const { return delegate_; }
+    void setDelegate(GridViewDelegate *delegate) { delegate_ = delegate; }
+    GridViewDataSource *dataSource() const { return dataSource_; }
+    void setDataSource(GridViewDataSource *dataSource) { dataSource_ = dataSource; }
+    const QString &gridViewTitle() const { return gridViewTitle_; }
+    void setGridViewTitle(const QString &title) { gridViewTitle_ = title; }
+    // A colour or a pattern, painted behind the items and in the scroll area.
+    const QBrush &backgroundColor() const { return backgroundColor_; }
+    void setBackgroundColor(const QBrush &brush);
+    // Kept for callers; Qt's scroll areas do not bounce.
+    bool scrollElasticity() const { return scrollElasticity_; }
+    void setScrollElasticity(bool elastic) { scrollElasticity_ = elastic; }
+    const QSizeF &itemSize() const { return itemSize_; }
+    // A new size lays the grid out again; the same size changes nothing.
+    void setItemSize(const QSizeF &size);
+    bool allowsSelection() const { return allowsSelection_; }
+    void setAllowsSelection(bool allows) { allowsSelection_ = allows; }
+    bool allowsMultipleSelection() const { return allowsMultipleSelection_; }
+    // Switching it off drops the selection without will/did-deselect-all events.
+    void setAllowsMultipleSelection(bool allows);
+    bool allowsMultipleSelectionWithDrag() const { return allowsMultipleSelectionWithDrag_; }
+    void setAllowsMultipleSelectionWithDrag(bool allows) { allowsMultipleSelectionWithDrag_ = allows; }
+    bool useSelectionRing() const { return useSelectionRing_; }
+    void setUseSelectionRing(bool use) { useSelectionRing_ = use; }
+    bool useHover() const { return useHover_; }
+    void setUseHover(bool use) { useHover_ = use; }
+    // Not owned. Its actions get the clicked index set (GridIndexSet) as their data before it opens.
+    QMenu *itemContextMenu() const { return itemContextMenu_; }
+    void setItemContextMenu(QMenu *menu) { itemContextMenu_ = menu; }
+    // Kept for callers; never placed.
+    QWidget *headerView() const { return headerView_; }
+    void setHeaderView(QWidget *view) { headerView_ = view; }
+    bool useCenterAlignment() const { return useCenterAlignment_; }
+    void setUseCenterAlignment(bool centre) { useCenterAlignment_ = centre; }
+
+    // --- data
+    void reloadData() { reloadDataAnimated(false); }
+    // Asks the data source for the count again, drops every item view not selected (recycled ones too)
+    // and lays the grid out; the selection is kept.
+    void reloadDataAnimated(bool animated);
+    // A recycled view of class Item with that identifier, with its represented object cleared, or nullptr.
+    template <class Item = GridViewItem>
+    Item *dequeueReusableItemWithIdentifier(const QString &identifier) {
+        return static_cast<Item *>(takeReusableItem(identifier, Item::staticMetaObject));
+    }
+    GridIndex numberOfItems() const { return numberOfItems_; }
+
+    // --- geometry (grid coordinates unless stated)
+    QRectF clippedRect() const;
+    std::uint64_t columnsInGridView() const { return geometry().columns(); }
+    std::uint64_t visibleRowsInGridView() const { return geometry().visibleRows(); }
+    std::uint64_t allOverRowsInGridView() const { return geometry().allOverRows(); }
+    GridRange visibleItemRange() const { return geometry().visibleItemRange(); }
+    QRectF rectForItemAtIndex(GridIndex index) const { return geometry().rectForItemAtIndex(index); }
+    // location is in the coordinates of the grid's window.
+    GridIndex indexForItemAtLocation(const QPointF &location) const;
+    ItemPoint locationForItemAtIndex(GridIndex index) const {
+        return geometry().locationForItemAtIndex(index);
+    }
+    GridIndexSet visibleIndexes() const;
+    GridIndexSet indexesForVisibleItems() const;
+    std::uint64_t numberOfVisibleItems() const { return keyedVisibleItems_.size(); }
+    double contentInset() const { return contentInset_; }
+    GridGeometry geometry() const;
+
+    // --- refresh cycle
+    // Sizes the grid now; recycles, places and arranges the items from the event loop, once control
+    // returns there (nothing happens if the grid is gone by then).
+    void refreshGridViewAnimated(bool animated, bool initialCall);
+    void updateVisibleRect();
+    void updateReuseableItems();
+    void updateVisibleItems();
+    void arrangeGridViewItemsAnimated(bool animated);
+    // The grid's frame, as its scroll area or a caller sets it: lays the grid out again.
+    void setFrame(const QRect &frame);
+
+    // --- updates of single items (the grid asks the data source again for what changed)
+    void insertItemAtIndex(GridIndex index, bool animated);
+    void insertItemsAtIndexes(const GridIndexSet &indexes, bool animated);
+    void reloadItemsAtIndexes(const GridIndexSet &indexes, bool animated);
+    void removeItemsAtIndexes(const GridIndexSet &indexes, bool animated);
+    void beginUpdates() {}
+    void endUpdates() {}
+
+    // --- the data source's questions, answered by passing them on (kNotFound or nothing without an answer)
+    GridIndex gridViewNumberOfItemsInSection(GridView *gridView, GridIndex section);
+    GridViewItemBase *gridViewItemAtIndex(GridView *gridView, GridIndex index, GridIndex section);
+    GridIndex numberOfSectionsInGridView(GridView *gridView);
+    QString gridViewTitleForHeaderInSection(GridView *gridView, GridIndex section);
+    QStringList sectionIndexTitlesForGridView(GridView *gridView);
+
+    // --- selection
+    void selectItem(GridViewItemBase *item);
+    void deSelectItem(GridViewItemBase *item);
+    // A click's selection: modifiers as the press had them (Shift extends, Control toggles).
+    void selectItemAtIndex(GridIndex index, Qt::KeyboardModifiers modifiers);
+    void selectAllItems();
+    void deselectAllItems();
+    QList<GridViewItemBase *> selectedItems() const;
+    GridIndexSet selectedIndexes() const;
+    GridIndex lastSelectedItemIndex() const { return lastSelectedItemIndex_; }
+
+    // --- hover
+    void hoverItemAtIndex(GridIndex index);
+    void unHoverItemAtIndex(GridIndex index);
+    GridIndex lastHoveredIndex() const { return lastHoveredIndex_; }
+
+    // --- clicks
+    void handleClicks();
+    void handleSingleClickForItemAtIndex(GridIndex index);
+    void handleDoubleClickForItemAtIndex(GridIndex index);
+
+    // --- rubber band
+    void drawSelectionFrameForMousePointerAtLocation(const QPointF &location);
+    void selectItemsCoveredBySelectionFrame(const QRectF &frame, Qt::KeyboardModifiers modifiers);
+    // location is in window coordinates.
+    GridIndex boundIndexForItemAtLocation(const QPointF &location) const;
+    SelectionFrameView *selectionFrameView() const { return selectionFrameView_; }
+
+  protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+
+  private:
+    using ItemTable = std::map<GridIndex, GridViewItemBase *>;
+
+    // The platform's event entry points, in the grid's terms.
+    void mouseDown(const QPointF &windowLocation, Qt::KeyboardModifiers modifiers);
+    void mouseDragged(const QPointF &location, Qt::KeyboardModifiers modifiers);
+    void mouseUp(const QPointF &windowLocation);
+    void mouseMoved(const QPointF &windowLocation);
+    void mouseExited();
+    void rightMouseDown(const QPointF &location);
+
+    // Reporting: the notification first, then the delegate.
+    void gridViewWillHoverItemAtIndex(GridIndex index);
+    void gridViewWillUnhoverItemAtIndex(GridIndex index);
+    void gridViewWillSelectItemAtIndex(GridIndex index);
+    void gridViewDidSelectItemAtIndex(GridIndex index);
+    void gridViewWillDeselectItemAtIndex(GridIndex index);
+    void gridViewDidDeselectItemAtIndex(GridIndex index);
+    void gridViewWillDeselectAllItems(const QList<GridViewItemBase *> &items);
+    void gridViewDidDeselectAllItems();
+    void gridViewDidClickItemAtIndex(GridIndex index);
+    void gridViewDidDoubleClickItemAtIndex(GridIndex index);
+    void gridViewDidActivateContextMenuWithIndexes(const GridIndexSet &indexes);
+    void postIndexNotification(const QString &name, GridIndex index);
+
+    void attachToScrollArea();
+    void refreshInset();
+    void finishRefresh(bool animated);
+    GridViewItemBase *placedItem(GridIndex index) const;
+    GridViewItemBase *takeReusableItem(const QString &identifier, const QMetaObject &itemClass);
+    void moveItemsAnimated(const std::vector<GridViewItemBase *> &items, bool animated);
+    void selectRangeTo(GridIndex index);
+    void adopt(GridViewItemBase *item);
+    bool isHeldBySelection(GridViewItemBase *item) const;
+    // Out of the view for good: deleted, unless the selection still holds it.
+    void dropItem(GridViewItemBase *item);
+    // Out of the view: into the reuse table, unless the selection still holds it.
+    void retireItem(GridViewItemBase *item);
+    void retireItemsAnimated(std::vector<GridViewItemBase *> items, bool animated);
+    void releaseIfDetached(GridViewItemBase *item);
+    void startAnimation(QAnimationGroup *group);
+    // Jumps every running animation to its end, before views change hands.
+    void finishAnimations();
+    void removeSelectionFrame();
+
+    // Every table holds views the grid owns (its children); none of them owns.
+    ItemTable keyedVisibleItems_;                                        // placed: shown in the grid
+    std::map<QString, std::vector<GridViewItemBase *>> reuseableItems_;  // hidden, waiting for reuse
+    ItemTable selectedItems_;
+    ItemTable selectedItemsBySelectionFrame_;
+    // Hidden views kept only because the selection still holds them (after a reload, for instance).
+    std::set<GridViewItemBase *> detachedItems_;
+    QPointer<SelectionFrameView> selectionFrameView_;
+    NotificationCenter &nc_;
+    std::vector<QPointF> clickEvents_;  // window locations of mouse-ups not yet sorted
+    GridIndex lastHoveredIndex_ = kNotFound;
+    GridIndex lastSelectedItemIndex_ = kNotFound;
+    GridIndex numberOfItems_ = 0;
+    QPointF selectionFrameInitialPoint_;
+    bool isInitialCall_ = true;
+    bool mouseHasDragged_ = false;
+    bool abortSelection_ = false;
+    double contentInset_ = 0;
+    std::vector<QPointer<QAnimationGroup>> animations_;
+    QPointer<QAbstractScrollArea> scrollArea_;  // only to connect and disconnect
+    QPointer<QWidget> viewport_;                // the scroll area's viewport: our parent when in one
+
+    GridViewDelegate *delegate_ = nullptr;
+    GridViewDataSource *dataSource_ = nullptr;
+    QString gridViewTitle_;
+    QBrush backgroundColor_;
+    bool scrollElasticity_ = true;
+    QSizeF itemSize_;
+    bool allowsSelection_ = true;
+    bool allowsMultipleSelection_ = false;
+    bool allowsMultipleSelectionWithDrag_ = false;
+    bool useSelectionRing_ = true;
+    bool useHover_ = true;
+    QPointer<QMenu> itemContextMenu_;
+    QPointer<QWidget> headerView_;
+    bool useCenterAlignment_ = false;
+};
