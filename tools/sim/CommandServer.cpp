@@ -170,9 +170,9 @@ std::vector<std::uint8_t> CommandServer::setReply(const std::vector<std::uint8_t
     const bool offered = std::any_of(config_.resolutions.begin(), config_.resolutions.end(),
                                      [&](const auto &r) { return r.width == width && r.height == height; });
     std::vector<std::uint8_t> reply = kSetSuccess;
-    if (!offered) {
+    if (!offered || config_.refuseSet) {
         reply[kRefusalOffset] = 2;
-        deskcam::logLine("command: %dx%d is not offered", width, height);
+        deskcam::logLine("command: refusing %dx%d", width, height);
         return reply;
     }
     deskcam::logLine("command: streaming %dx%d", width, height);

@@ -26,6 +26,8 @@ class CommandServer {
         std::vector<SimResolution> resolutions;
         // Fault: list replies one byte short of what their record count announces.
         bool badListLength = false;
+        // Fault: every set request is refused, offered resolution or not.
+        bool refuseSet = false;
     };
     // Called from the server's thread when a set request names an offered resolution.
     using SizeSwitch = std::function<void(int width, int height)>;

@@ -66,6 +66,8 @@ const std::vector<OptionRow> &optionTable() {
          [](SimOptions &o, const std::string &v) { return parseResolutions(v, o.resolutions); }},
         {"--bad-list-length", nullptr, "answer the resolution-list request with a reply one byte short",
          [](SimOptions &o, const std::string &) { return o.badListLength = true; }},
+        {"--refuse-set", nullptr, "refuse every set-resolution request",
+         [](SimOptions &o, const std::string &) { return o.refuseSet = true; }},
         {"--fps", "N", "pictures per second (default 25; 0 = as fast as the client reads)",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.fps, 0.0, 1000.0); }},
         {"--size", "WxH", "size of the test card (default 1920x1080)",

@@ -23,6 +23,7 @@ struct SimOptions {
     ImageStreamFaults faults;
     std::vector<SimResolution> resolutions = {{1920, 1080}, {1280, 720}, {640, 480}};
     bool badListLength = false;  // command fault: list replies of the wrong length
+    bool refuseSet = false;      // command fault: every set request refused
     FlashingPictures::Window flash;  // lengthMs 0: no flash
     bool help = false;
 };
