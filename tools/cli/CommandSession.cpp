@@ -1,0 +1,64 @@
+#include "CommandSession.h"
+
+#include "CliArguments.h"
+#include "dispatch/MainQueue.h"
+
+bool CommandSession::parseTarget(const std::vector<std::string> &args, Target &target, std::string &error) {
+    CliArguments arguments;
+    long long port = 0;
+    double timeout = 0;
+    const bool ok =
+        arguments.parse(args, {{"--camera", true, true}, {"--command-port"}, {"--timeout"}}, error) &&
+        arguments.integer("--command-port", 1, 65535, target.port, port, error) &&
+        arguments.seconds("--timeout", target.timeout.count(), timeout, error);
+    target.host = arguments.text("--camera");
+    target.port = static_cast<std::uint16_t>(port);
+    target.timeout = Seconds(timeout);
+    return ok;
+}
+
+CommandSession::CommandSession(Target target)
+    : target_(std::move(target)), channel_(std::make_unique<CommandUDPSocket>()) {
+    channel_->setDelegate(this);
+    channel_->ConnectUDPHost(target_.host, target_.port);
+}
+
+CommandSession::~CommandSession() {
+    // The channel detaches from its socket first, so no callback reaches this object once it is gone.
+    channel_.reset();
+}
+
+std::optional<std::vector<STRUCT_RESOLUTION>> CommandSession::fetchList() {
+    channel_->sendData(nullptr, SEND_GET_RESOLUTION);
+    std::unique_lock lock(mutex_);
+    if (!changed_.wait_for(lock, target_.timeout, [&] { return lists_.size() > listsTaken_; }))
+        return std::nullopt;
+    return lists_[listsTaken_++];
+}
+
+bool CommandSession::choose(std::uint8_t index) {
+    bool accepted = false;
+    // The channel's list belongs to the main event queue.
+    dispatch::mainQueue()->sync([&] { accepted = channel_->control_set_resolution(index); });
+    return accepted;
+}
+
+std::optional<std::int32_t> CommandSession::waitForSetReply() {
+    std::unique_lock lock(mutex_);
+    if (!changed_.wait_for(lock, target_.timeout, [&] { return setReplies_.size() > setRepliesTaken_; })) {
+        return std::nullopt;
+    }
+    return setReplies_[setRepliesTaken_++];
+}
+
+void CommandSession::fillResolution() {
+    std::lock_guard lock(mutex_);
+    lists_.push_back(channel_->m_resolution_list());
+    changed_.notify_all();
+}
+
+void CommandSession::setResolutionReplied(std::int32_t result) {
+    std::lock_guard lock(mutex_);
+    setReplies_.push_back(result);
+    changed_.notify_all();
+}

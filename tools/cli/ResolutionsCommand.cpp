@@ -1,0 +1,39 @@
+#include "ResolutionsCommand.h"
+
+#include "CommandSession.h"
+
+#include <cstdio>
+
+namespace {
+
+int runResolutions(const std::vector<std::string> &args) {
+    CommandSession::Target target;
+    std::string error;
+    if (!CommandSession::parseTarget(args, target, error)) {
+        std::fprintf(stderr, "deskcam-cli resolutions: %s\nusage: deskcam-cli resolutions %s\n",
+                     error.c_str(), kResolutionsCommand.usage);
+        return kExitUsage;
+    }
+    CommandSession session(target);
+    const auto list = session.fetchList();
+    if (!list) {
+        std::fprintf(stderr, "\ndeskcam-cli resolutions: no valid resolution list from %s:%u within %g s\n",
+                     target.host.c_str(), static_cast<unsigned>(target.port), target.timeout.count());
+        return kExitFailed;
+    }
+    for (const auto &entry : *list) {
+        std::printf("%lu*%lu\n", static_cast<unsigned long>(entry.width),
+                    static_cast<unsigned long>(entry.height));
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+const SubCommand kResolutionsCommand = {
+    "resolutions",
+    CommandSession::kTargetUsage,
+    "print the camera's resolutions, one WIDTH*HEIGHT line each, in the camera's order (fails after S "
+    "seconds, default 3, without a valid list)",
+    runResolutions,
+};

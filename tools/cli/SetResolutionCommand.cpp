@@ -1,0 +1,75 @@
+#include "SetResolutionCommand.h"
+
+#include "CommandSession.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace {
+
+// The channel takes the index as one byte.
+constexpr int kLargestIndex = 255;
+
+bool parseIndex(const std::string &text, std::uint8_t &index) {
+    int value = -1;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < 0 || value > kLargestIndex)
+        return false;
+    index = static_cast<std::uint8_t>(value);
+    return true;
+}
+
+int usageError(const std::string &error) {
+    std::fprintf(stderr, "deskcam-cli set-resolution: %s\nusage: deskcam-cli set-resolution %s\n",
+                 error.c_str(), kSetResolutionCommand.usage);
+    return kExitUsage;
+}
+
+int runSetResolution(const std::vector<std::string> &args) {
+    std::uint8_t index = 0;
+    if (args.empty() || !parseIndex(args.front(), index))
+        return usageError("INDEX must be a number from 0 to 255");
+    CommandSession::Target target;
+    std::string error;
+    if (!CommandSession::parseTarget({args.begin() + 1, args.end()}, target, error)) return usageError(error);
+
+    CommandSession session(target);
+    // The choice is made from the channel's own list, so it needs one first, as the viewer's menu does.
+    const auto list = session.fetchList();
+    if (!list) {
+        std::fprintf(stderr,
+                     "\ndeskcam-cli set-resolution: no valid resolution list from %s:%u within %g s\n",
+                     target.host.c_str(), static_cast<unsigned>(target.port), target.timeout.count());
+        return kExitFailed;
+    }
+    if (!session.choose(index)) {
+        std::fprintf(stderr,
+                     "\ndeskcam-cli set-resolution: no entry %u; the camera offers %zu resolution(s)\n",
+                     static_cast<unsigned>(index), list->size());
+        return kExitFailed;
+    }
+    const auto &chosen = (*list)[index];
+    const auto result = session.waitForSetReply();
+    if (!result) {
+        std::fprintf(stderr, "deskcam-cli set-resolution: no answer to the choice of %lu*%lu within %g s\n",
+                     static_cast<unsigned long>(chosen.width), static_cast<unsigned long>(chosen.height),
+                     target.timeout.count());
+        return kExitFailed;
+    }
+    if (*result != 0) {
+        std::fprintf(stderr, "deskcam-cli set-resolution: the camera refused %lu*%lu\n",
+                     static_cast<unsigned long>(chosen.width), static_cast<unsigned long>(chosen.height));
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+const SubCommand kSetResolutionCommand = {
+    "set-resolution",
+    "INDEX --camera HOST [--command-port P] [--timeout S]",
+    "choose entry INDEX (from 0) of the camera's resolution list and wait for the camera's answer (fails "
+    "on refusal or after S seconds, default 3, without one)",
+    runSetResolution,
+};
