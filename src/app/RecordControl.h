@@ -1,0 +1,104 @@
+#pragma once
+
+// The record button's work, apart from the window: a press starts a recording of the live pictures (and the
+// microphone) into R/RidirOvozev/record_T.mp4 on a thread of its own, "Thread-Record_Start", and the next
+// press stops it; the button shows "recordstop.png" while recording and "record.png" otherwise, with the
+// matching tooltip.
+//
+// Each recording keeps its own recorder, path and state. A stop reaches the recorder of the recording it
+// belongs to; the stop that a recording thread makes when its recorder returns changes the button and the
+// recording state only while no newer recording has started, so a finishing recording never ends or
+// relabels the next one.
+//
+// Thread use: the public methods and the window hooks run on the GUI thread; the recording threads post
+// their button changes to it. The control must live in the GUI thread; destroying it stops its recordings
+// and waits for their threads.
+
+#include "recorder/RVImagesToVideo.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QSizeF>
+#include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class RecordControl : public QObject {
+  public:
+    // What the control needs of the window and the rest of the program.
+    struct Hooks {
+        std::function<bool()> deviceConnected;                  // pictures are arriving (receiver bConnected)
+        std::function<QString()> saveRoot;                      // the save root R, empty when none
+        std::function<QSizeF()> videoSize;                      // current_view_info
+        std::function<void(const QString &text)> alertMessage;  // a message to the user, not waited for
+        // Shows a message and calls dismissed once the user has closed it (the microphone's alert).
+        std::function<void(const QString &text, std::function<void()> dismissed)> alertAndWait;
+        std::function<void(bool recording)> showButtonState;  // picture and tooltip of the record button
+        RVImagesToVideo::FrameSource frameSource;             // the receiver's latest frame
+        bool microphone = true;
+    };
+
+    static constexpr const char *kRecordPattern = "record_%@.mp4";
+    static constexpr std::int32_t kFramesPerSecond = 25;
+
+    explicit RecordControl(Hooks hooks, QObject *parent = nullptr);
+    ~RecordControl() override;
+
+    // The button's action: stops the running recording, or starts one (pressedAt names its file).
+    void Record_Button_Click(const QDateTime &pressedAt = QDateTime::currentDateTime());
+
+    bool bRecording() const { return current_ && current_->recording; }
+    // The current or last recording's file; empty before the first.
+    QString record_save_path() const { return current_ ? current_->path : QString(); }
+    // The current or last recording's recorder.
+    std::shared_ptr<RVImagesToVideo> m_Video_Writer() const {
+        return current_ ? current_->recorder : nullptr;
+    }
+    // Recordings whose thread has not ended yet.
+    int runningThreads() const;
+
+    // "Record saved in path：%@" (the colon is the full-width U+FF1A).
+    static QString savedMessage(const QString &path);
+    static QString deviceDisconnectMessage() { return QStringLiteral("Device disconnect!"); }
+
+  private:
+    // One recording: its own recorder, file and thread.
+    struct Recording {
+        std::shared_ptr<RVImagesToVideo> recorder;
+        QString path;
+        std::thread Thread_Record_Start;
+        std::atomic<bool> recording{true};  // bRecording of this recording
+        std::atomic<bool> threadDone{false};
+    };
+
+    void startRecording(const QDateTime &pressedAt);
+    // --- recording thread
+    void runRecord_Start(const std::shared_ptr<Recording> &recording);
+    void StartRecord(const std::shared_ptr<Recording> &recording);
+    void presentMicrophoneAlert(const std::string &message);
+    // --- GUI thread, or a recording thread (through the GUI thread for the button)
+    void StopRecord(const std::shared_ptr<Recording> &recording);
+    void postButtonState(const std::shared_ptr<Recording> &recording, bool recordingNow);
+    void reapFinishedThreads();
+
+    const Hooks hooks_;
+
+    // --- GUI thread only
+    std::shared_ptr<Recording> current_;
+    std::vector<std::shared_ptr<Recording>> recordings_;
+
+    // Shared with recording threads that wait for the user to close an alert, and with the alerts' own
+    // callbacks, which may outlive the control.
+    struct AlertWaits {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool closing = false;
+    };
+    const std::shared_ptr<AlertWaits> alertWaits_ = std::make_shared<AlertWaits>();
+};
