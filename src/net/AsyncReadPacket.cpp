@@ -27,10 +27,25 @@ AsyncReadPacket::Take AsyncReadPacket::bytesToTake(std::span<const std::uint8_t>
             std::memcmp(incoming.data(), term_.data() + inTail, inIncoming) == 0)
             return {inIncoming, true};
     }
-    const auto end = incoming.begin() + static_cast<std::ptrdiff_t>(limit);
-    const auto found = std::search(incoming.begin(), end, term_.begin(), term_.end());
-    if (found == end) return {limit, false};
-    return {static_cast<std::size_t>(found - incoming.begin()) + termLength, true};
+    const std::size_t at = find(incoming.first(limit));
+    if (at == kNotFound) return {limit, false};
+    return {at + termLength, true};
+}
+
+std::size_t AsyncReadPacket::find(std::span<const std::uint8_t> haystack) const {
+    // memchr for the terminator's first byte is what makes scanning a picture cheap.
+    const std::size_t termLength = term_.size();
+    if (haystack.size() < termLength) return kNotFound;
+    const std::uint8_t *begin = haystack.data();
+    const std::uint8_t *last = begin + haystack.size() - termLength;  // last possible start
+    for (const std::uint8_t *at = begin; at <= last; ++at) {
+        at = static_cast<const std::uint8_t *>(
+            std::memchr(at, term_[0], static_cast<std::size_t>(last - at) + 1));
+        if (!at) return kNotFound;
+        if (std::memcmp(at + 1, term_.data() + 1, termLength - 1) == 0)
+            return static_cast<std::size_t>(at - begin);
+    }
+    return kNotFound;
 }
 
 void AsyncReadPacket::append(std::span<const std::uint8_t> bytes) {

@@ -35,6 +35,10 @@ class AsyncReadPacket {
     std::vector<std::uint8_t> takeData() { return std::move(buffer_); }
 
   private:
+    static constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
+    // Offset of the first whole terminator in haystack, or kNotFound.
+    std::size_t find(std::span<const std::uint8_t> haystack) const;
+
     std::vector<std::uint8_t> buffer_;  // exactly the bytes collected so far
     std::vector<std::uint8_t> term_;
     std::uint64_t maxLength_;
