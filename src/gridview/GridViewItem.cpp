@@ -1,9 +1,11 @@
 #include "gridview/GridViewItem.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTextOption>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -40,15 +42,19 @@ std::optional<QRectF> fittedImageRect(const QRectF &content, double inset, const
 void drawText(QPainter &painter, const QString &text, const QRectF &rect,
               const GridViewTextAttributes &attributes) {
     if (text.isEmpty()) return;
+    // The 14-pixel line is shorter than a line of 12-pixel text with its descenders. Painting clips text to
+    // its rectangle when it overflows, so give it one whole line: a long title still shows a single line,
+    // and "g", "p" and "_" stay whole.
+    QRectF line(rect.topLeft(),
+                QSizeF(rect.width(), std::max(rect.height(), QFontMetricsF(attributes.font).height())));
     QTextOption option(attributes.alignment | Qt::AlignTop);
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     painter.save();
-    painter.setClipRect(rect.adjusted(-1, -1, 1, 1));
     painter.setFont(attributes.font);
     painter.setPen(attributes.shadowColor);
-    painter.drawText(rect.translated(attributes.shadowOffset), text, option);
+    painter.drawText(line.translated(attributes.shadowOffset), text, option);
     painter.setPen(attributes.foregroundColor);
-    painter.drawText(rect, text, option);
+    painter.drawText(line, text, option);
     painter.restore();
 }
 

@@ -3,10 +3,13 @@
 #include "gridview/GridViewNotifications.h"
 #include "gridview/NotificationCenter.h"
 
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -167,6 +170,23 @@ TEST_F(GridViewItemPaintTest, ImageAndTextLandInTheirRectangles) {
         for (int x = 6; x < 194; ++x) dark += drawn.pixelColor(x, y).lightness() < 128 ? 1 : 0;
     }
     EXPECT_GT(dark, 20) << "the title is drawn in its rectangle";
+}
+
+TEST_F(GridViewItemPaintTest, LongTitleShowsOneWholeLine) {
+    item.setItemTitle("a long title with words that wrap onto a second and a third line here");
+    QImage drawn = render(item);
+    auto darkInRows = [&drawn](int top, int bottom) {
+        int dark = 0;
+        for (int y = top; y < bottom; ++y) {
+            for (int x = 6; x < 194; ++x) dark += drawn.pixelColor(x, y).lightness() < 128 ? 1 : 0;
+        }
+        return dark;
+    };
+    QFontMetricsF metrics(item.currentLayout()->itemTitleTextAttributes.font);
+    int baseline = 114 + int(metrics.ascent());
+    EXPECT_GT(darkInRows(114, baseline), 20);
+    EXPECT_GT(darkInRows(baseline + 1, baseline + int(metrics.descent())), 0) << "descenders stay whole";
+    EXPECT_EQ(darkInRows(114 + int(std::ceil(metrics.height())) + 1, 150), 0) << "no second line";
 }
 
 TEST_F(GridViewItemPaintTest, AlphaValueFadesTheWholeItem) {
