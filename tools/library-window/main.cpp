@@ -1,0 +1,67 @@
+// Opens the library window by itself, for looking at it and taking pictures of it.
+//
+//   deskcam-library                 the app's own save root and settings
+//   deskcam-library --root DIR      DIR as the save root, with settings of this run only (the user's are
+//                                   neither read nor written)
+//   --select NAME                   also select the top-level folder NAME in the tree
+//   --size WxH                      the window's size (default 1180x720)
+//
+// The window's buttons work as in the app: the folder panel, the file manager and double-click opening.
+
+#include "library/DKBookmark.h"
+#include "library/LibraryViewController.h"
+#include "library/LibraryWindow.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QItemSelectionModel>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTreeView>
+
+#include <memory>
+
+namespace {
+
+void selectTopLevelFolder(LibraryViewController &library, const QString &name) {
+    LibraryOutlineModel *model = library.outlineModel();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex index = model->index(row, 0);
+        if (index.data().toString() == name)
+            library.outlineView()->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addOption({"root", "Show DIR as the save root, with settings of this run only.", "DIR"});
+    parser.addOption({"select", "Select the top-level folder NAME.", "NAME"});
+    parser.addOption({"size", "The window's size.", "WxH", "1180x720"});
+    parser.process(app);
+
+    QTemporaryDir runSettings;
+    std::unique_ptr<DKBookmark> ownBookmark;
+    LibraryViewController *library = nullptr;
+    if (parser.isSet("root")) {
+        const QString settingsFile = runSettings.filePath("settings.ini");
+        QSettings(settingsFile, QSettings::IniFormat)
+            .setValue(DKBookmark::kSavePathKey, parser.value("root"));
+        ownBookmark =
+            std::make_unique<DKBookmark>(std::make_unique<QSettings>(settingsFile, QSettings::IniFormat),
+                                         &DKBookmark::chooseFolderWithPanel);
+        library = new LibraryViewController(*ownBookmark);
+        library->setAttribute(Qt::WA_DeleteOnClose);
+        library->setWindowTitle(QObject::tr("Library"));
+        library->show();
+    } else {
+        library = LibraryWindow::present();
+    }
+    const QStringList size = parser.value("size").split(u'x');
+    if (size.size() == 2) library->resize(size[0].toInt(), size[1].toInt());
+    if (parser.isSet("select")) selectTopLevelFolder(*library, parser.value("select"));
+    return app.exec();
+}
