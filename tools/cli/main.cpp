@@ -1,6 +1,7 @@
 // deskcam-cli: the device link without windows, for scripts and tests. "deskcam-cli NAME [options]" runs
 // one sub-command of the table below; each sub-command lives in its own file.
 
+#include "CaptureCommand.h"
 #include "FramesCommand.h"
 #include "RecordCommand.h"
 #include "SubCommand.h"
@@ -17,6 +18,7 @@ namespace {
 const SubCommand *const kSubCommands[] = {
     &kFramesCommand,
     &kRecordCommand,
+    &kCaptureCommand,
 };
 
 void printUsage(FILE *out) {

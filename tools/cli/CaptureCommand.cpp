@@ -1,0 +1,82 @@
+#include "CaptureCommand.h"
+
+#include "CliArguments.h"
+#include "device/ImageRecvTCPSocket.h"
+
+#include <QImage>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+constexpr double kDefaultTimeoutSeconds = 5;
+constexpr auto kPollInterval = std::chrono::milliseconds(10);
+
+// The first picture that arrives and decodes before the deadline; a null image when none does.
+QImage waitForPicture(ImageRecvTCPSocket &receiver, std::chrono::steady_clock::time_point deadline) {
+    ImageBytes tried;
+    while (std::chrono::steady_clock::now() < deadline) {
+        const ImageBytes bytes = receiver.getFirstImageData();
+        if (bytes && !bytes->empty() && bytes != tried) {
+            QImage picture = QImage::fromData(bytes->data(), static_cast<int>(bytes->size()), "JPEG");
+            if (!picture.isNull()) return picture;
+            tried = bytes;  // undecodable: wait for the next one
+        }
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    return {};
+}
+
+int fail(const std::string &message) {
+    std::fprintf(stderr, "deskcam-cli capture: %s\n", message.c_str());
+    return kExitFailed;
+}
+
+int runCapture(const std::vector<std::string> &args) {
+    if (args.empty() || args.front().rfind("--", 0) == 0) {
+        std::fprintf(stderr, "deskcam-cli capture: the output file OUT.png comes first\n");
+        return kExitUsage;
+    }
+    const std::string out = args.front();
+    CliArguments arguments;
+    std::string error;
+    long long port = 0;
+    double timeout = 0;
+    const bool parsed = arguments.parse({args.begin() + 1, args.end()},
+                                        {{"--camera", true, true}, {"--image-port"}, {"--timeout"}}, error) &&
+                        arguments.integer("--image-port", 1, 65535, 7060, port, error) &&
+                        arguments.seconds("--timeout", kDefaultTimeoutSeconds, timeout, error);
+    if (!parsed) {
+        std::fprintf(stderr, "deskcam-cli capture: %s\n", error.c_str());
+        return kExitUsage;
+    }
+
+    const std::string camera = arguments.text("--camera");
+    const std::string where = camera + ":" + std::to_string(port);
+    ImageRecvTCPSocket receiver;
+    if (!receiver.initServer(camera, static_cast<std::uint16_t>(port)))
+        return fail("cannot connect to the camera at " + where);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                               std::chrono::duration<double>(timeout));
+    const QImage picture = waitForPicture(receiver, deadline);
+    if (picture.isNull()) {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%g", timeout);
+        return fail("no picture from " + where + " within " + seconds + " s");
+    }
+    if (!ImageRecvTCPSocket::saveImage(picture, out)) return fail("could not write " + out);
+    std::printf("%s\n", out.c_str());
+    return kExitOk;
+}
+
+}  // namespace
+
+const SubCommand kCaptureCommand = {
+    "capture",
+    "OUT.png --camera HOST [--image-port P] [--timeout S]",
+    "write the camera's newest picture as PNG to OUT.png (fails after S seconds, default 5, without one)",
+    runCapture,
+};
