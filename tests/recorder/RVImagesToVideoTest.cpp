@@ -61,7 +61,10 @@ struct Recording {
         recorder->doStop();
         thread.join();
         auto future = outcome.get_future();
-        return future.wait_for(10s) == std::future_status::ready && future.get();
+        if (future.wait_for(10s) != std::future_status::ready) return false;
+        // The completion step goes on after the callback ("Done", then the writer is let go).
+        while (recorder->videoWriter()) std::this_thread::sleep_for(1ms);
+        return future.get();
     }
 };
 
