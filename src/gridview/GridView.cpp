@@ -117,6 +117,8 @@ void GridView::attachToScrollArea() {
     connect(area->horizontalScrollBar(), &QScrollBar::valueChanged, this, &GridView::updateVisibleRect);
     area->viewport()->installEventFilter(this);
     setBackgroundColor(backgroundColor_);
+    // The viewport may be laid out already and send no resize for a while: take its width now.
+    setFrame(QRect(pos(), QSize(viewport_->width(), height())));
 }
 
 bool GridView::eventFilter(QObject *watched, QEvent *event) {
@@ -136,16 +138,16 @@ QRectF GridView::clippedRect() const {
     return QRectF(mapFrom(viewport_, QPointF(0, 0)), QSizeF(viewport_->size()));
 }
 
-GridGeometry GridView::geometry() const {
+GridGeometry GridView::layoutGeometry() const {
     return GridGeometry{clippedRect(), itemSize_, numberOfItems_, contentInset_};
 }
 
 GridIndex GridView::indexForItemAtLocation(const QPointF &location) const {
-    return geometry().indexForItemAtPoint(mapFrom(window(), location));
+    return layoutGeometry().indexForItemAtPoint(mapFrom(window(), location));
 }
 
 GridIndex GridView::boundIndexForItemAtLocation(const QPointF &location) const {
-    return geometry().boundIndexForPoint(mapFrom(window(), location));
+    return layoutGeometry().boundIndexForPoint(mapFrom(window(), location));
 }
 
 GridIndexSet GridView::visibleIndexes() const {
@@ -181,7 +183,7 @@ void GridView::setFrame(const QRect &frame) {
 }
 
 void GridView::refreshInset() {
-    contentInset_ = useCenterAlignment_ ? geometry().centredInset() : 0;
+    contentInset_ = useCenterAlignment_ ? layoutGeometry().centredInset() : 0;
 }
 
 void GridView::refreshGridViewAnimated(bool animated, bool initialCall) {
@@ -189,7 +191,7 @@ void GridView::refreshGridViewAnimated(bool animated, bool initialCall) {
     // The inset first: the height below includes it twice.
     refreshInset();
     // The grid always at least fills its viewport, so that a press anywhere below the items reaches it.
-    double wanted = geometry().contentHeight();
+    double wanted = layoutGeometry().contentHeight();
     if (viewport_) wanted = std::max(wanted, double(viewport_->height()));
     if (std::abs(wanted - height()) > 1.0) resize(width(), static_cast<int>(std::ceil(wanted)));
     // The rest runs after the current event, so a burst of refreshes (a window being resized) costs one
@@ -389,26 +391,31 @@ void GridView::moveItemsAnimated(const std::vector<GridViewItemBase *> &items, b
     startAnimation(group);
 }
 
+void GridView::shiftPlacedItems(const GridIndexSet &inserted, bool animated) {
+    // Highest first, so that no item lands on one that has yet to move.
+    auto first = keyedVisibleItems_.lower_bound(*inserted.begin());
+    std::vector<std::pair<GridIndex, GridViewItemBase *>> shifting(first, keyedVisibleItems_.end());
+    keyedVisibleItems_.erase(first, keyedVisibleItems_.end());
+    std::vector<GridViewItemBase *> moved;
+    for (auto it = shifting.rbegin(); it != shifting.rend(); ++it) {
+        GridIndex newIndex = shiftedIndex(it->first, inserted);
+        it->second->setIndex(newIndex);
+        keyedVisibleItems_[newIndex] = it->second;
+        moved.push_back(it->second);
+    }
+    if (!moved.empty()) moveItemsAnimated(moved, animated);
+}
+
 void GridView::insertItemAtIndex(GridIndex index, bool animated) {
-    insertItemsAtIndexes({index}, animated);
+    shiftPlacedItems({index}, animated);
+    numberOfItems_ += 1;
     // A single insertion lays out as after a reload: the new item fades in.
     refreshGridViewAnimated(animated, true);
 }
 
 void GridView::insertItemsAtIndexes(const GridIndexSet &indexes, bool animated) {
     if (indexes.empty()) return;
-    std::vector<GridViewItemBase *> moved;
-    // Highest first, so that no item lands on one that has yet to move.
-    auto first = keyedVisibleItems_.lower_bound(*indexes.begin());
-    std::vector<std::pair<GridIndex, GridViewItemBase *>> shifting(first, keyedVisibleItems_.end());
-    keyedVisibleItems_.erase(first, keyedVisibleItems_.end());
-    for (auto it = shifting.rbegin(); it != shifting.rend(); ++it) {
-        GridIndex newIndex = shiftedIndex(it->first, indexes);
-        it->second->setIndex(newIndex);
-        keyedVisibleItems_[newIndex] = it->second;
-        moved.push_back(it->second);
-    }
-    if (!moved.empty()) moveItemsAnimated(moved, animated);
+    shiftPlacedItems(indexes, animated);
     numberOfItems_ += indexes.size();
     refreshGridViewAnimated(animated, false);
 }
@@ -708,11 +715,11 @@ void GridView::drawSelectionFrameForMousePointerAtLocation(const QPointF &locati
         selectionFrameView_->raise();
         return;
     }
-    selectionFrameView_->setFrame(geometry().selectionFrame(selectionFrameInitialPoint_, location));
+    selectionFrameView_->setFrame(layoutGeometry().selectionFrame(selectionFrameInitialPoint_, location));
 }
 
 void GridView::selectItemsCoveredBySelectionFrame(const QRectF &frame, Qt::KeyboardModifiers modifiers) {
-    GridGeometry g = geometry();
+    GridGeometry g = layoutGeometry();
     ItemPoint first = g.locationForItemAtIndex(g.boundIndexForPoint(frame.topLeft()));
     ItemPoint last = g.locationForItemAtIndex(g.boundIndexForPoint(frame.bottomRight()));
     auto inBand = [&](GridIndex index) {

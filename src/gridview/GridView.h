@@ -100,21 +100,22 @@ class GridView : public QWidget {
 
     // --- geometry (grid coordinates unless stated)
     QRectF clippedRect() const;
-    std::uint64_t columnsInGridView() const { return geometry().columns(); }
-    std::uint64_t visibleRowsInGridView() const { return geometry().visibleRows(); }
-    std::uint64_t allOverRowsInGridView() const { return geometry().allOverRows(); }
-    GridRange visibleItemRange() const { return geometry().visibleItemRange(); }
-    QRectF rectForItemAtIndex(GridIndex index) const { return geometry().rectForItemAtIndex(index); }
+    std::uint64_t columnsInGridView() const { return layoutGeometry().columns(); }
+    std::uint64_t visibleRowsInGridView() const { return layoutGeometry().visibleRows(); }
+    std::uint64_t allOverRowsInGridView() const { return layoutGeometry().allOverRows(); }
+    GridRange visibleItemRange() const { return layoutGeometry().visibleItemRange(); }
+    QRectF rectForItemAtIndex(GridIndex index) const { return layoutGeometry().rectForItemAtIndex(index); }
     // location is in the coordinates of the grid's window.
     GridIndex indexForItemAtLocation(const QPointF &location) const;
     ItemPoint locationForItemAtIndex(GridIndex index) const {
-        return geometry().locationForItemAtIndex(index);
+        return layoutGeometry().locationForItemAtIndex(index);
     }
     GridIndexSet visibleIndexes() const;
     GridIndexSet indexesForVisibleItems() const;
     std::uint64_t numberOfVisibleItems() const { return keyedVisibleItems_.size(); }
     double contentInset() const { return contentInset_; }
-    GridGeometry geometry() const;
+    // The layout maths with the grid's current visible rectangle, item size, count and inset.
+    GridGeometry layoutGeometry() const;
 
     // --- refresh cycle
     // Sizes the grid now; recycles, places and arranges the items from the event loop, once control
@@ -210,6 +211,8 @@ class GridView : public QWidget {
     GridViewItemBase *placedItem(GridIndex index) const;
     GridViewItemBase *takeReusableItem(const QString &identifier, const QMetaObject &itemClass);
     void moveItemsAnimated(const std::vector<GridViewItemBase *> &items, bool animated);
+    // Moves the placed items at or after the first inserted index past every inserted index.
+    void shiftPlacedItems(const GridIndexSet &inserted, bool animated);
     void selectRangeTo(GridIndex index);
     void adopt(GridViewItemBase *item);
     bool isHeldBySelection(GridViewItemBase *item) const;
