@@ -1,0 +1,152 @@
+#pragma once
+
+// The viewer window and its controller: supervises the camera link from the worker thread
+// "Thread-StartSocket", pumps the newest picture onto the screen, lays it out (1:1, fit, zoom, turn, pan)
+// and keeps the resolution menu in step with the picture actually received.
+//
+// Threads: everything here runs on the GUI thread (the main event queue) except runStartSocket(),
+// func_reconnect_udp_server() and setNextImage(), which run on the worker and only post work to the GUI
+// thread. The command channel is created, replaced and used on the GUI thread only.
+//
+// Hooks for the capture, record and library controls: the slots btnCapture(), Record_Button_Click() and
+// btnOpenLibrary() are wired to their buttons; currentImage() is the picture on screen; setToolTipKey()
+// gives a button its localised tooltip. Messages to the user are window-modal boxes on window().
+
+#include "app/CCSliderDelegate.h"
+#include "app/DisplayGeometry.h"
+#include "app/LaunchOptions.h"
+#include "app/ViewControllerLayout.h"
+#include "device/CommandUDPSocket.h"
+#include "device/ImageRecvTCPSocket.h"
+
+#include <QImage>
+#include <QSizeF>
+#include <QWidget>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+class MouseDragView;
+class QAbstractButton;
+
+class ViewController : public QWidget, public CCSliderDelegate, public CommandUDPSocketDelegate {
+    Q_OBJECT
+  public:
+    // Starts the worker at once. The receiver must outlive the controller (the program passes the shared
+    // one; tests their own).
+    ViewController(const LaunchOptions &options, ImageRecvTCPSocket &receiver, QWidget *parent = nullptr);
+    // Stops and joins the worker (at most about one second, while it waits for a reconnection).
+    ~ViewController() override;
+
+    // The picture shown while no camera delivers (the application picture "checkdevice.png").
+    static QImage noDevicePicture();
+
+    // --- GUI thread
+    // The picture on screen at its own size, unzoomed and unturned; the no-device picture too.
+    QImage currentImage() const;
+    // current_view_info: the picture size at the last 1:1 layout (also the size of a recording's video).
+    QSizeF currentViewSize() const { return current_view_info; }
+    ImageRecvTCPSocket &receiver() const { return img_socket; }
+    CommandUDPSocket *commandSocket() const { return command_socket.get(); }
+    const DisplayGeometry &displayGeometry() const;
+    const ViewControllerLayout &ui() const { return ui_; }
+    MouseDragView *dragView() const { return imgView_mousemove; }
+    // The encoded picture behind currentImage(), when it came from the camera.
+    ImageBytes shownImageBytes() const { return shownBytes_; }
+    // The localised text for key, followed by the button's shortcut if it has one: "Turn left (Ctrl+L)".
+    void setToolTipKey(QAbstractButton *button, const QString &key);
+
+    // --- any thread
+    // How many times the worker has reconnected the picture stream so far.
+    int reconnectionCount() const { return reconnections_.load(); }
+
+  public slots:
+    // Display geometry.
+    void set_1x1_resolution();
+    void setFitImage();
+    void control_silder_zoom();
+    void Left_Rotate_Button_Click();
+    void Right_Rotate_Button_Click();
+    void Rotate_Button_Click();
+    void Set_1x1_Button_Click();
+    void btnSuitable();
+    void btnMaxWindow();
+    void zoomIn();
+    void zoomOut();
+    void toggleFullScreen();
+    // Resolution menu.
+    void update_current_select_list();
+    void selectChange();
+    // Capture, recording and library: filled in by those controls.
+    void btnCapture();
+    void Record_Button_Click();
+    void btnOpenLibrary();
+    // Clears the picture and ends the program.
+    void closeWindow();
+
+  signals:
+    // A camera picture has just been set on the view (after any relayout it caused).
+    void imageShown();
+
+  public:
+    // CCSliderDelegate
+    void delegate_reset_rotate() override;
+    // CommandUDPSocketDelegate
+    void ClearResolution() override;
+    void fillResolution() override;
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+  private:
+    void viewDidLoad();
+    void applyToolTips();
+    void setUpSliders();
+    void buildPictureStack();
+    void setUpShortcuts();
+    void connectControls();
+
+    // --- worker thread
+    void runStartSocket();
+    bool func_reconnect_udp_server();
+    void setNextImage();
+    // Sleeps for duration unless the controller is closing; false when it is.
+    bool pauseWorker(std::chrono::microseconds duration);
+
+    // --- GUI thread
+    void showNoDevicePicture();
+    void showNextImage();
+    void reconnectCommandChannel();
+    void detachCommandChannel();
+    void applyZoom(double factor);
+    void windowDidResize();
+
+    // --- set before the worker starts, then only read
+    const std::string image_server_ip;
+    const int image_server_port;
+    const int command_server_port;
+    ImageRecvTCPSocket &img_socket;
+    const QImage noDevicePicture_;
+
+    // --- GUI thread only
+    ViewControllerLayout ui_;
+    MouseDragView *imgView_mousemove = nullptr;
+    double v_max_scale = DisplayGeometry::kDefaultMaxScale;
+    QSizeF current_view_info;
+    std::unique_ptr<CommandUDPSocket> command_socket;
+    ImageBytes shownBytes_;
+
+    // --- the worker and what it shares with the GUI thread
+    std::thread Thread_Get_Resolution;
+    std::atomic<bool> bCloseApp{false};
+    std::mutex workerMutex_;
+    std::condition_variable workerWake_;
+    // Set while a frame-pump half waits in the GUI queue, so a slow screen never piles them up.
+    std::atomic<bool> pumpPending_{false};
+    std::atomic<int> reconnections_{0};
+};

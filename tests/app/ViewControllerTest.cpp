@@ -1,0 +1,302 @@
+#include "app/ViewController.h"
+
+#include "SimulatorProcess.h"
+#include "app/MouseDragView.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMouseEvent>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kCameraWaitMs = 8000;
+
+// A loopback port that nobody listens on (TCP) or answers on (UDP): a camera that is switched off.
+std::uint16_t unusedPort(int type) {
+    const int fd = socket(AF_INET, type | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
+QString documentsFile(const char *name) {
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+        .filePath(QString::fromLatin1(name));
+}
+
+void sendMouse(QWidget *widget, QEvent::Type type, QPointF position, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, position, widget->mapToGlobal(position), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+class ViewControllerTest : public testing::Test {
+  protected:
+    void TearDown() override {
+        viewer.reset();
+        receiver.reset();
+        simulator.stop();
+    }
+
+    void startViewer(std::uint16_t imagePort, std::uint16_t commandPort) {
+        LaunchOptions options;
+        options.camera = QStringLiteral("127.0.0.1");
+        options.imagePort = imagePort;
+        options.commandPort = commandPort;
+        receiver = std::make_unique<ImageRecvTCPSocket>();
+        viewer = std::make_unique<ViewController>(options, *receiver);
+        viewer->resize(1280, 800);
+        viewer->show();
+    }
+
+    void startWithoutCamera() { startViewer(unusedPort(SOCK_STREAM), unusedPort(SOCK_DGRAM)); }
+
+    // Starts the simulator and the viewer, and waits for the first camera picture and the filled menu.
+    bool startWithCamera(const QStringList &simulatorOptions = {}) {
+        if (!simulator.start(simulatorOptions)) return false;
+        startViewer(simulator.imagePort(), simulator.commandPort());
+        return QTest::qWaitFor([&] { return viewer->shownImageBytes() && menu()->count() == 3; },
+                               kCameraWaitMs);
+    }
+
+    bool showsNoDevicePicture() const { return viewer->currentImage() == ViewController::noDevicePicture(); }
+    QSize shownSize() const { return viewer->currentImage().size(); }
+    QComboBox *menu() const { return viewer->ui().ctrl_resolve_list; }
+    const DisplayGeometry &geometry() const { return viewer->displayGeometry(); }
+    double areaHeight() const { return viewer->dragView()->height(); }
+    QPointF areaCentre() const { return QRectF(viewer->dragView()->rect()).center(); }
+
+    // Waits until count more camera pictures have been set on the view.
+    bool waitForPictures(int count) {
+        int shown = 0;
+        const auto connection = QObject::connect(viewer.get(), &ViewController::imageShown, [&] { ++shown; });
+        const bool arrived = QTest::qWaitFor([&] { return shown >= count; }, kCameraWaitMs);
+        QObject::disconnect(connection);
+        return arrived;
+    }
+
+    SimulatorProcess simulator;
+    std::unique_ptr<ImageRecvTCPSocket> receiver;
+    std::unique_ptr<ViewController> viewer;
+};
+
+TEST_F(ViewControllerTest, WithoutACameraShowsTheNoDevicePictureAtOneToOneAndRetriesEveryThreeSeconds) {
+    QElapsedTimer clock;
+    clock.start();
+    startWithoutCamera();
+    EXPECT_EQ(menu()->count(), 1);
+    EXPECT_EQ(menu()->itemText(0), QStringLiteral(" "));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return showsNoDevicePicture(); }, 2000));
+    EXPECT_EQ(viewer->currentViewSize(), QSizeF(ViewController::noDevicePicture().size()));
+    EXPECT_EQ(geometry().zoom(), 1.0);
+    EXPECT_EQ(viewer->ui().ns_slider_zoom->doubleValue(), 1.0);
+    EXPECT_EQ(viewer->ui().scale_label->text(), QStringLiteral("Scale: 1.0x"));
+    EXPECT_EQ(geometry().dragSurfaceFrame().center(), areaCentre());
+
+    // One attempt right away, then one about every 3 seconds (1 s waiting for pictures, 2 s pause).
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewer->reconnectionCount() == 1; }, 2000));
+    const qint64 first = clock.elapsed();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewer->reconnectionCount() == 2; }, 5000));
+    const qint64 second = clock.elapsed();
+    EXPECT_GE(second - first, 2900);
+    EXPECT_LE(second - first, 3800);
+    EXPECT_EQ(menu()->count(), 1);
+    EXPECT_EQ(viewer->commandSocket(), nullptr);
+    EXPECT_TRUE(showsNoDevicePicture());
+}
+
+TEST_F(ViewControllerTest, ACameraLeadsToOneReconnectionTheCommandChannelAndAFilledMenu) {
+    ASSERT_TRUE(startWithCamera());
+    EXPECT_EQ(shownSize(), QSize(1920, 1080));
+    EXPECT_EQ(viewer->currentViewSize(), QSizeF(1920, 1080));
+    ASSERT_NE(viewer->commandSocket(), nullptr);
+    EXPECT_EQ(menu()->itemText(0), QStringLiteral("1920*1080"));
+    EXPECT_EQ(menu()->itemText(1), QStringLiteral("1280*720"));
+    EXPECT_EQ(menu()->itemText(2), QStringLiteral("640*480"));
+    EXPECT_EQ(menu()->currentText(), QStringLiteral("1920*1080"));
+    // Fitted to the height of the display area.
+    EXPECT_DOUBLE_EQ(geometry().zoom(), areaHeight() / 1080);
+    EXPECT_EQ(viewer->ui().scale_label->text(), DisplayGeometry::scaleText(areaHeight() / 1080));
+    ASSERT_TRUE(waitForPictures(25));
+    EXPECT_EQ(viewer->reconnectionCount(), 1);
+}
+
+TEST_F(ViewControllerTest, ANewSizeRelayoutsKeepingTheSlidersTurnAndSelectsItsEntry) {
+    ASSERT_TRUE(startWithCamera());
+    viewer->ui().ns_slider_rotate->setValue(450);  // as the user drags it: 45 degrees
+    EXPECT_EQ(geometry().rotation(), 315);
+    sendMouse(viewer->dragView(), QEvent::MouseButtonPress, QPointF(100, 100), Qt::LeftButton);
+    sendMouse(viewer->dragView(), QEvent::MouseMove, QPointF(160, 140), Qt::LeftButton);
+
+    menu()->setCurrentIndex(1);
+    emit menu()->activated(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownSize() == QSize(1280, 720); }, kCameraWaitMs));
+    EXPECT_EQ(viewer->currentViewSize(), QSizeF(1280, 720));
+    EXPECT_EQ(viewer->ui().ns_slider_rotate->doubleValue(), 45.0);
+    EXPECT_EQ(geometry().rotation(), 315);
+    const double turnedHeight = (1280 + 720) * std::sqrt(0.5);
+    EXPECT_NEAR(geometry().zoom(), areaHeight() / turnedHeight, 1e-9);
+    EXPECT_NEAR(viewer->ui().ns_slider_zoom->doubleValue(), areaHeight() / turnedHeight, 0.005);
+    EXPECT_EQ(geometry().dragSurfaceFrame().center(), areaCentre());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return menu()->currentText() == QStringLiteral("1280*720"); }, 2000));
+}
+
+TEST_F(ViewControllerTest, MorePicturesOfTheSameSizeKeepTheUsersZoomTurnAndPan) {
+    ASSERT_TRUE(startWithCamera());
+    viewer->ui().ns_slider_zoom->setValue(170);  // as the user drags it: 1.7
+    viewer->ui().right_rotate_button->click();
+    sendMouse(viewer->dragView(), QEvent::MouseButtonPress, QPointF(400, 300), Qt::LeftButton);
+    sendMouse(viewer->dragView(), QEvent::MouseMove, QPointF(430, 280), Qt::LeftButton);
+    sendMouse(viewer->dragView(), QEvent::MouseButtonRelease, QPointF(430, 280), Qt::NoButton);
+    const QRectF dragged = geometry().dragSurfaceFrame();
+    EXPECT_EQ(dragged.center(), areaCentre() + QPointF(30, -20));
+    EXPECT_EQ(geometry().zoom(), 1.7);
+    EXPECT_EQ(viewer->ui().scale_label->text(), QStringLiteral("Scale: 1.7x"));
+    const ImageBytes before = viewer->shownImageBytes();
+
+    ASSERT_TRUE(waitForPictures(5));
+    EXPECT_NE(viewer->shownImageBytes(), before);
+    EXPECT_EQ(geometry().zoom(), 1.7);
+    EXPECT_EQ(geometry().rotation(), 270);
+    EXPECT_EQ(viewer->ui().ns_slider_rotate->doubleValue(), 90.0);
+    EXPECT_EQ(geometry().dragSurfaceFrame(), dragged);
+
+    viewer->ui().suitable_button->click();  // fit brings the picture back to the centre
+    EXPECT_EQ(geometry().dragSurfaceFrame().center(), areaCentre());
+    EXPECT_DOUBLE_EQ(geometry().zoom(), areaHeight() / 1920);
+}
+
+TEST_F(ViewControllerTest, ACameraThatStopsBringsBackTheNoDevicePictureAndRetriesEveryThreeSeconds) {
+    ASSERT_TRUE(startWithCamera());
+    QElapsedTimer clock;
+    clock.start();
+    simulator.stop();
+    // Silent for more than 3 whole seconds of the wall clock: between 3 and 4 s after the last picture.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return showsNoDevicePicture(); }, 6000));
+    EXPECT_GE(clock.elapsed(), 2900);
+    EXPECT_LE(clock.elapsed(), 5000);
+    EXPECT_EQ(viewer->currentViewSize(), QSizeF(ViewController::noDevicePicture().size()));
+    EXPECT_EQ(geometry().zoom(), 1.0);
+    EXPECT_EQ(menu()->currentIndex(), 0) << "the menu keeps the camera's list";
+
+    const int attempts = viewer->reconnectionCount();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewer->reconnectionCount() == attempts + 1; }, 5000));
+    const qint64 next = clock.elapsed();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewer->reconnectionCount() == attempts + 2; }, 5000));
+    EXPECT_GE(clock.elapsed() - next, 2900);
+    EXPECT_LE(clock.elapsed() - next, 3800);
+    EXPECT_TRUE(showsNoDevicePicture());
+}
+
+TEST_F(ViewControllerTest, AnUndecodablePictureGoesToFooPngAndThePreviousOneStays) {
+    QTemporaryDir frames;
+    ASSERT_TRUE(frames.isValid());
+    QImage good(320, 240, QImage::Format_RGB32);
+    good.fill(QColor(20, 140, 220));
+    // Two good pictures a second apart before the bad one: whichever the viewer shows first (it shows only
+    // the newest), a good one is on screen when the bad one comes.
+    ASSERT_TRUE(good.save(QDir(frames.path()).filePath(QStringLiteral("1.jpg")), "JPEG", 95));
+    ASSERT_TRUE(good.save(QDir(frames.path()).filePath(QStringLiteral("2.jpg")), "JPEG", 95));
+    QFile bad(QDir(frames.path()).filePath(QStringLiteral("3.jpg")));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    const QByteArray garbage(5000, 'x');
+    bad.write(garbage);
+    bad.close();
+    QFile::remove(documentsFile("foo.png"));
+
+    // The good pictures, then the bad one, then silence (the connection stays open).
+    ASSERT_TRUE(simulator.start({"--frames-dir", frames.path(), "--fps", "1", "--stall-after", "3"}));
+    startViewer(simulator.imagePort(), simulator.commandPort());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(documentsFile("foo.png")); }, kCameraWaitMs));
+    QFile dumped(documentsFile("foo.png"));
+    ASSERT_TRUE(dumped.open(QIODevice::ReadOnly));
+    EXPECT_EQ(dumped.readAll(), garbage);
+    const QImage expected(QDir(frames.path()).filePath(QStringLiteral("1.jpg")));
+    EXPECT_EQ(viewer->currentImage().convertToFormat(QImage::Format_RGB32),
+              expected.convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(viewer->currentViewSize(), QSizeF(320, 240));
+}
+
+TEST_F(ViewControllerTest, AResizeOfAnyWindowFitsThePictureAgain) {
+    startWithoutCamera();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return showsNoDevicePicture(); }, 2000));
+    viewer->ui().ns_slider_zoom->setValue(150);
+    ASSERT_EQ(geometry().zoom(), 1.5);
+
+    QWidget otherWindow;
+    otherWindow.resize(300, 200);
+    otherWindow.show();
+    otherWindow.resize(400, 300);
+    const double fit = areaHeight() / ViewController::noDevicePicture().height();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return geometry().zoom() == fit; }, 2000));
+
+    viewer->ui().ns_slider_zoom->setValue(150);
+    viewer->resize(1000, 700);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return geometry().zoom() == areaHeight() / ViewController::noDevicePicture().height(); },
+        2000));
+    EXPECT_EQ(areaHeight(), 700 - ViewControllerLayout::kStripHeight);
+    EXPECT_EQ(geometry().dragSurfaceFrame().center(), areaCentre());
+}
+
+TEST_F(ViewControllerTest, ToolButtonsTurnStraightenAndShowOneToOne) {
+    startWithoutCamera();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return showsNoDevicePicture(); }, 2000));
+    const auto &ui = viewer->ui();
+    ui.left_rotate_button->click();
+    EXPECT_EQ(geometry().rotation(), 90);
+    EXPECT_EQ(ui.ns_slider_rotate->doubleValue(), 270.0);
+    ui.left_rotate_button->click();
+    EXPECT_EQ(geometry().rotation(), 180);
+    ui.ns_slider_rotate->delegate()->delegate_reset_rotate();
+    EXPECT_EQ(geometry().rotation(), 0);
+    EXPECT_EQ(ui.ns_slider_rotate->doubleValue(), 0.0);
+
+    ui.ns_slider_rotate->setValue(450);
+    ui.ns_slider_zoom->setValue(60);
+    ui.actual_1_1_button->click();
+    EXPECT_EQ(geometry().rotation(), 315);
+    EXPECT_EQ(geometry().zoom(), 1.0);
+    EXPECT_EQ(ui.scale_label->text(), QStringLiteral("Scale: 1.0x"));
+}
+
+TEST_F(ViewControllerTest, ShortcutsWorkAndTooltipsNameThem) {
+    startWithoutCamera();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return showsNoDevicePicture(); }, 2000));
+    const auto &ui = viewer->ui();
+    EXPECT_EQ(ui.left_rotate_button->toolTip(), QStringLiteral("Turn left (Ctrl+L)"));
+    EXPECT_EQ(ui.record_button->toolTip(), QStringLiteral("Start recording"));
+    EXPECT_EQ(ui.capture_button->toolTip(), QStringLiteral("Capture picture (Ctrl+S)"));
+    EXPECT_TRUE(ui.max_window_button->toolTip().contains(QStringLiteral("F11")));
+
+    viewer->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(viewer.get()));
+    // Buttons answer their shortcut with an animated click, which ends a moment later.
+    QTest::keyClick(viewer.get(), Qt::Key_R, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return geometry().rotation() == 270; }, 1000));
+    QTest::keyClick(viewer.get(), Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(geometry().zoom(), 0.9);
+    QTest::keyClick(viewer.get(), Qt::Key_Equal, Qt::ControlModifier);
+    QTest::keyClick(viewer.get(), Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(geometry().zoom(), 1.1);
+    EXPECT_EQ(ui.scale_label->text(), QStringLiteral("Scale: 1.1x"));
+    QTest::keyClick(viewer.get(), Qt::Key_0, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return geometry().zoom() == 1.0; }, 1000));
+}
+
+}  // namespace
