@@ -32,6 +32,10 @@ TEST_F(GridViewLayoutTest, CentredGridPlacesItemsInsideTheInset) {
     EXPECT_EQ(placed(4)->geometry(), QRect(250, 200, 200, 150));
     QPoint inLeftMargin = grid->mapTo(grid->window(), QPoint(20, 100));
     EXPECT_EQ(grid->indexForItemAtLocation(inLeftMargin), kNotFound);
+    // A narrower viewport: the new inset is part of the new height at once.
+    setViewportSize(QSize(650, 600));
+    EXPECT_DOUBLE_EQ(grid->contentInset(), 25);
+    EXPECT_EQ(grid->height(), 650);
 }
 
 TEST_F(GridViewLayoutTest, PlacesOnlyTheRowsInViewAndASpareRow) {
@@ -159,6 +163,19 @@ TEST_F(GridViewLayoutTest, RemoveAndReloadItemsAskTheDataSourceAgain) {
     settle();
     EXPECT_EQ(dataSource.asked, askedBefore + 2);
     EXPECT_EQ(grid->numberOfVisibleItems(), 9u);
+}
+
+TEST_F(GridViewLayoutTest, RemovedSelectedViewIsNeverHandedOutAgain) {
+    load(10);
+    GridViewItemBase *chosen = placed(4);
+    grid->selectItem(chosen);
+    grid->removeItemsAtIndexes({2}, false);
+    dataSource.count = 9;
+    settle();
+    EXPECT_TRUE(chosen->isHidden());
+    EXPECT_NE(placed(4), chosen);
+    EXPECT_TRUE(chosen->selected());
+    EXPECT_EQ(grid->selectedItems(), QList<GridViewItemBase *>{chosen});
 }
 
 TEST_F(GridViewLayoutTest, DeletedGridSkipsItsPendingLayout) {
