@@ -1,9 +1,10 @@
 // deskcam-gridview-demo: the grid view control on its own, with 10 000 generated thumbnails, so that a person
 // can scroll, hover, select (Shift, Control), rubber-band and right-click, and watch the events in the log.
 //
-//   deskcam-gridview-demo [--count N] [--sample-states]
+//   deskcam-gridview-demo [--count N] [--sample-states] [--scroll-rows R]
 //
-// --sample-states selects, hovers and draws a band at start-up, to look at every state without a mouse.
+// --sample-states selects, hovers and draws a band at start-up, and --scroll-rows scrolls down R rows one at
+// a time, to look at every state and at recycled views without a mouse.
 
 #include "base/Log.h"
 #include "gridview/GridView.h"
@@ -15,6 +16,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 
 namespace {
@@ -106,8 +108,11 @@ int main(int argc, char *argv[]) {
     QCommandLineOption countOption("count", "Number of items (default 10000).", "N",
                                    QString::number(kDefaultCount));
     QCommandLineOption sampleOption("sample-states", "Select, hover and draw a band at start-up.");
+    QCommandLineOption scrollOption("scroll-rows", "Scroll down R rows, one every 20 ms, at start-up.", "R",
+                                    "0");
     parser.addOption(countOption);
     parser.addOption(sampleOption);
+    parser.addOption(scrollOption);
     parser.process(app);
 
     DemoGrid demo(parser.value(countOption).toULongLong());
@@ -129,6 +134,11 @@ int main(int argc, char *argv[]) {
     window.show();
     grid->reloadDataAnimated(true);
     if (parser.isSet(sampleOption)) QTimer::singleShot(500, grid, [grid] { showSampleStates(*grid); });
+    int rowsToScroll = parser.value(scrollOption).toInt();
+    for (int row = 1; row <= rowsToScroll; ++row) {
+        QTimer::singleShot(500 + 20 * row, &window,
+                           [&window, row] { window.verticalScrollBar()->setValue(row * 150); });
+    }
     int status = app.exec();
     grid->setDelegate(nullptr);
     grid->setDataSource(nullptr);
