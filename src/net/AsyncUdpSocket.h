@@ -64,7 +64,10 @@ class AsyncUdpSocketDelegate {
 
 class AsyncUdpSocket : public std::enable_shared_from_this<AsyncUdpSocket> {
     struct DelegateLink;
-    struct Private {};
+    // Only create() can make the key, so every socket is owned by a shared_ptr.
+    struct Private {
+        explicit Private() = default;
+    };
 
   public:
     // delegate: not owned. delegateQueue: where callbacks run; none means no callbacks and no connect.
@@ -96,6 +99,7 @@ class AsyncUdpSocket : public std::enable_shared_from_this<AsyncUdpSocket> {
     void close();
 
     bool isConnected() const;
+    // True while no operating-system socket exists: before the first connect or send, and after close.
     bool isClosed() const;
     // The peer after a successful connect, else an empty address.
     SocketAddress connectedAddress() const;
