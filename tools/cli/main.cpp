@@ -4,6 +4,8 @@
 #include "CaptureCommand.h"
 #include "FramesCommand.h"
 #include "RecordCommand.h"
+#include "ResolutionsCommand.h"
+#include "SetResolutionCommand.h"
 #include "SubCommand.h"
 
 #include "dispatch/MainQueue.h"
@@ -17,6 +19,8 @@ namespace {
 
 const SubCommand *const kSubCommands[] = {
     &kFramesCommand,
+    &kResolutionsCommand,
+    &kSetResolutionCommand,
     &kRecordCommand,
     &kCaptureCommand,
 };
