@@ -33,7 +33,6 @@
 
 class MouseDragView;
 class QAbstractButton;
-class RecordControl;
 
 class ViewController : public QWidget, public CCSliderDelegate, public CommandUDPSocketDelegate {
     Q_OBJECT
@@ -85,6 +84,8 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     void selectChange();
     // Capture, recording and library: filled in by those controls.
     void btnCapture();
+    // Shows text in a window-modal alert with one "OK" button and returns at once.
+    void alertMessage(const QString &text);
     void Record_Button_Click();
     void btnOpenLibrary();
     // Clears the picture and ends the program.
@@ -111,7 +112,6 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     void buildPictureStack();
     void setUpShortcuts();
     void connectControls();
-    void setUpRecordControl();
 
     // --- worker thread
     void runStartSocket();
@@ -142,7 +142,6 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     QSizeF current_view_info;
     std::unique_ptr<CommandUDPSocket> command_socket;
     ImageBytes shownBytes_;
-    std::unique_ptr<RecordControl> recordControl_;  // the record button's recordings
 
     // --- the worker and what it shares with the GUI thread
     std::thread Thread_Get_Resolution;
