@@ -4,6 +4,7 @@
 #include "app/CaptureControl.h"
 #include "app/Localization.h"
 #include "app/MouseDragView.h"
+#include "app/RecordControl.h"
 #include "base/Log.h"
 #include "library/DKBookmark.h"
 #include "net/AsyncUdpSocket.h"
@@ -12,6 +13,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QLayout>
+#include <QMessageBox>
 #include <QResizeEvent>
 #include <QSaveFile>
 #include <QShortcut>
@@ -100,6 +102,7 @@ void ViewController::viewDidLoad() {
     ui_.ctrl_resolve_list->clear();
     ui_.ctrl_resolve_list->addItem(QStringLiteral(" "));  // until the camera's list arrives
     connectControls();
+    setUpRecordControl();
     // Any window of the program that changes size re-fits the picture (see eventFilter).
     qApp->installEventFilter(this);
     Thread_Get_Resolution = std::thread([this] {
@@ -427,7 +430,28 @@ void ViewController::alertMessage(const QString &text) {
     AlertSheet::begin(window(), text);
 }
 
-void ViewController::Record_Button_Click() {}
+void ViewController::Record_Button_Click() {
+    recordControl_->Record_Button_Click();
+}
+
+void ViewController::setUpRecordControl() {
+    RecordControl::Hooks hooks;
+    hooks.deviceConnected = [this] { return img_socket.bConnected(); };
+    hooks.saveRoot = [] { return DKBookmark::defaultShareBookmark().getSavePath(); };
+    hooks.videoSize = [this] { return current_view_info; };
+    hooks.alertMessage = [this](const QString &text) { AlertSheet::begin(window(), text); };
+    hooks.alertAndWait = [this](const QString &text, std::function<void()> dismissed) {
+        connect(AlertSheet::begin(window(), text), &QObject::destroyed, [dismissed] { dismissed(); });
+    };
+    hooks.showButtonState = [this](bool recording) {
+        ui_.record_button->setIcon(QIcon(recording ? QStringLiteral(":/pictures/recordstop.png")
+                                                   : QStringLiteral(":/pictures/record.png")));
+        setToolTipKey(ui_.record_button,
+                      recording ? QStringLiteral("record_stop") : QStringLiteral("record_start"));
+    };
+    hooks.frameSource = [this] { return img_socket.getFirstImageData(); };
+    recordControl_ = std::make_unique<RecordControl>(std::move(hooks));
+}
 
 void ViewController::btnOpenLibrary() {}
 

@@ -33,6 +33,7 @@
 
 class MouseDragView;
 class QAbstractButton;
+class RecordControl;
 
 class ViewController : public QWidget, public CCSliderDelegate, public CommandUDPSocketDelegate {
     Q_OBJECT
@@ -112,6 +113,7 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     void buildPictureStack();
     void setUpShortcuts();
     void connectControls();
+    void setUpRecordControl();
 
     // --- worker thread
     void runStartSocket();
@@ -142,6 +144,7 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     QSizeF current_view_info;
     std::unique_ptr<CommandUDPSocket> command_socket;
     ImageBytes shownBytes_;
+    std::unique_ptr<RecordControl> recordControl_;  // the record button's recordings
 
     // --- the worker and what it shares with the GUI thread
     std::thread Thread_Get_Resolution;
