@@ -30,6 +30,7 @@ class AsyncTcpSocketTest : public testing::Test {
   protected:
     void TearDown() override {
         if (sock) sock->setDelegate(nullptr);
+        flushCallbacks();
     }
 
     // Callbacks already produced have run once this returns.

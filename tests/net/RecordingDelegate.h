@@ -51,12 +51,12 @@ class RecordingDelegate : public AsyncTcpSocketDelegate {
 
   private:
     void record(SocketEvent event) {
-        {
-            std::lock_guard lock(mutex_);
-            events_.push_back(event);
-        }
-        changed_.notify_all();
         if (onEvent) onEvent(event);
+        // Notified under the lock and nothing touched after it: a waiter may destroy this delegate as soon as
+        // it wakes.
+        std::lock_guard lock(mutex_);
+        events_.push_back(std::move(event));
+        changed_.notify_all();
     }
 
     std::mutex mutex_;

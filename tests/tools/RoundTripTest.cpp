@@ -37,8 +37,13 @@ class RoundTripTest : public testing::Test {
 
     // Starts the simulator on any free port with extra options; returns the image port it printed.
     std::optional<std::string> startSimulator(std::vector<std::string> options) {
-        std::vector<std::string> argv = {DESKCAM_SIM_PATH, "--image-port", "0", "--command-port", "0",
-                                         "--frames-dir", pictures.path().toStdString()};
+        std::vector<std::string> argv = {DESKCAM_SIM_PATH,
+                                         "--image-port",
+                                         "0",
+                                         "--command-port",
+                                         "0",
+                                         "--frames-dir",
+                                         pictures.path().toStdString()};
         argv.insert(argv.end(), options.begin(), options.end());
         sim.emplace(argv);
         if (!sim->started()) return std::nullopt;
@@ -66,7 +71,8 @@ class RoundTripTest : public testing::Test {
             const auto match = std::find(sent.begin(), sent.end(), written);
             ASSERT_NE(match, sent.end()) << name.toStdString() << " is not a picture the simulator sent";
             const int index = static_cast<int>(match - sent.begin());
-            if (previous) {
+            // A new connection (the supervisor reconnects once at start) begins again with the first picture.
+            if (previous && index != 0) {
                 EXPECT_EQ(index, (*previous + 1) % kPictureCount) << name.toStdString();
             }
             previous = index;
@@ -100,14 +106,12 @@ TEST_F(RoundTripTest, FramesWithABadLengthAreRejectedAndSkipped) {
     std::string printed;
     EXPECT_EQ(runFrames(*port, 3, &printed), 0);
     EXPECT_NE(printed.find("Error: func_trans_recv()图像数据长度异常！\r\n"), std::string::npos) << printed;
-    // Every second frame is lost, so consecutive files are two pictures apart.
-    const QByteArray first = readFile(out.filePath("frame_0001.jpg"));
-    const QByteArray second = readFile(out.filePath("frame_0002.jpg"));
-    const auto a = std::find(sent.begin(), sent.end(), first) - sent.begin();
-    const auto b = std::find(sent.begin(), sent.end(), second) - sent.begin();
-    ASSERT_LT(a, kPictureCount);
-    ASSERT_LT(b, kPictureCount);
-    EXPECT_EQ(b, (a + 2) % kPictureCount);
+    // Frames 2, 4, ... of each connection are lost, so only pictures 0 and 2 ever arrive.
+    for (int k = 1; k <= 3; ++k) {
+        const QByteArray written = readFile(out.filePath(QString("frame_%1.jpg").arg(k, 4, 10, QChar('0'))));
+        const auto index = std::find(sent.begin(), sent.end(), written) - sent.begin();
+        EXPECT_TRUE(index == 0 || index == 2) << "frame " << k << " is picture " << index;
+    }
 }
 
 TEST_F(RoundTripTest, NoPictureWithinTheTimeoutFails) {
