@@ -7,6 +7,7 @@
 #include "app/RecordControl.h"
 #include "base/Log.h"
 #include "library/DKBookmark.h"
+#include "library/LibraryWindow.h"
 #include "net/AsyncUdpSocket.h"
 
 #include <QApplication>
@@ -453,7 +454,8 @@ void ViewController::setUpRecordControl() {
     recordControl_ = std::make_unique<RecordControl>(std::move(hooks));
 }
 
-void ViewController::btnOpenLibrary() {}
+// One library window: the first press opens it, later presses bring it to the front.
+void ViewController::btnOpenLibrary() { LibraryWindow::present(); }
 
 void ViewController::closeWindow() {
     imgView_mousemove->setImage(QImage());
