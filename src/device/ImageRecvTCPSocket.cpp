@@ -166,9 +166,11 @@ bool ImageRecvTCPSocket::processPackBody(const std::vector<std::uint8_t> &unit) 
     const std::size_t n = frame.picture.size();
     deskcam::logLine("本帧数据长度:%lu 缓存队列:%ld\r\n", static_cast<unsigned long>(n),
                      static_cast<long>(queueCount()));
-    // The queue entry: n restored bytes and a terminating zero (make_shared value-initialises).
-    auto buffer = std::make_shared<std::uint8_t[]>(n + 1);
+    // The queue entry: n restored bytes and a terminating zero. Every byte is written below, so the block
+    // is not cleared first (that would be a third pass over each picture).
+    auto buffer = std::make_shared_for_overwrite<std::uint8_t[]>(n + 1);
     std::memcpy(buffer.get(), frame.picture.data(), n);
+    buffer[n] = 0;
     FrameUnit::restore({buffer.get(), n});
 
     // The latest frame is replaced before the entry is queued, so whoever sees the entry finds its picture.
