@@ -1,0 +1,196 @@
+// The live viewer end to end, against a camera on loopback that sends the simulator's test card:
+//   (a) latency from the last byte of a frame leaving the camera to that picture being set on the view,
+//       median and 95th percentile;
+//   (b) the viewer's CPU time per shown frame (whole process: socket, framing, supervision, decoding,
+//       layout and painting; the camera's own thread is subtracted), against decoding the same JPEGs
+//       with Qt's decoder alone, measured in the same run.
+//
+//   bench_viewer [--seconds S] [--fps F] [--size WxH]      (defaults: 10, 30, 1920x1080)
+//
+// Runs on the offscreen platform unless a DISPLAY or QT_QPA_PLATFORM is set.
+
+#include "TestCard.h"
+#include "TimedSender.h"
+#include "WireFrame.h"
+#include "app/LaunchOptions.h"
+#include "app/QtMainQueue.h"
+#include "app/ViewController.h"
+#include "device/ImageRecvTCPSocket.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string_view>
+#include <unordered_map>
+
+namespace {
+
+constexpr std::size_t kDistinctPictures = 60;  // two seconds of distinct frames at 30 fps
+constexpr int kWarmUpMs = 3000;
+
+struct Settings {
+    double seconds = 10;
+    double fps = 30;
+    int width = 1920;
+    int height = 1080;
+};
+
+bool parseSettings(const QStringList &arguments, Settings &settings) {
+    for (int i = 1; i + 1 < arguments.size(); i += 2) {
+        const QString &name = arguments[i];
+        const QString &value = arguments[i + 1];
+        if (name == QLatin1String("--seconds")) {
+            settings.seconds = value.toDouble();
+        } else if (name == QLatin1String("--fps")) {
+            settings.fps = value.toDouble();
+        } else if (name == QLatin1String("--size") && value.contains(QLatin1Char('x'))) {
+            settings.width = value.section(QLatin1Char('x'), 0, 0).toInt();
+            settings.height = value.section(QLatin1Char('x'), 1, 1).toInt();
+        } else {
+            return false;
+        }
+    }
+    return arguments.size() % 2 == 1 && settings.seconds > 0 && settings.fps > 0 && settings.width > 0 &&
+           settings.height > 0;
+}
+
+std::size_t fingerprint(const std::vector<std::uint8_t> &bytes) {
+    return std::hash<std::string_view>{}(
+        std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()));
+}
+
+double processCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// A loopback UDP port with nobody behind it: the command channel's requests go nowhere, as with a camera
+// whose command service is off.
+std::uint16_t unusedUdpPort() {
+    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
+void runEventLoopFor(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+double percentile(std::vector<double> values, double fraction) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const auto index = static_cast<std::size_t>(fraction * double(values.size() - 1) + 0.5);
+    return values[std::min(index, values.size() - 1)];
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    Settings settings;
+    if (!parseSettings(QApplication::arguments(), settings)) {
+        std::fprintf(stderr, "usage: bench_viewer [--seconds S] [--fps F] [--size WxH]\n");
+        return 2;
+    }
+    QtMainQueue::install(application);
+
+    std::printf("Encoding %zu test-card pictures of %dx%d ...\n", kDistinctPictures, settings.width,
+                settings.height);
+    TestCard card({settings.width, settings.height, 85});
+    std::vector<std::vector<std::uint8_t>> jpegs, units;
+    std::unordered_map<std::size_t, std::size_t> unitOfPicture;
+    for (std::size_t n = 0; n < kDistinctPictures; ++n) {
+        jpegs.push_back(card.picture(n));
+        units.push_back(wireFrame(jpegs.back(), {static_cast<std::uint32_t>(n), false}));
+        unitOfPicture[fingerprint(jpegs.back())] = n;
+    }
+
+    TimedSender camera(units, settings.fps);
+    LaunchOptions options;
+    options.camera = QStringLiteral("127.0.0.1");
+    options.imagePort = camera.start();
+    options.commandPort = unusedUdpPort();
+    if (options.imagePort == 0) {
+        std::fprintf(stderr, "bench_viewer: cannot listen on loopback\n");
+        return 1;
+    }
+
+    ImageRecvTCPSocket receiver;
+    ViewController viewer(options, receiver);
+    viewer.resize(1280, 800);
+    viewer.show();
+
+    bool measuring = false;
+    int shown = 0;
+    std::vector<double> latenciesMs;
+    QObject::connect(&viewer, &ViewController::imageShown, [&] {
+        const auto now = TimedSender::Clock::now();
+        if (!measuring) return;
+        ++shown;
+        const ImageBytes bytes = viewer.shownImageBytes();
+        const auto unit = unitOfPicture.find(fingerprint(*bytes));
+        TimedSender::Clock::time_point sentAt;
+        if (unit != unitOfPicture.end() && camera.lastSentTime(unit->second, sentAt)) {
+            latenciesMs.push_back(std::chrono::duration<double, std::milli>(now - sentAt).count());
+        }
+    });
+
+    runEventLoopFor(kWarmUpMs);  // connection, reconnection, first relayout
+    const double cpuStart = processCpuSeconds();
+    const double cameraStart = std::chrono::duration<double>(camera.cpuTime()).count();
+    measuring = true;
+    runEventLoopFor(static_cast<int>(settings.seconds * 1000));
+    measuring = false;
+    const double viewerCpu = processCpuSeconds() - cpuStart -
+                             (std::chrono::duration<double>(camera.cpuTime()).count() - cameraStart);
+    camera.stop();
+
+    // Qt's decoder alone on the same pictures, as many as the viewer showed (at least one round). Process
+    // time, as for the viewer: Qt may hand parts of image work to helper threads.
+    const int decodes = std::max<int>(shown, kDistinctPictures);
+    const double decodeStart = processCpuSeconds();
+    for (int i = 0; i < decodes; ++i) {
+        const auto &jpeg = jpegs[static_cast<std::size_t>(i) % jpegs.size()];
+        QImage decoded;
+        decoded.loadFromData(jpeg.data(), static_cast<int>(jpeg.size()));
+        if (decoded.isNull()) return 1;
+    }
+    const double decodeCpu = processCpuSeconds() - decodeStart;
+
+    const double sentFrames = settings.seconds * settings.fps;
+    const double perShown = shown > 0 ? viewerCpu / shown * 1000 : 0;
+    const double perDecode = decodeCpu / decodes * 1000;
+    std::printf("platform %s, window 1280x800, %dx%d at %.0f fps for %.0f s\n",
+                qPrintable(QGuiApplication::platformName()), settings.width, settings.height, settings.fps,
+                settings.seconds);
+    std::printf("frames shown             %d of about %.0f sent (%.1f%%)\n", shown, sentFrames,
+                100.0 * shown / sentFrames);
+    std::printf("latency last byte->view  median %.2f ms, p95 %.2f ms (frame interval %.2f ms)\n",
+                percentile(latenciesMs, 0.5), percentile(latenciesMs, 0.95), 1000 / settings.fps);
+    std::printf("viewer CPU per frame     %.2f ms\n", perShown);
+    std::printf("Qt decode alone          %.2f ms per frame (%d decodes)\n", perDecode, decodes);
+    std::printf("ratio viewer/decode      %.2f\n", perDecode > 0 ? perShown / perDecode : 0);
+    return 0;
+}
