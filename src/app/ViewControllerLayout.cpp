@@ -33,7 +33,8 @@ constexpr char kStripStyle[] = R"(
     border-radius: 8px; padding: 4px 12px; min-width: 120px; min-height: 24px;
 }
 #ctrl_resolve_list:hover { border-color: white; }
-#ctrl_resolve_list::drop-down { border: none; width: 22px; }
+#ctrl_resolve_list::drop-down { border: none; width: 24px; }
+#ctrl_resolve_list::down-arrow { image: url(:/pictures/chevron_down.png); width: 12px; height: 12px; }
 #ctrl_resolve_list QAbstractItemView {
     color: black; background: white; selection-background-color: rgb(53, 105, 54);
     selection-color: white; outline: none;

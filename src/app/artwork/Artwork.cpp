@@ -72,6 +72,7 @@ std::vector<Artwork::Picture> Artwork::all() {
         {QStringLiteral("capture.png"), capture()},
         {QStringLiteral("library.png"), library()},
         {QStringLiteral("zoom.png"), zoom()},
+        {QStringLiteral("chevron_down.png"), chevronDown()},
         {QStringLiteral("deskcam.png"), appIcon()},
     };
 }
@@ -214,6 +215,14 @@ QImage Artwork::zoom() {
     painter.drawEllipse(QPointF(20, 20), 12, 12);
     painter.setPen(QPen(kIconColour, 5, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(QPointF(29, 29), QPointF(40, 40));
+    return image;
+}
+
+QImage Artwork::chevronDown() {
+    QImage image = blankIcon(24);
+    QPainter painter(&image);
+    prepareLinePainter(painter, 2.5);
+    painter.drawPolyline(QPolygonF{{6, 9}, {12, 15}, {18, 9}});
     return image;
 }
 

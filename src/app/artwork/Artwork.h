@@ -32,5 +32,7 @@ class Artwork {
     static QImage capture();
     static QImage library();
     static QImage zoom();
+    // The open-menu arrow of the resolution pop-up.
+    static QImage chevronDown();
     static QImage appIcon();
 };
