@@ -48,7 +48,7 @@ std::unique_ptr<CaptureDeviceInput> CaptureDeviceInput::create(const QAudioDevic
 }
 
 CaptureDeviceInput::CaptureDeviceInput(const QAudioDevice &device, const QAudioFormat &format)
-    : device_(device), format_(format), clock_(format.sampleRate()) {}
+    : device_(device), format_(format) {}
 
 CaptureDeviceInput::~CaptureDeviceInput() {
     stop();
@@ -65,6 +65,7 @@ bool CaptureDeviceInput::open(std::string *error) {
     QMetaObject::invokeMethod(
         context_,
         [this, &opened, error] {
+            clock_.emplace(format_.sampleRate(), CaptureTimestamps::nowMicros());
             source_ = new QAudioSource(device_, format_, context_);
             source_->setBufferSize(format_.bytesForDuration(kBufferMilliseconds * 1000));
             stream_ = source_->start();
@@ -115,13 +116,16 @@ void CaptureDeviceInput::readAvailable() {
         frameBytes > 0 ? static_cast<std::uint32_t>(partialFrame_.size() / frameBytes) : 0;
     if (frames == 0) return;
 
+    // Every read sample is placed, also when there is no sink yet, so the clock stays in step.
+    const CaptureTimestamps::Placement placement = clock_->place(frames, arrival);
+    const qsizetype bytes = static_cast<qsizetype>(frames) * frameBytes;
+    const qsizetype skipped = static_cast<qsizetype>(placement.skip) * frameBytes;
     AudioSampleBuffer buffer;
     buffer.format = descriptionOfFormat(format_);
-    // Every read sample is counted, also when there is no sink yet, so the clock stays in step.
-    buffer.presentationTime = clock_.stamp(frames, arrival);
-    const qsizetype bytes = static_cast<qsizetype>(frames) * frameBytes;
-    buffer.data.assign(partialFrame_.constData(), partialFrame_.constData() + bytes);
+    buffer.presentationTime = placement.time;
+    buffer.data.assign(partialFrame_.constData() + skipped, partialFrame_.constData() + bytes);
     partialFrame_.remove(0, bytes);
+    if (buffer.data.empty()) return;
 
     Sink sink;
     {

@@ -62,7 +62,7 @@ class CaptureDeviceInput {
     QAudioSource *source_ = nullptr;
     QIODevice *stream_ = nullptr;
     QByteArray partialFrame_;
-    CaptureTimestamps clock_;
+    std::optional<CaptureTimestamps> clock_;  // from the moment the device is opened
 
     // --- guarded by sinkMutex_
     std::mutex sinkMutex_;

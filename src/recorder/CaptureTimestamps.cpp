@@ -13,9 +13,17 @@ std::int64_t CaptureTimestamps::microsFor(std::uint64_t frames) const {
     return std::llround(static_cast<double>(frames) * 1e6 / sampleRate_);
 }
 
-CMTime CaptureTimestamps::stamp(std::uint32_t frames, std::int64_t arrivalMicros) {
+CaptureTimestamps::Placement CaptureTimestamps::place(std::uint32_t frames, std::int64_t arrivalMicros) {
+    // The most samples that can have been heard since the device was opened.
+    const auto heardSinceOpen =
+        static_cast<std::uint64_t>(std::max<double>(0, (arrivalMicros - openedMicros_) * sampleRate_ / 1e6));
+    const std::uint64_t total = framesSoFar_ + frames;
+    Placement placement;
+    placement.skip = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(frames, total > heardSinceOpen ? total - heardSinceOpen : 0));
     const std::uint64_t first = framesSoFar_;
-    framesSoFar_ += frames;
+    framesSoFar_ += frames - placement.skip;
     offsetMicros_ = std::min(offsetMicros_, arrivalMicros - microsFor(framesSoFar_));
-    return CMTimeMake(offsetMicros_ + microsFor(first), kTimescale);
+    placement.time = CMTimeMake(offsetMicros_ + microsFor(first), kTimescale);
+    return placement;
 }

@@ -1,11 +1,14 @@
 #pragma once
 
 // Capture-clock times for microphone buffers. The sound system hands samples over in bursts and sometimes
-// late, and the first burst may hold samples that waited in the device's buffer, so a buffer's arrival
-// says little about when its first sample was heard. Samples are evenly spaced, though: a buffer's last
-// sample was heard at the latest when the buffer arrived. The clock therefore keeps the earliest offset
-// (arrival - samples so far / rate) seen so far and stamps sample n at offset + n / rate: late arrivals do
-// not move it, and the first samples are placed by the buffers that came in on time.
+// late, so a buffer's arrival says little about when its first sample was heard. Samples are evenly spaced,
+// though, and a buffer's last sample was heard at the latest when the buffer arrived. The clock therefore
+// keeps the earliest offset (arrival - samples so far / rate) seen so far and stamps sample n at
+// offset + n / rate: late arrivals do not move it, and buffers that came in on time place the others.
+//
+// Nothing delivered can have been heard before the device was opened, nor faster than real time. Samples
+// beyond that (sound that waited in the device from before the recording, or a source that runs ahead) are
+// the oldest ones of their buffer and are dropped, so the sound never starts before the recording did.
 //
 // The capture clock is std::chrono::steady_clock in microseconds, the clock the video writer's frame
 // slots use too.
@@ -19,16 +22,23 @@ class CaptureTimestamps {
   public:
     static constexpr std::int32_t kTimescale = 1'000'000;
 
-    explicit CaptureTimestamps(double sampleRate) : sampleRate_(sampleRate) {}
+    struct Placement {
+        std::uint32_t skip = 0;  // leading frames of the buffer to drop
+        CMTime time;             // time of the first frame kept
+    };
 
-    // The time of the first of frames samples that arrived at arrivalMicros (capture clock).
-    CMTime stamp(std::uint32_t frames, std::int64_t arrivalMicros);
+    CaptureTimestamps(double sampleRate, std::int64_t openedMicros)
+        : sampleRate_(sampleRate), openedMicros_(openedMicros) {}
+
+    // Places frames samples that arrived at arrivalMicros (capture clock).
+    Placement place(std::uint32_t frames, std::int64_t arrivalMicros);
     static std::int64_t nowMicros();
 
   private:
     std::int64_t microsFor(std::uint64_t frames) const;
 
     const double sampleRate_;
+    const std::int64_t openedMicros_;
     std::uint64_t framesSoFar_ = 0;
     std::int64_t offsetMicros_ = std::numeric_limits<std::int64_t>::max();
 };

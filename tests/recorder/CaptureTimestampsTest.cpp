@@ -7,22 +7,36 @@ namespace {
 constexpr double kRate = 1000;  // one sample per millisecond keeps the arithmetic readable
 
 TEST(CaptureTimestamps, ALateFirstBufferIsPlacedByTheBuffersThatCameOnTime) {
-    CaptureTimestamps clock(kRate);
-    // Samples are heard from t = 0 on. The first 100 waited in the device and come at 150 ms.
-    EXPECT_EQ(clock.stamp(100, 150'000).value, 50'000);
+    CaptureTimestamps clock(kRate, 0);
+    // Samples are heard from t = 0 on. The first 100 are handed over late, at 150 ms.
+    EXPECT_EQ(clock.place(100, 150'000).time.value, 50'000);
     // The next ones arrive 5 ms, then 1 ms after their last sample was heard.
-    EXPECT_EQ(clock.stamp(50, 155'000).value, 105'000);
-    const CMTime third = clock.stamp(50, 201'000);
-    EXPECT_EQ(third.value, 151'000);
-    EXPECT_EQ(third.timescale, CaptureTimestamps::kTimescale);
+    EXPECT_EQ(clock.place(50, 155'000).time.value, 105'000);
+    const CaptureTimestamps::Placement third = clock.place(50, 201'000);
+    EXPECT_EQ(third.time.value, 151'000);
+    EXPECT_EQ(third.time.timescale, CaptureTimestamps::kTimescale);
+    EXPECT_EQ(third.skip, 0u);
 }
 
 TEST(CaptureTimestamps, LateDeliveriesDoNotMoveLaterStamps) {
-    CaptureTimestamps clock(kRate);
-    EXPECT_EQ(clock.stamp(20, 20'000).value, 0);
-    EXPECT_EQ(clock.stamp(20, 95'000).value, 20'000);  // held up by 55 ms
-    EXPECT_EQ(clock.stamp(20, 96'000).value, 40'000);  // the burst after it
-    EXPECT_EQ(clock.stamp(20, 80'000).value, 60'000);
+    CaptureTimestamps clock(kRate, 0);
+    EXPECT_EQ(clock.place(20, 20'000).time.value, 0);
+    EXPECT_EQ(clock.place(20, 95'000).time.value, 20'000);  // held up by 55 ms
+    EXPECT_EQ(clock.place(20, 96'000).time.value, 40'000);  // the burst after it
+    EXPECT_EQ(clock.place(20, 80'000).time.value, 60'000);
+}
+
+TEST(CaptureTimestamps, SoundFromBeforeTheOpeningOrAheadOfTheClockIsDropped) {
+    // Opened at 1 s; the first buffer, 30 ms later, holds 130 ms: 100 ms waited in the device.
+    CaptureTimestamps clock(kRate, 1'000'000);
+    const CaptureTimestamps::Placement first = clock.place(130, 1'030'000);
+    EXPECT_EQ(first.skip, 100u);
+    EXPECT_EQ(first.time.value, 1'000'000);
+    EXPECT_EQ(clock.place(20, 1'050'000).time.value, 1'030'000);
+    // A source that runs a second ahead of real time loses the excess, oldest first.
+    const CaptureTimestamps::Placement ahead = clock.place(1000, 1'060'000);
+    EXPECT_EQ(ahead.skip, 990u);
+    EXPECT_EQ(ahead.time.value, 1'050'000);
 }
 
 }  // namespace
