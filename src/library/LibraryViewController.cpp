@@ -258,6 +258,8 @@ void LibraryViewController::btnOpenLibraryFinder() {
 void LibraryViewController::gatherAppData(const std::optional<QString> &folder, const QString &type) {
     cancelGathering();
     items_.clear();
+    // The grid keeps its selection across reloads; here the selected entries are gone with the old list.
+    gridView_->deselectAllItems();
     updateData();
     if (!folder) {
         emit gatheringFinished();

@@ -192,6 +192,19 @@ TEST_F(LibraryViewControllerTest, DoubleClickOpensTheClickedFile) {
     EXPECT_EQ(opened_.size(), 1);
 }
 
+TEST_F(LibraryViewControllerTest, AnotherFolderDropsTheGridSelection) {
+    writePicture("CaptureImages/image_1.png");
+    writeFile("RidirOvozev/record_1.mp4");
+    LibraryViewController &library = open();
+    QCoreApplication::processEvents();  // the grid places its views from the event loop
+    library.gridView()->selectItemAtIndex(0, Qt::NoModifier);
+    ASSERT_EQ(library.gridView()->selectedIndexes(), GridIndexSet{0});
+
+    select({row("RidirOvozev")});
+    EXPECT_TRUE(library.gridView()->selectedIndexes().empty());
+    EXPECT_EQ(gridTitles(), QStringList{"record_1.mp4"});
+}
+
 TEST_F(LibraryViewControllerTest, GridIsSetUpAndReusedItemsCarryTheLibraryLooks) {
     for (int i = 0; i < 40; ++i)
         writePicture(QString("CaptureImages/image_%1.png").arg(i, 2, 10, QChar('0')));
