@@ -53,7 +53,7 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     struct Statistics {
         std::uint64_t ticks = 0;
         std::uint64_t framesAppended = 0;
-        std::uint64_t lateTicks = 0;   // ticks that found one or more frame slots already gone by
+        std::uint64_t lateTicks = 0;   // ticks more than two frame intervals after the previous one
         std::uint64_t earlyTicks = 0;  // ticks skipped because the frame times ran ahead of the clock
         std::uint64_t decodes = 0;
         // Capture-clock microseconds of media time 0 once the frame loop has begun, else 0.
