@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -297,6 +298,14 @@ TEST_F(ViewControllerTest, ShortcutsWorkAndTooltipsNameThem) {
     EXPECT_EQ(ui.scale_label->text(), QStringLiteral("Scale: 1.1x"));
     QTest::keyClick(viewer.get(), Qt::Key_0, Qt::ControlModifier);
     EXPECT_TRUE(QTest::qWaitFor([&] { return geometry().zoom() == 1.0; }, 1000));
+}
+
+TEST_F(ViewControllerTest, CloseWindowClearsThePictureAndEndsTheEventLoop) {
+    startWithoutCamera();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return showsNoDevicePicture(); }, 2000));
+    QTimer::singleShot(0, viewer.get(), &ViewController::closeWindow);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(viewer->currentImage().isNull());
 }
 
 }  // namespace
