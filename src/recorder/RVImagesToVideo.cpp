@@ -325,7 +325,44 @@ void RVImagesToVideo::initAudioDevice() {
 bool RVImagesToVideo::openCaptureSession(const QAudioDevice &device, std::uint32_t deviceChannels) {
     const std::uint32_t channels = std::min(deviceChannels, kMaxCaptureChannels);
     auto session = std::make_shared<recorder::CaptureSession>();
+    if (!session) {
+        deskcam::logLine("AVCaptureSession allocation failed!");
+        return false;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        captureSession_ = session;
+    }
+    const auto input = openDeviceInput(device, channels);
+    if (!input) return false;
+    if (!session->canAddInput(input.get())) {
+        deskcam::logLine("Could not addInput to Capture Session!");
+        return false;
+    }
+    session->addInput(input);
 
+    auto output = recorder::AudioDataOutput::create();
+    if (!output) {
+        deskcam::logLine("Could not create AVCaptureAudioDataOutput!");
+        return false;
+    }
+    if (!session->canAddOutput(output.get())) {
+        deskcam::logLine("Could not addOutput to Capture Session!");
+        return false;
+    }
+    session->addOutput(output);
+
+    deskcam::logLine("AU Canonical Audio Format:");
+    StreamBasicDescription(canonicalFormat(channels)).Print();
+    output->setAudioSettings(input->format());
+    deskcam::logLine("AVCaptureAudioDataOutput Audio Settings: %s", output->audioSettingsText().c_str());
+    if (!deliverTo(output)) return false;
+    session->startRunning();
+    return true;
+}
+
+std::shared_ptr<recorder::CaptureDeviceInput> RVImagesToVideo::openDeviceInput(const QAudioDevice &device,
+                                                                               std::uint32_t channels) {
     QAudioFormat captureFormat;
     captureFormat.setSampleRate(static_cast<int>(kCaptureSampleRate));
     captureFormat.setChannelCount(static_cast<int>(channels));
@@ -336,30 +373,18 @@ bool RVImagesToVideo::openCaptureSession(const QAudioDevice &device, std::uint32
     {
         std::lock_guard lock(mutex_);
         audioMicInput_ = input;
-        captureSession_ = session;
     }
-    if (!input) {
-        // The recording thread waits here until the user has read it.
-        if (alertPresenter_) {
-            alertPresenter_(error);
-        } else {
-            deskcam::logLine("%s", error.c_str());
-        }
-        return false;
+    if (input) return input;
+    // The recording thread waits here until the user has read it.
+    if (alertPresenter_) {
+        alertPresenter_(error);
+    } else {
+        deskcam::logLine("%s", error.c_str());
     }
-    if (!session->canAddInput(input.get())) {
-        deskcam::logLine("Could not addInput to Capture Session!");
-        return false;
-    }
-    session->addInput(input);
+    return nullptr;
+}
 
-    auto output = recorder::AudioDataOutput::create();
-    if (!session->canAddOutput(output.get())) {
-        deskcam::logLine("Could not addOutput to Capture Session!");
-        return false;
-    }
-    session->addOutput(output);
-
+AudioStreamBasicDescription RVImagesToVideo::canonicalFormat(std::uint32_t channels) {
     AudioStreamBasicDescription canonical;
     canonical.mSampleRate = kCaptureSampleRate;
     canonical.mFormatID = kAudioFormatLinearPCM;
@@ -369,13 +394,16 @@ bool RVImagesToVideo::openCaptureSession(const QAudioDevice &device, std::uint32
     canonical.mFramesPerPacket = 1;
     canonical.mChannelsPerFrame = channels;
     canonical.mBitsPerChannel = 32;
-    deskcam::logLine("AU Canonical Audio Format:");
-    StreamBasicDescription(canonical).Print();
+    return canonical;
+}
 
-    output->setAudioSettings(input->format());
-    deskcam::logLine("AVCaptureAudioDataOutput Audio Settings: %s", output->audioSettingsText().c_str());
-
+bool RVImagesToVideo::deliverTo(const std::shared_ptr<recorder::AudioDataOutput> &output) {
+    // One new queue per recording; the output keeps it alive.
     auto queue = dispatch::SerialQueue::create("AudioDataOutputQueue");
+    if (!queue) {
+        deskcam::logLine("dispatch_queue_create Failed!");
+        return false;
+    }
     {
         std::lock_guard lock(mutex_);
         captureAudioMicDataOutput_ = output;
@@ -384,8 +412,7 @@ bool RVImagesToVideo::openCaptureSession(const QAudioDevice &device, std::uint32
         [weak = weak_from_this()](recorder::AudioDataOutput *from, const AudioSampleBuffer &buffer) {
             if (const auto self = weak.lock()) self->captureOutput(from, buffer);
         },
-        queue);
-    session->startRunning();
+        std::move(queue));
     return true;
 }
 

@@ -149,6 +149,10 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     void finishRecording(CallbackBlock callback);
     void completeRecording(const CallbackBlock &callback);
     bool openCaptureSession(const QAudioDevice &device, std::uint32_t deviceChannels);
+    std::shared_ptr<recorder::CaptureDeviceInput> openDeviceInput(const QAudioDevice &device,
+                                                                  std::uint32_t channels);
+    static AudioStreamBasicDescription canonicalFormat(std::uint32_t channels);
+    bool deliverTo(const std::shared_ptr<recorder::AudioDataOutput> &output);
     void addAudioTrackLocked(std::int32_t channels, double samples);
     static FrameSource defaultFrameSource();
 
