@@ -7,12 +7,23 @@
 #include <QLocalSocket>
 #include <QWidget>
 
+#include <sys/socket.h>
 #include <unistd.h>
+
+#include <csignal>
 
 namespace {
 
 constexpr int kHandOverTimeoutMs = 500;
 constexpr char kReopenMessage[] = "reopen\n";
+
+// A signal handler may only write to a descriptor; the event loop reads the other end.
+int signalSockets[2] = {-1, -1};
+
+void onTerminationSignal(int) {
+    const char signalled = 1;
+    [[maybe_unused]] const ssize_t written = write(signalSockets[0], &signalled, 1);
+}
 
 // The program's own windows: not menus, tooltips or pop-up lists, which are top-level widgets too.
 QList<QWidget *> programWindows() {
@@ -22,6 +33,13 @@ QList<QWidget *> programWindows() {
         if (type == Qt::Window || type == Qt::Dialog) windows.append(widget);
     }
     return windows;
+}
+
+QWidget *firstVisibleWindow() {
+    for (QWidget *window : programWindows()) {
+        if (window->isVisible() && !window->isMinimized()) return window;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -44,10 +62,7 @@ bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows) {
 }
 
 bool AppDelegate::hasVisibleWindows() {
-    for (const QWidget *window : programWindows()) {
-        if (window->isVisible() && !window->isMinimized()) return true;
-    }
-    return false;
+    return firstVisibleWindow() != nullptr;
 }
 
 QString AppDelegate::instanceName(const LaunchOptions &options) {
@@ -80,18 +95,31 @@ bool AppDelegate::listenForReopen(const QString &name) {
     return false;
 }
 
+void AppDelegate::quitOnTerminationSignals() {
+    if (signalNotifier_ || socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalSockets) != 0) return;
+    signalNotifier_ = std::make_unique<QSocketNotifier>(signalSockets[1], QSocketNotifier::Read);
+    connect(signalNotifier_.get(), &QSocketNotifier::activated, this, [] {
+        char signalled = 0;
+        [[maybe_unused]] const ssize_t got = read(signalSockets[1], &signalled, 1);
+        QCoreApplication::quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
 void AppDelegate::answerReopen() {
     while (QLocalSocket *client = server_.nextPendingConnection()) {
         connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-        // Starting the program again activates it, as the desktop would, before the program decides what
-        // else to do.
+        // Starting the program again activates it, as the desktop would activate a running program, before
+        // the program decides what else to do.
         const bool visible = hasVisibleWindows();
-        if (visible) {
-            if (QWidget *window =
-                    QApplication::activeWindow() ? QApplication::activeWindow() : programWindows().value(0)) {
-                window->raise();
-                window->activateWindow();
-            }
+        if (QWidget *window = firstVisibleWindow()) {
+            window->raise();
+            window->activateWindow();
         }
         applicationShouldHandleReopen(visible);
     }

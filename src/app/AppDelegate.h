@@ -7,7 +7,10 @@
 
 #include <QLocalServer>
 #include <QObject>
+#include <QSocketNotifier>
 #include <QString>
+
+#include <memory>
 
 class AppDelegate : public QObject {
     Q_OBJECT
@@ -27,9 +30,13 @@ class AppDelegate : public QObject {
     // Listens for later starts of the same viewer. False when the name cannot be taken (then every start
     // simply opens its own window).
     bool listenForReopen(const QString &name);
+    // SIGINT and SIGTERM end the program the way closing its window does, so the worker and the sockets
+    // stop in order (Ctrl+C in a terminal, scripts that stop the viewer).
+    void quitOnTerminationSignals();
 
   private:
     void answerReopen();
 
     QLocalServer server_;
+    std::unique_ptr<QSocketNotifier> signalNotifier_;
 };

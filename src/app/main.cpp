@@ -30,6 +30,7 @@ int main(int argc, char *argv[]) {
     if (AppDelegate::handOverToRunningInstance(instance)) return 0;
     AppDelegate delegate;
     delegate.listenForReopen(instance);
+    delegate.quitOnTerminationSignals();
 
     // Before the receiver exists: its socket delivers to the main event queue.
     QtMainQueue::install(application);
