@@ -29,6 +29,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <string_view>
 #include <unordered_map>
 
@@ -66,6 +70,44 @@ bool parseSettings(const QStringList &arguments, Settings &settings) {
 std::size_t fingerprint(const std::vector<std::uint8_t> &bytes) {
     return std::hash<std::string_view>{}(
         std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()));
+}
+
+// CPU seconds of each thread of this process, by thread id, with the thread's name.
+struct ThreadTimes {
+    std::map<int, std::pair<std::string, double>> byThread;
+};
+
+ThreadTimes threadTimes() {
+    ThreadTimes times;
+    const double ticks = double(sysconf(_SC_CLK_TCK));
+    for (const auto &entry : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        const auto open = line.find('('), close = line.rfind(')');
+        if (open == std::string::npos || close == std::string::npos) continue;
+        std::istringstream rest(line.substr(close + 2));
+        std::string field;
+        for (int i = 0; i < 11; ++i) rest >> field;  // state .. cmajflt
+        double user = 0, system = 0;
+        rest >> user >> system;
+        times.byThread[std::stoi(entry.path().filename())] = {line.substr(open + 1, close - open - 1),
+                                                              (user + system) / ticks};
+    }
+    return times;
+}
+
+// The CPU each thread (grouped by name) used between two snapshots, in milliseconds per shown frame.
+void printThreadShares(const ThreadTimes &before, const ThreadTimes &after, int frames) {
+    std::map<std::string, double> byName;
+    for (const auto &[tid, entry] : after.byThread) {
+        const auto earlier = before.byThread.find(tid);
+        byName[entry.first] += entry.second - (earlier == before.byThread.end() ? 0 : earlier->second.second);
+    }
+    for (const auto &[name, seconds] : byName) {
+        if (seconds > 0)
+            std::printf("  thread %-16s %.2f ms per frame\n", name.c_str(), seconds * 1000 / frames);
+    }
 }
 
 double processCpuSeconds() {
@@ -160,9 +202,11 @@ int main(int argc, char **argv) {
     runEventLoopFor(kWarmUpMs);  // connection, reconnection, first relayout
     const double cpuStart = processCpuSeconds();
     const double cameraStart = std::chrono::duration<double>(camera.cpuTime()).count();
+    const ThreadTimes threadsBefore = threadTimes();
     measuring = true;
     runEventLoopFor(static_cast<int>(settings.seconds * 1000));
     measuring = false;
+    const ThreadTimes threadsAfter = threadTimes();
     const double viewerCpu = processCpuSeconds() - cpuStart -
                              (std::chrono::duration<double>(camera.cpuTime()).count() - cameraStart);
     camera.stop();
@@ -192,5 +236,7 @@ int main(int argc, char **argv) {
     std::printf("viewer CPU per frame     %.2f ms\n", perShown);
     std::printf("Qt decode alone          %.2f ms per frame (%d decodes)\n", perDecode, decodes);
     std::printf("ratio viewer/decode      %.2f\n", perDecode > 0 ? perShown / perDecode : 0);
+    std::printf("where the time went (the camera's thread included):\n");
+    printThreadShares(threadsBefore, threadsAfter, std::max(shown, 1));
     return 0;
 }

@@ -11,8 +11,10 @@
 #include "net/AsyncUdpSocket.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
+#include <QImageReader>
 #include <QLayout>
 #include <QMessageBox>
 #include <QResizeEvent>
@@ -45,6 +47,16 @@ void writeUndecodable(const std::vector<std::uint8_t> &bytes) {
     if (!file.open(QIODevice::WriteOnly)) return;
     file.write(reinterpret_cast<const char *>(bytes.data()), static_cast<qint64>(bytes.size()));
     file.commit();
+}
+
+// Qt's image reader, told to fill picture; it keeps picture's buffer when size and format match.
+bool decodeInto(const std::vector<std::uint8_t> &bytes, QImage &picture) {
+    QBuffer source;
+    source.setData(QByteArray::fromRawData(reinterpret_cast<const char *>(bytes.data()),
+                                           static_cast<qsizetype>(bytes.size())));
+    source.open(QIODevice::ReadOnly);
+    QImageReader reader(&source);
+    return reader.read(&picture);
 }
 
 }  // namespace
@@ -243,12 +255,15 @@ void ViewController::showNextImage() {
     // The same bytes as last time are on screen already (or were undecodable already).
     if (!bytes || bytes->empty() || bytes == shownBytes_) return;
     shownBytes_ = bytes;
-    QImage picture;
-    if (!picture.loadFromData(bytes->data(), static_cast<int>(bytes->size()))) {
+    // Decoded into the pixels of the picture before last when nobody holds them any more, so a stream of
+    // same-sized pictures does not map and fault in a fresh 8 MB buffer for every frame.
+    QImage picture = std::move(spareImage_);
+    if (!decodeInto(*bytes, picture)) {
         writeUndecodable(*bytes);
         deskcam::logLine("[Error]: setNextImage() - temp_nsImg is nil.\r\n");
         return;
     }
+    spareImage_ = imgView_mousemove->image();
     imgView_mousemove->setImage(picture);
     if (picture.width() != current_view_info.width() || picture.height() != current_view_info.height()) {
         set_1x1_resolution();
@@ -423,7 +438,8 @@ void ViewController::selectChange() {
 void ViewController::btnCapture() {
     // The file is named after the press, before the folder panel may take the user's time.
     const QDateTime pressedAt = QDateTime::currentDateTime();
-    const auto result = CaptureControl::capture(currentImage(), DKBookmark::defaultShareBookmark(), pressedAt);
+    const auto result =
+        CaptureControl::capture(currentImage(), DKBookmark::defaultShareBookmark(), pressedAt);
     alertMessage(result.message);
 }
 
@@ -455,7 +471,9 @@ void ViewController::setUpRecordControl() {
 }
 
 // One library window: the first press opens it, later presses bring it to the front.
-void ViewController::btnOpenLibrary() { LibraryWindow::present(); }
+void ViewController::btnOpenLibrary() {
+    LibraryWindow::present();
+}
 
 void ViewController::closeWindow() {
     imgView_mousemove->setImage(QImage());

@@ -144,6 +144,7 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     QSizeF current_view_info;
     std::unique_ptr<CommandUDPSocket> command_socket;
     ImageBytes shownBytes_;
+    QImage spareImage_;  // the picture before the one on screen: its pixels take the next one
     std::unique_ptr<RecordControl> recordControl_;  // the record button's recordings
 
     // --- the worker and what it shares with the GUI thread
