@@ -1,5 +1,7 @@
 #include "CommandServer.h"
 
+#include "ServerSocket.h"
+
 #include "base/Log.h"
 
 #include <arpa/inet.h>
@@ -51,33 +53,6 @@ bool isRequest(const std::vector<std::uint8_t> &bytes, std::uint8_t command) {
            bytes[kCommandOffset] == command;
 }
 
-int bindDatagramSocket(const std::string &host, std::uint16_t port, std::string &error) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_DGRAM;
-    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV | AI_PASSIVE;
-    addrinfo *found = nullptr;
-    const std::string service = std::to_string(port);
-    if (const int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &found); rc != 0) {
-        error = "bad --host " + host + ": " + gai_strerror(rc);
-        return -1;
-    }
-    const int fd = socket(found->ai_family, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    const bool ok = fd >= 0 && bind(fd, found->ai_addr, found->ai_addrlen) == 0;
-    if (!ok) error = "cannot bind UDP " + host + ":" + service + ": " + std::strerror(errno);
-    freeaddrinfo(found);
-    if (!ok && fd >= 0) close(fd);
-    return ok ? fd : -1;
-}
-
-std::uint16_t localPort(int fd) {
-    sockaddr_storage address{};
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
-    if (address.ss_family == AF_INET6) return ntohs(reinterpret_cast<sockaddr_in6 &>(address).sin6_port);
-    return ntohs(reinterpret_cast<sockaddr_in &>(address).sin_port);
-}
-
 }  // namespace
 
 CommandServer::CommandServer(Config config, SizeSwitch switchSize)
@@ -88,7 +63,7 @@ CommandServer::~CommandServer() {
 }
 
 bool CommandServer::start(std::string &error) {
-    fd_ = bindDatagramSocket(config_.host, config_.port, error);
+    fd_ = bindServerSocket(config_.host, config_.port, SOCK_DGRAM, error);
     if (fd_ < 0) return false;
     wakeFd_ = eventfd(0, EFD_CLOEXEC);
     boundPort_ = localPort(fd_);

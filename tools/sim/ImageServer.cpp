@@ -1,5 +1,7 @@
 #include "ImageServer.h"
 
+#include "ServerSocket.h"
+
 #include "WireFrame.h"
 #include "base/Log.h"
 
@@ -31,35 +33,6 @@ std::vector<std::uint8_t> garbage(std::size_t length, std::uint32_t &seed) {
     return bytes;
 }
 
-int bindListener(const std::string &host, std::uint16_t port, std::string &error) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV | AI_PASSIVE;
-    addrinfo *found = nullptr;
-    const std::string service = std::to_string(port);
-    if (const int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &found); rc != 0) {
-        error = "bad --host " + host + ": " + gai_strerror(rc);
-        return -1;
-    }
-    const int fd = socket(found->ai_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int yes = 1;
-    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    const bool ok = fd >= 0 && bind(fd, found->ai_addr, found->ai_addrlen) == 0 && listen(fd, 8) == 0;
-    if (!ok) error = "cannot listen on " + host + ":" + service + ": " + std::strerror(errno);
-    freeaddrinfo(found);
-    if (!ok && fd >= 0) close(fd);
-    return ok ? fd : -1;
-}
-
-std::uint16_t localPort(int fd) {
-    sockaddr_storage address{};
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
-    if (address.ss_family == AF_INET6) return ntohs(reinterpret_cast<sockaddr_in6 &>(address).sin6_port);
-    return ntohs(reinterpret_cast<sockaddr_in &>(address).sin_port);
-}
-
 bool every(int n, std::uint64_t frameNumber) {
     return n > 0 && (frameNumber + 1) % static_cast<std::uint64_t>(n) == 0;
 }
@@ -74,7 +47,7 @@ ImageServer::~ImageServer() {
 }
 
 bool ImageServer::start(std::string &error) {
-    listenFd_ = bindListener(config_.host, config_.port, error);
+    listenFd_ = bindServerSocket(config_.host, config_.port, SOCK_STREAM, error);
     if (listenFd_ < 0) return false;
     boundPort_ = localPort(listenFd_);
     acceptThread_ = std::thread([this] { acceptLoop(); });
