@@ -10,6 +10,8 @@
 // Runs on the offscreen platform unless a DISPLAY or QT_QPA_PLATFORM is set.
 
 #include "TestCard.h"
+
+#include "ServerSocket.h"
 #include "TimedSender.h"
 #include "WireFrame.h"
 #include "app/LaunchOptions.h"
@@ -117,20 +119,6 @@ double processCpuSeconds() {
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// A loopback UDP port with nobody behind it: the command channel's requests go nowhere, as with a camera
-// whose command service is off.
-std::uint16_t unusedUdpPort() {
-    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-    getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
-
 void runEventLoopFor(int milliseconds) {
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
@@ -173,7 +161,7 @@ int main(int argc, char **argv) {
     LaunchOptions options;
     options.camera = QStringLiteral("127.0.0.1");
     options.imagePort = camera.start();
-    options.commandPort = unusedUdpPort();
+    options.commandPort = unusedLoopbackPort(SOCK_DGRAM);
     if (options.imagePort == 0) {
         std::fprintf(stderr, "bench_viewer: cannot listen on loopback\n");
         return 1;

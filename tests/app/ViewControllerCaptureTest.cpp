@@ -3,6 +3,8 @@
 
 #include "app/ViewController.h"
 
+#include "ServerSocket.h"
+
 #include "SimulatorProcess.h"
 #include "library/DKBookmark.h"
 
@@ -21,19 +23,6 @@
 namespace {
 
 constexpr int kCameraWaitMs = 8000;
-
-// A loopback TCP port that nobody listens on: a camera that is switched off.
-std::uint16_t unusedPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-    getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
 
 bool samePixels(const QImage &a, const QImage &b) {
     return a.convertToFormat(QImage::Format_ARGB32) == b.convertToFormat(QImage::Format_ARGB32);
@@ -114,7 +103,7 @@ TEST_F(ViewControllerCaptureTest, SavesTheDecodedCameraPictureOnScreenAndSaysWhe
 }
 
 TEST_F(ViewControllerCaptureTest, SavesTheNoDevicePictureWithoutACamera) {
-    startViewer(unusedPort(), unusedPort());
+    startViewer(unusedLoopbackPort(SOCK_STREAM), unusedLoopbackPort(SOCK_DGRAM));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !viewer->currentImage().isNull(); }, kCameraWaitMs));
 
     EXPECT_TRUE(pressCaptureAndReadAlert().startsWith(QString::fromUtf8("Image saved in path：")));
@@ -124,7 +113,7 @@ TEST_F(ViewControllerCaptureTest, SavesTheNoDevicePictureWithoutACamera) {
 }
 
 TEST_F(ViewControllerCaptureTest, TellsWhenThereIsNoSaveRootOrTheSaveFails) {
-    startViewer(unusedPort(), unusedPort());
+    startViewer(unusedLoopbackPort(SOCK_STREAM), unusedLoopbackPort(SOCK_DGRAM));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !viewer->currentImage().isNull(); }, kCameraWaitMs));
 
     bookmark().setSavePath(QString());  // and the panel is cancelled

@@ -1,5 +1,7 @@
 #include "app/ViewController.h"
 
+#include "ServerSocket.h"
+
 #include "SimulatorProcess.h"
 #include "app/MouseDragView.h"
 
@@ -22,19 +24,6 @@
 namespace {
 
 constexpr int kCameraWaitMs = 8000;
-
-// A loopback port that nobody listens on (TCP) or answers on (UDP): a camera that is switched off.
-std::uint16_t unusedPort(int type) {
-    const int fd = socket(AF_INET, type | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-    getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
 
 QString documentsFile(const char *name) {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
@@ -65,7 +54,9 @@ class ViewControllerTest : public testing::Test {
         viewer->show();
     }
 
-    void startWithoutCamera() { startViewer(unusedPort(SOCK_STREAM), unusedPort(SOCK_DGRAM)); }
+    void startWithoutCamera() {
+        startViewer(unusedLoopbackPort(SOCK_STREAM), unusedLoopbackPort(SOCK_DGRAM));
+    }
 
     // Starts the simulator and the viewer, and waits for the first camera picture and the filled menu.
     bool startWithCamera(const QStringList &simulatorOptions = {}) {

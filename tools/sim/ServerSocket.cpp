@@ -42,3 +42,14 @@ std::uint16_t localPort(int fd) {
     if (address.ss_family == AF_INET6) return ntohs(reinterpret_cast<sockaddr_in6 &>(address).sin6_port);
     return ntohs(reinterpret_cast<sockaddr_in &>(address).sin_port);
 }
+
+std::uint16_t unusedLoopbackPort(int type) {
+    const int fd = socket(AF_INET, type | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    const std::uint16_t port = localPort(fd);
+    close(fd);
+    return port;
+}

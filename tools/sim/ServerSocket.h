@@ -11,3 +11,7 @@ int bindServerSocket(const std::string &host, std::uint16_t port, int type, std:
 
 // The port a bound socket really got.
 std::uint16_t localPort(int fd);
+
+// A port of 127.0.0.1 that nobody listens on (SOCK_STREAM) or answers on (SOCK_DGRAM): a camera that is
+// switched off, for tests and benchmarks.
+std::uint16_t unusedLoopbackPort(int type);
