@@ -1,6 +1,7 @@
 #include "FlashingPictures.h"
 
-#include <QBuffer>
+#include "TestCard.h"
+
 #include <QImage>
 
 #include <chrono>
@@ -10,17 +11,13 @@ namespace {
 std::vector<std::uint8_t> whiteJpeg(int width, int height, int quality) {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::white);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG", quality);
-    return {bytes.begin(), bytes.end()};
+    return encodeJpeg(image, quality);
 }
 
 }  // namespace
 
-FlashingPictures::FlashingPictures(std::shared_ptr<PictureSource> pictures, Window window, int width, int height,
-                                   int quality)
+FlashingPictures::FlashingPictures(std::shared_ptr<PictureSource> pictures, Window window, int width,
+                                   int height, int quality)
     : pictures_(std::move(pictures)), window_(window), white_(whiteJpeg(width, height, quality)) {}
 
 std::vector<std::uint8_t> FlashingPictures::picture(std::uint64_t frameNumber) {

@@ -11,6 +11,8 @@ namespace {
 constexpr int kBarCount = 8;
 constexpr std::uint64_t kSweepFrames = 50;
 
+}  // namespace
+
 std::vector<std::uint8_t> encodeJpeg(const QImage &image, int quality) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -18,8 +20,6 @@ std::vector<std::uint8_t> encodeJpeg(const QImage &image, int quality) {
     image.save(&buffer, "JPG", quality);
     return {bytes.begin(), bytes.end()};
 }
-
-}  // namespace
 
 TestCard::TestCard(Style style) : style_(style) {}
 

@@ -9,6 +9,7 @@
 #include <QImage>
 
 #include <mutex>
+#include <vector>
 
 class TestCard : public PictureSource {
   public:
@@ -34,3 +35,6 @@ class TestCard : public PictureSource {
     Style style_;
     QImage background_;  // cached per size; drawing it is the expensive part
 };
+
+// JPEG bytes of a picture, as the camera would send them.
+std::vector<std::uint8_t> encodeJpeg(const QImage &image, int quality);
