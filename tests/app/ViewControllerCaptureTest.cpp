@@ -5,7 +5,7 @@
 
 #include "ServerSocket.h"
 
-#include "SimulatorProcess.h"
+#include "ViewerTestFixture.h"
 #include "library/DKBookmark.h"
 
 #include <QAbstractButton>
@@ -28,7 +28,7 @@ bool samePixels(const QImage &a, const QImage &b) {
     return a.convertToFormat(QImage::Format_ARGB32) == b.convertToFormat(QImage::Format_ARGB32);
 }
 
-class ViewControllerCaptureTest : public testing::Test {
+class ViewControllerCaptureTest : public ViewerTestFixture {
   protected:
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
@@ -38,23 +38,10 @@ class ViewControllerCaptureTest : public testing::Test {
         bookmark().setSavePath(root);
     }
     void TearDown() override {
-        viewer.reset();
-        receiver.reset();
-        simulator.stop();
+        ViewerTestFixture::TearDown();
         bookmark().setSavePath(QString());
     }
     static DKBookmark &bookmark() { return DKBookmark::defaultShareBookmark(); }
-
-    void startViewer(std::uint16_t imagePort, std::uint16_t commandPort) {
-        LaunchOptions options;
-        options.camera = QStringLiteral("127.0.0.1");
-        options.imagePort = imagePort;
-        options.commandPort = commandPort;
-        receiver = std::make_unique<ImageRecvTCPSocket>();
-        viewer = std::make_unique<ViewController>(options, *receiver);
-        viewer->resize(1280, 800);
-        viewer->show();
-    }
 
     // Presses the capture button and returns the text of the alert it leaves on the window, dismissing it.
     QString pressCaptureAndReadAlert() {
@@ -74,9 +61,6 @@ class ViewControllerCaptureTest : public testing::Test {
 
     QTemporaryDir folder;
     QString root;
-    SimulatorProcess simulator;
-    std::unique_ptr<ImageRecvTCPSocket> receiver;
-    std::unique_ptr<ViewController> viewer;
 };
 
 TEST_F(ViewControllerCaptureTest, SavesTheDecodedCameraPictureOnScreenAndSaysWhere) {

@@ -2,7 +2,7 @@
 
 #include "ServerSocket.h"
 
-#include "SimulatorProcess.h"
+#include "ViewerTestFixture.h"
 #include "app/MouseDragView.h"
 
 #include <QApplication>
@@ -35,25 +35,8 @@ void sendMouse(QWidget *widget, QEvent::Type type, QPointF position, Qt::MouseBu
     QApplication::sendEvent(widget, &event);
 }
 
-class ViewControllerTest : public testing::Test {
+class ViewControllerTest : public ViewerTestFixture {
   protected:
-    void TearDown() override {
-        viewer.reset();
-        receiver.reset();
-        simulator.stop();
-    }
-
-    void startViewer(std::uint16_t imagePort, std::uint16_t commandPort) {
-        LaunchOptions options;
-        options.camera = QStringLiteral("127.0.0.1");
-        options.imagePort = imagePort;
-        options.commandPort = commandPort;
-        receiver = std::make_unique<ImageRecvTCPSocket>();
-        viewer = std::make_unique<ViewController>(options, *receiver);
-        viewer->resize(1280, 800);
-        viewer->show();
-    }
-
     void startWithoutCamera() {
         startViewer(unusedLoopbackPort(SOCK_STREAM), unusedLoopbackPort(SOCK_DGRAM));
     }
@@ -81,10 +64,6 @@ class ViewControllerTest : public testing::Test {
         QObject::disconnect(connection);
         return arrived;
     }
-
-    SimulatorProcess simulator;
-    std::unique_ptr<ImageRecvTCPSocket> receiver;
-    std::unique_ptr<ViewController> viewer;
 };
 
 TEST_F(ViewControllerTest, WithoutACameraShowsTheNoDevicePictureAtOneToOneAndRetriesEveryThreeSeconds) {
