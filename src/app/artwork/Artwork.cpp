@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <functional>
+
 namespace {
 
 // Icons are drawn at twice the size the strip shows them, so they stay sharp on high-density screens.
@@ -22,6 +24,18 @@ void prepareLinePainter(QPainter &painter, double width = kStroke) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(kIconColour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(Qt::NoBrush);
+}
+
+// The record button's ring with a red mark inside: a dot to start, a square to stop.
+QImage recordButton(const std::function<void(QPainter &)> &drawMark) {
+    QImage image = blankIcon();
+    QPainter painter(&image);
+    prepareLinePainter(painter, 3);
+    painter.drawEllipse(QPointF(24, 24), 19, 19);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kRecordRed);
+    drawMark(painter);
+    return image;
 }
 
 // A three-quarter circle from the left, round the bottom and the right, ending at the top in an arrow head
@@ -120,25 +134,11 @@ QImage Artwork::checkDevice() {
 }
 
 QImage Artwork::record() {
-    QImage image = blankIcon();
-    QPainter painter(&image);
-    prepareLinePainter(painter, 3);
-    painter.drawEllipse(QPointF(24, 24), 19, 19);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(kRecordRed);
-    painter.drawEllipse(QPointF(24, 24), 12, 12);
-    return image;
+    return recordButton([](QPainter &painter) { painter.drawEllipse(QPointF(24, 24), 12, 12); });
 }
 
 QImage Artwork::recordStop() {
-    QImage image = blankIcon();
-    QPainter painter(&image);
-    prepareLinePainter(painter, 3);
-    painter.drawEllipse(QPointF(24, 24), 19, 19);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(kRecordRed);
-    painter.drawRoundedRect(QRectF(15, 15, 18, 18), 3, 3);
-    return image;
+    return recordButton([](QPainter &painter) { painter.drawRoundedRect(QRectF(15, 15, 18, 18), 3, 3); });
 }
 
 QImage Artwork::rotateLeft() {
