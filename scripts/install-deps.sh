@@ -6,7 +6,7 @@ SUDO=""
 packages=(
   build-essential cmake ninja-build pkg-config ccache git
   qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6multimedia6 qt6-l10n-tools
-  libasio-dev
+  libasio-dev libjpeg62-turbo-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick x11-utils pulseaudio pulseaudio-utils sox fonts-dejavu-core

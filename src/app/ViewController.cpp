@@ -2,6 +2,7 @@
 
 #include "app/AlertSheet.h"
 #include "app/CaptureControl.h"
+#include "app/JpegDecoder.h"
 #include "app/Localization.h"
 #include "app/MouseDragView.h"
 #include "app/RecordControl.h"
@@ -11,10 +12,8 @@
 #include "net/AsyncUdpSocket.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
-#include <QImageReader>
 #include <QLayout>
 #include <QMessageBox>
 #include <QResizeEvent>
@@ -47,16 +46,6 @@ void writeUndecodable(const std::vector<std::uint8_t> &bytes) {
     if (!file.open(QIODevice::WriteOnly)) return;
     file.write(reinterpret_cast<const char *>(bytes.data()), static_cast<qint64>(bytes.size()));
     file.commit();
-}
-
-// Qt's image reader, told to fill picture; it keeps picture's buffer when size and format match.
-bool decodeInto(const std::vector<std::uint8_t> &bytes, QImage &picture) {
-    QBuffer source;
-    source.setData(QByteArray::fromRawData(reinterpret_cast<const char *>(bytes.data()),
-                                           static_cast<qsizetype>(bytes.size())));
-    source.open(QIODevice::ReadOnly);
-    QImageReader reader(&source);
-    return reader.read(&picture);
 }
 
 }  // namespace
@@ -258,7 +247,7 @@ void ViewController::showNextImage() {
     // Decoded into the pixels of the picture before last when nobody holds them any more, so a stream of
     // same-sized pictures does not map and fault in a fresh 8 MB buffer for every frame.
     QImage picture = std::move(spareImage_);
-    if (!decodeInto(*bytes, picture)) {
+    if (!JpegDecoder::decodeInto(bytes->data(), bytes->size(), picture)) {
         writeUndecodable(*bytes);
         deskcam::logLine("[Error]: setNextImage() - temp_nsImg is nil.\r\n");
         return;

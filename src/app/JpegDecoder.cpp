@@ -1,0 +1,128 @@
+#include "app/JpegDecoder.h"
+
+#include <QBuffer>
+#include <QImageReader>
+
+#include <jpeglib.h>
+#include <csetjmp>
+#include <cstdio>  // jpeglib.h uses FILE without including it
+#include <cstring>
+
+#if !defined(JCS_EXTENSIONS)
+#error "libjpeg-turbo is needed: it writes 32-bit pixel layouts itself"
+#endif
+
+namespace {
+
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+constexpr J_COLOR_SPACE kRgb32Layout = JCS_EXT_BGRX;  // 0xffRRGGBB as bytes in memory
+#else
+constexpr J_COLOR_SPACE kRgb32Layout = JCS_EXT_XRGB;
+#endif
+
+// Qt's reader refuses pictures beyond this many bytes of pixels; a few header bytes from the network must
+// not make us allocate more.
+constexpr qint64 kMaxPixelBytes = 128LL * 1024 * 1024;
+
+struct ErrorManager {
+    jpeg_error_mgr pub;  // first: libjpeg hands back a pointer to it
+    std::jmp_buf jump;
+};
+
+// libjpeg's fatal errors must not return into it; they jump back to where decoding began.
+[[noreturn]] void jumpBack(j_common_ptr info) {
+    std::longjmp(reinterpret_cast<ErrorManager *>(info->err)->jump, 1);
+}
+
+// Warnings (a truncated stream, corrupt data) keep what decoded, as Qt's reader does; no stderr noise.
+void stayQuiet(j_common_ptr) {}
+
+// Metadata Qt's reader turns into picture properties (text, EXIF turn, colour profile): those pictures go
+// to Qt, so a capture of them keeps what it would have kept.
+bool hasMetadata(const jpeg_decompress_struct &info) {
+    return info.marker_list != nullptr;
+}
+
+bool takes(const jpeg_decompress_struct &info) {
+    const bool colour = info.jpeg_color_space == JCS_YCbCr || info.jpeg_color_space == JCS_RGB;
+    const qint64 pixelBytes = qint64(info.image_width) * qint64(info.image_height) * 4;
+    return colour && info.num_components == 3 && pixelBytes <= kMaxPixelBytes && !hasMetadata(info);
+}
+
+bool preparePicture(QImage &picture, QSize size) {
+    if (picture.size() != size || picture.format() != QImage::Format_RGB32 || !picture.isDetached()) {
+        picture = QImage(size, QImage::Format_RGB32);
+    }
+    return !picture.isNull();
+}
+
+// As Qt's reader sets it, so stills saved from the picture carry the camera's density.
+void setDensity(const jpeg_decompress_struct &info, QImage &picture) {
+    const double perMetre = info.density_unit == 1 ? 100.0 / 2.54 : info.density_unit == 2 ? 100.0 : 0;
+    if (perMetre == 0 || info.X_density == 0 || info.Y_density == 0) return;
+    picture.setDotsPerMeterX(int(perMetre * info.X_density));
+    picture.setDotsPerMeterY(int(perMetre * info.Y_density));
+}
+
+void readRows(jpeg_decompress_struct &info, QImage &picture) {
+    uchar *const first = picture.bits();
+    const qsizetype stride = picture.bytesPerLine();
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = first + stride * qsizetype(info.output_scanline);
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+}
+
+class Decompressor {
+  public:
+    Decompressor() {
+        info_.err = jpeg_std_error(&errors_.pub);
+        errors_.pub.error_exit = jumpBack;
+        errors_.pub.output_message = stayQuiet;
+        jpeg_create_decompress(&info_);
+    }
+    ~Decompressor() { jpeg_destroy_decompress(&info_); }
+    Decompressor(const Decompressor &) = delete;
+    Decompressor &operator=(const Decompressor &) = delete;
+
+    // No object with a destructor may live in this frame: a libjpeg error leaves it by longjmp.
+    bool decode(const std::uint8_t *data, std::size_t size, QImage &picture) {
+        if (setjmp(errors_.jump)) return false;
+        jpeg_mem_src(&info_, data, static_cast<unsigned long>(size));
+        jpeg_save_markers(&info_, JPEG_COM, 0xFFFF);
+        for (int app = 1; app < 16; ++app) jpeg_save_markers(&info_, JPEG_APP0 + app, 0xFFFF);
+        if (jpeg_read_header(&info_, TRUE) != JPEG_HEADER_OK || !takes(info_)) return false;
+        info_.out_color_space = kRgb32Layout;
+        jpeg_start_decompress(&info_);
+        if (!preparePicture(picture, QSize(int(info_.output_width), int(info_.output_height)))) return false;
+        readRows(info_, picture);
+        jpeg_finish_decompress(&info_);
+        setDensity(info_, picture);
+        return true;
+    }
+
+  private:
+    ErrorManager errors_{};
+    jpeg_decompress_struct info_{};
+};
+
+}  // namespace
+
+bool JpegDecoder::decodeInto(const std::uint8_t *data, std::size_t size, QImage &picture) {
+    return decodeDirect(data, size, picture) || decodeWithQt(data, size, picture);
+}
+
+bool JpegDecoder::decodeDirect(const std::uint8_t *data, std::size_t size, QImage &picture) {
+    if (data == nullptr || size == 0) return false;
+    Decompressor decompressor;
+    return decompressor.decode(data, size, picture);
+}
+
+bool JpegDecoder::decodeWithQt(const std::uint8_t *data, std::size_t size, QImage &picture) {
+    QBuffer source;
+    source.setData(
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
+    source.open(QIODevice::ReadOnly);
+    QImageReader reader(&source);
+    return reader.read(&picture);
+}

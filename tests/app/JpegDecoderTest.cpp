@@ -1,0 +1,115 @@
+#include "app/JpegDecoder.h"
+
+#include "TestCard.h"
+
+#include <QBuffer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::uint8_t> jpegOf(const QImage &image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG", 90);
+    return {bytes.begin(), bytes.end()};
+}
+
+QImage decodedByQt(const std::vector<std::uint8_t> &jpeg) {
+    QImage picture;
+    JpegDecoder::decodeWithQt(jpeg.data(), jpeg.size(), picture);
+    return picture;
+}
+
+// Rewrites the size in a baseline JPEG's frame header.
+std::vector<std::uint8_t> withDeclaredSize(std::vector<std::uint8_t> jpeg, int width, int height) {
+    for (std::size_t i = 0; i + 8 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
+            jpeg[i + 5] = std::uint8_t(height >> 8), jpeg[i + 6] = std::uint8_t(height);
+            jpeg[i + 7] = std::uint8_t(width >> 8), jpeg[i + 8] = std::uint8_t(width);
+            return jpeg;
+        }
+    }
+    ADD_FAILURE() << "no frame header";
+    return jpeg;
+}
+
+class JpegDecoderTest : public testing::Test {
+  protected:
+    TestCard card{{320, 240, 85}};
+    std::vector<std::uint8_t> frame = card.picture(7);
+};
+
+TEST_F(JpegDecoderTest, CameraPicturesTakeTheDirectPathWithQtsPixels) {
+    QImage picture;
+    ASSERT_TRUE(JpegDecoder::decodeDirect(frame.data(), frame.size(), picture));
+    const QImage reference = decodedByQt(frame);
+    EXPECT_EQ(picture.format(), QImage::Format_RGB32);
+    EXPECT_EQ(picture, reference);
+    EXPECT_EQ(picture.dotsPerMeterX(), reference.dotsPerMeterX());
+}
+
+TEST_F(JpegDecoderTest, ReusesOnlyPixelsNobodyElseHolds) {
+    QImage picture;
+    ASSERT_TRUE(JpegDecoder::decodeInto(frame.data(), frame.size(), picture));
+    const uchar *pixels = picture.constBits();
+    const auto next = card.picture(8);
+    ASSERT_TRUE(JpegDecoder::decodeInto(next.data(), next.size(), picture));
+    EXPECT_EQ(picture.constBits(), pixels);
+
+    // A still being saved holds the picture: it keeps its pixels while the next one decodes.
+    const QImage held = picture;
+    const QImage heldCopy = picture.copy();
+    ASSERT_TRUE(JpegDecoder::decodeInto(frame.data(), frame.size(), picture));
+    EXPECT_EQ(held, heldCopy);
+    EXPECT_NE(picture, held);
+    EXPECT_EQ(picture, decodedByQt(frame));
+}
+
+TEST_F(JpegDecoderTest, PicturesWithPropertiesGoToQtAndKeepThem) {
+    QImage grey(64, 48, QImage::Format_Grayscale8);
+    grey.fill(128);
+    const auto greyJpeg = jpegOf(grey);
+    QImage described = card.draw(1);
+    described.setText(QStringLiteral("Description"), QStringLiteral("lesson 4"));
+    const auto describedJpeg = jpegOf(described);
+
+    for (const auto *jpeg : {&greyJpeg, &describedJpeg}) {
+        QImage picture;
+        EXPECT_FALSE(JpegDecoder::decodeDirect(jpeg->data(), jpeg->size(), picture));
+        ASSERT_TRUE(JpegDecoder::decodeInto(jpeg->data(), jpeg->size(), picture));
+        const QImage reference = decodedByQt(*jpeg);
+        EXPECT_EQ(picture.format(), reference.format());
+        EXPECT_EQ(picture.text(), reference.text());
+        EXPECT_EQ(picture, reference);
+    }
+}
+
+TEST_F(JpegDecoderTest, BadBytesAreNoPictureAndATruncatedOneKeepsWhatArrived) {
+    QImage picture;
+    const std::vector<std::uint8_t> garbage(4096, 0x5A);
+    EXPECT_FALSE(JpegDecoder::decodeInto(garbage.data(), garbage.size(), picture));
+    EXPECT_FALSE(JpegDecoder::decodeInto(frame.data(), 0, picture));
+    EXPECT_FALSE(JpegDecoder::decodeInto(nullptr, 0, picture));
+    // A broken header after a valid start.
+    std::vector<std::uint8_t> broken(frame.begin(), frame.begin() + 30);
+    EXPECT_FALSE(JpegDecoder::decodeInto(broken.data(), broken.size(), picture));
+
+    // Cut in half: the top rows decode as in the whole picture, as with Qt's reader.
+    const QImage whole = decodedByQt(frame);
+    ASSERT_TRUE(JpegDecoder::decodeInto(frame.data(), frame.size() / 2, picture));
+    ASSERT_EQ(picture.size(), whole.size());
+    EXPECT_EQ(picture.copy(0, 0, 320, 16), whole.copy(0, 0, 320, 16));
+    EXPECT_EQ(picture, decodedByQt({frame.begin(), frame.begin() + std::ptrdiff_t(frame.size() / 2)}));
+}
+
+TEST_F(JpegDecoderTest, AHeaderClaimingAHugePictureAllocatesNothing) {
+    const auto huge = withDeclaredSize(frame, 60000, 60000);
+    QImage picture;
+    EXPECT_FALSE(JpegDecoder::decodeDirect(huge.data(), huge.size(), picture));
+    EXPECT_FALSE(JpegDecoder::decodeInto(huge.data(), huge.size(), picture));
+    EXPECT_TRUE(picture.isNull() || picture.sizeInBytes() <= 128LL * 1024 * 1024);
+}
+
+}  // namespace
