@@ -11,6 +11,8 @@
 
 #include <QImage>
 #include <QPointF>
+#include <QRegion>
+#include <QTransform>
 #include <QWidget>
 
 class MouseDragView : public QWidget {
@@ -37,6 +39,9 @@ class MouseDragView : public QWidget {
     void mouseReleaseEvent(QMouseEvent *event) override;
 
   private:
+    // The parts of the widget the picture leaves to the background.
+    QRegion uncoveredParts(const QTransform &toArea) const;
+
     QImage image_;
     DisplayGeometry geometry_;
     QPointF lastPoint_;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -68,6 +69,42 @@ TEST_F(MouseDragViewTest, DragMovesThePictureByTheMouseDelta) {
     const QRectF frame = view.displayGeometry().dragSurfaceFrame();
     sendMouse(&view, QEvent::MouseMove, QPointF(10, 10), Qt::NoButton);
     EXPECT_EQ(view.displayGeometry().dragSurfaceFrame(), frame);
+}
+
+// The view draws the picture in bands; what it shows must be the one-piece drawing, edges included.
+TEST(MouseDragViewPainting, ShowsWhatOneDrawOfThePictureShows) {
+    QImage picture(120, 90, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) picture.setPixel(x, y, qRgb(x * 2, y * 2, (x * y) % 256));
+    }
+    MouseDragView view;
+    view.resize(200, 100);
+    view.show();
+    view.setImage(picture);
+    view.displayGeometry().set_1x1_resolution(QSizeF(picture.size()), 0);
+
+    struct Pose {
+        double zoom, rotation;
+        QPointF drag;
+    };
+    for (const Pose pose :
+         {Pose{0.7, 0, {}}, Pose{1.0, 90, {}}, Pose{1.3, 330, {-40, -70}}, Pose{0.45, 0, {15, 5}}}) {
+        auto &geometry = view.displayGeometry();
+        geometry.setZoom(pose.zoom);
+        geometry.setRotation(pose.rotation);
+        geometry.recentre();
+        geometry.setDragOrigin(geometry.dragSurfaceFrame().topLeft() + pose.drag);
+
+        QImage expected(view.size(), QImage::Format_RGB32);
+        expected.fill(QColor(24, 26, 28));
+        QPainter painter(&expected);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, pose.zoom != 1.0 || pose.rotation == 330);
+        painter.setTransform(geometry.pictureToArea());
+        painter.drawImage(QPointF(0, 0), picture);
+        painter.end();
+        EXPECT_EQ(view.grab().toImage().convertToFormat(QImage::Format_RGB32), expected)
+            << "zoom " << pose.zoom << " turn " << pose.rotation;
+    }
 }
 
 }  // namespace
