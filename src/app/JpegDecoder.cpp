@@ -3,10 +3,10 @@
 #include <QBuffer>
 #include <QImageReader>
 
-#include <jpeglib.h>
 #include <csetjmp>
-#include <cstdio>  // jpeglib.h uses FILE without including it
-#include <cstring>
+#include <cstdio>  // before jpeglib.h, which uses FILE without including it
+
+#include <jpeglib.h>
 
 #if !defined(JCS_EXTENSIONS)
 #error "libjpeg-turbo is needed: it writes 32-bit pixel layouts itself"

@@ -4,9 +4,9 @@
 //
 // Qt's JPEG reader has libjpeg-turbo write 24-bit rows and then widens every row to 32 bits, which costs
 // about a third of its decoding time on a 1920x1080 picture. Here libjpeg-turbo writes the 32-bit layout
-// of QImage::Format_RGB32 itself, into a reused picture. Anything this path does not take (CMYK pictures,
-// pictures with a colour profile, libjpeg errors) goes to Qt's reader, so what decodes and what does not
-// stays Qt's decision.
+// of QImage::Format_RGB32 itself, into a reused picture. Anything this path does not take (grey or CMYK
+// pictures, pictures with text, EXIF or a colour profile, libjpeg errors) goes to Qt's reader, so what
+// decodes and what does not stays Qt's decision.
 
 #include <QImage>
 

@@ -40,12 +40,12 @@ void MouseDragView::paintEvent(QPaintEvent *event) {
     // costs more CPU than the drawing saves (about 2.9 against 1.5 ms at 1920x1080), and a live view
     // redraws every frame. Bands of a few rows each stay on this thread.
     const QRect target = toArea.mapRect(QRectF(image_.rect())).toAlignedRect() & event->rect();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, needsSmoothing(geometry_));
     for (int top = target.top(); top <= target.bottom(); top += kBandRows) {
         painter.resetTransform();
         painter.setClipRect(
             QRect(target.left(), top, target.width(), std::min(kBandRows, target.bottom() + 1 - top)));
         painter.setTransform(toArea);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, needsSmoothing(geometry_));
         painter.drawImage(QPointF(0, 0), image_);
     }
 }
