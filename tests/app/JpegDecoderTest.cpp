@@ -2,19 +2,9 @@
 
 #include "TestCard.h"
 
-#include <QBuffer>
-
 #include <gtest/gtest.h>
 
 namespace {
-
-std::vector<std::uint8_t> jpegOf(const QImage &image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG", 90);
-    return {bytes.begin(), bytes.end()};
-}
 
 QImage decodedByQt(const std::vector<std::uint8_t> &jpeg) {
     QImage picture;
@@ -70,10 +60,10 @@ TEST_F(JpegDecoderTest, ReusesOnlyPixelsNobodyElseHolds) {
 TEST_F(JpegDecoderTest, PicturesWithPropertiesGoToQtAndKeepThem) {
     QImage grey(64, 48, QImage::Format_Grayscale8);
     grey.fill(128);
-    const auto greyJpeg = jpegOf(grey);
+    const auto greyJpeg = encodeJpeg(grey, 90);
     QImage described = card.draw(1);
     described.setText(QStringLiteral("Description"), QStringLiteral("lesson 4"));
-    const auto describedJpeg = jpegOf(described);
+    const auto describedJpeg = encodeJpeg(described, 90);
 
     for (const auto *jpeg : {&greyJpeg, &describedJpeg}) {
         QImage picture;
