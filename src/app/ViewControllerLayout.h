@@ -6,7 +6,7 @@
 //   +--------------------------------------------------------------------------------------+
 //   | display area                                                                         |
 //   +--------------------------------------------------------------------------------------+
-//   | turn-left (turn) turn-right | 1:1 fit (zoom) Scale: 1.0x   [menu] | capture record library | max |
+//   | turn-left (turn) turn-right | 1:1 fit (zoom) Scale: 1.0x     [menu] | capture record library | max |
 //   +--------------------------------------------------------------------------------------+
 
 #include "app/CCSlider.h"
@@ -14,9 +14,12 @@
 
 #include <QComboBox>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
 #include <QWidget>
+
+#include <initializer_list>
 
 class ViewControllerLayout {
   public:
@@ -30,6 +33,7 @@ class ViewControllerLayout {
     QWidget *ns_imageview_main = nullptr;
     QFrame *bottom_view = nullptr;
     QLabel *scale_label = nullptr;
+    QLabel *zoom_icon = nullptr;
     DoubleSlider *ns_slider_zoom = nullptr;
     CCSlider *ns_slider_rotate = nullptr;
     QComboBox *ctrl_resolve_list = nullptr;
@@ -43,9 +47,14 @@ class ViewControllerLayout {
     QToolButton *record_button = nullptr;
 
   private:
+    void makeControls();
+    void arrangeStrip();
+    // Appends controls to the strip's row, in order; a new group of buttons is one more call.
+    void addGroup(std::initializer_list<QWidget *> controls);
+    void addSeparator();
     QToolButton *toolButton(const char *objectName, const char *picture);
-    QFrame *separator();
     void styleStrip();
 
     QWidget *host_ = nullptr;
+    QHBoxLayout *stripRow_ = nullptr;  // groups of controls between separators, see arrangeStrip()
 };
