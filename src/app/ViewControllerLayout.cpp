@@ -42,10 +42,7 @@ constexpr char kStripStyle[] = R"(
 #ctrl_resolve_list:hover { border-color: white; }
 #ctrl_resolve_list::drop-down { border: none; width: 20px; }
 #ctrl_resolve_list::down-arrow { image: url(:/pictures/chevron_down.png); width: 12px; height: 12px; }
-#ctrl_resolve_list QAbstractItemView {
-    color: black; background: white; selection-background-color: rgb(53, 105, 54);
-    selection-color: white; outline: none;
-}
+#ctrl_resolve_list QAbstractItemView { background: white; outline: none; }
 #separator { background: rgba(255, 255, 255, 60); }
 )";
 
@@ -95,7 +92,7 @@ void ViewControllerLayout::makeControls() {
     // Wide enough for "Scale: 10.0x" so the strip does not shift while zooming.
     scale_label->setMinimumWidth(
         scale_label->fontMetrics().horizontalAdvance(QStringLiteral("Scale: 88.8x")) + 8);
-    ctrl_resolve_list = new QComboBox(bottom_view);
+    ctrl_resolve_list = new ResolutionMenu(bottom_view);
     ctrl_resolve_list->setObjectName(QStringLiteral("ctrl_resolve_list"));
     ctrl_resolve_list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     // As wide as its longest entry, never less: its minimum size hint is not renewed when entries arrive.

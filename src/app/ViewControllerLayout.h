@@ -11,8 +11,8 @@
 
 #include "app/CCSlider.h"
 #include "app/DoubleSlider.h"
+#include "app/ResolutionMenu.h"
 
-#include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -36,7 +36,7 @@ class ViewControllerLayout {
     QLabel *zoom_icon = nullptr;
     DoubleSlider *ns_slider_zoom = nullptr;
     CCSlider *ns_slider_rotate = nullptr;
-    QComboBox *ctrl_resolve_list = nullptr;
+    ResolutionMenu *ctrl_resolve_list = nullptr;
     QToolButton *left_rotate_button = nullptr;
     QToolButton *right_rotate_button = nullptr;
     QToolButton *actual_1_1_button = nullptr;

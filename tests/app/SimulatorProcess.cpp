@@ -31,6 +31,11 @@ bool SimulatorProcess::start(const QStringList &options) {
     return false;
 }
 
+QByteArray SimulatorProcess::takeLog() {
+    process_.waitForReadyRead(0);
+    return process_.readAllStandardError();
+}
+
 void SimulatorProcess::stop() {
     if (process_.state() == QProcess::NotRunning) return;
     process_.terminate();

@@ -15,6 +15,8 @@ class SimulatorProcess {
     // Starts the simulator with extra options; false (with the reason on stderr) when it does not come up.
     bool start(const QStringList &options = {});
     void stop();
+    // What the simulator logged since the last call (its command service logs every request it receives).
+    QByteArray takeLog();
 
     std::uint16_t imagePort() const { return imagePort_; }
     std::uint16_t commandPort() const { return commandPort_; }

@@ -5,6 +5,7 @@
 #include "ViewerTestFixture.h"
 #include "app/MouseDragView.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -125,6 +127,33 @@ TEST_F(ViewControllerTest, ANewSizeRelayoutsKeepingTheSlidersTurnAndSelectsItsEn
     EXPECT_NEAR(viewer->ui().ns_slider_zoom->doubleValue(), areaHeight() / turnedHeight, 0.005);
     EXPECT_EQ(geometry().dragSurfaceFrame().center(), areaCentre());
     EXPECT_TRUE(QTest::qWaitFor([&] { return menu()->currentText() == QStringLiteral("1280*720"); }, 2000));
+}
+
+TEST_F(ViewControllerTest, OnlyAPickInTheOpenedMenuSendsACommand) {
+    ASSERT_TRUE(startWithCamera());
+    const int chosen = menu()->currentIndex();
+    QTest::qWait(200);
+    simulator.takeLog();
+
+    QWheelEvent notch(QPointF(10, 10), menu()->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(menu(), &notch);
+    menu()->setFocus();
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_End, Qt::Key_PageUp, Qt::Key_6}) {
+        QTest::keyClick(menu(), key);
+        menu()->hidePopup();
+    }
+    QTest::qWait(500);
+    EXPECT_EQ(menu()->currentIndex(), chosen);
+    EXPECT_FALSE(simulator.takeLog().contains("command request"));
+
+    // A pick in the opened list is a choice.
+    menu()->showPopup();
+    QAbstractItemView *list = menu()->view();
+    const QRect entry = list->visualRect(list->model()->index(2, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, entry.center());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shownSize() == QSize(640, 480); }, kCameraWaitMs));
+    EXPECT_TRUE(simulator.takeLog().contains("command: streaming 640x480"));
 }
 
 TEST_F(ViewControllerTest, MorePicturesOfTheSameSizeKeepTheUsersZoomTurnAndPan) {
