@@ -8,6 +8,7 @@
 #include "app/RecordControl.h"
 #include "base/Log.h"
 #include "library/DKBookmark.h"
+#include "library/LibraryViewController.h"
 #include "library/LibraryWindow.h"
 #include "net/AsyncUdpSocket.h"
 
@@ -105,7 +106,7 @@ void ViewController::viewDidLoad() {
     ui_.ctrl_resolve_list->addItem(QStringLiteral(" "));  // until the camera's list arrives
     connectControls();
     setUpRecordControl();
-    // Any window of the program that changes size re-fits the picture (see eventFilter).
+    // The viewer's or the library's window changing size re-fits the picture (see eventFilter).
     qApp->installEventFilter(this);
     Thread_Get_Resolution = std::thread([this] {
         nameThisThread("Thread-StartSocket");
@@ -356,16 +357,23 @@ void ViewController::windowDidResize() {
 }
 
 bool ViewController::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::Resize && watched->isWidgetType()) {
+    if (event->type() == QEvent::Resize && fitsWhenResized(watched)) {
         const auto *widget = static_cast<QWidget *>(watched);
         const auto *resize = static_cast<QResizeEvent *>(event);
         // A window's own resize arrives before its layout has resized the display area: fit afterwards.
-        if (widget->isWindow() && widget->isVisible() && resize->oldSize().isValid() &&
-            resize->oldSize() != resize->size()) {
+        if (widget->isVisible() && resize->oldSize().isValid() && resize->oldSize() != resize->size()) {
             QMetaObject::invokeMethod(this, &ViewController::windowDidResize, Qt::QueuedConnection);
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// The viewer's window and the library's. Tooltips, alerts, menus and pop-up lists are top-level widgets
+// too and size themselves as they appear; they must not undo the user's zoom and pan.
+bool ViewController::fitsWhenResized(const QObject *watched) const {
+    if (watched == window()) return true;
+    const auto *library = qobject_cast<const LibraryViewController *>(watched);
+    return library && library->isWindow();
 }
 
 // ---------------------------------------------------------------------------------------------------------

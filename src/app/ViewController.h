@@ -129,6 +129,7 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     void detachCommandChannel();
     void applyZoom(double factor);
     void windowDidResize();
+    bool fitsWhenResized(const QObject *watched) const;
 
     // --- set before the worker starts, then only read
     const std::string image_server_ip;

@@ -4,6 +4,7 @@
 
 #include "ViewerTestFixture.h"
 #include "app/MouseDragView.h"
+#include "library/LibraryViewController.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -11,10 +12,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMouseEvent>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <netinet/in.h>
@@ -232,18 +235,37 @@ TEST_F(ViewControllerTest, AnUndecodablePictureGoesToFooPngAndThePreviousOneStay
     EXPECT_EQ(viewer->currentViewSize(), QSizeF(320, 240));
 }
 
-TEST_F(ViewControllerTest, AResizeOfAnyWindowFitsThePictureAgain) {
+TEST_F(ViewControllerTest, AResizeOfTheViewerOrTheLibraryWindowFitsThePictureAgain) {
     startWithoutCamera();
     ASSERT_TRUE(QTest::qWaitFor([&] { return showsNoDevicePicture(); }, 2000));
-    viewer->ui().ns_slider_zoom->setValue(150);
-    ASSERT_EQ(geometry().zoom(), 1.5);
-
-    QWidget otherWindow;
-    otherWindow.resize(300, 200);
-    otherWindow.show();
-    otherWindow.resize(400, 300);
     const double fit = areaHeight() / ViewController::noDevicePicture().height();
+    viewer->ui().actual_1_1_button->click();
+    sendMouse(viewer->dragView(), QEvent::MouseButtonPress, QPointF(100, 100), Qt::LeftButton);
+    sendMouse(viewer->dragView(), QEvent::MouseMove, QPointF(160, 140), Qt::LeftButton);
+    sendMouse(viewer->dragView(), QEvent::MouseButtonRelease, QPointF(160, 140), Qt::NoButton);
+    const QRectF dragged = geometry().dragSurfaceFrame();
+
+    // Tooltips and alerts are windows of their own that size themselves as they appear.
+    viewer->alertMessage(QStringLiteral("Image saved in path\uFF1A%1").arg(QString(300, QChar('x'))));
+    QToolTip::showText(viewer->mapToGlobal(QPoint(20, 20)), QStringLiteral("A short tip"), viewer.get());
+    QTest::qWait(100);
+    QToolTip::showText(viewer->mapToGlobal(QPoint(40, 40)), QString(80, QChar('y')), viewer.get());
+    QTest::qWait(300);
+    EXPECT_EQ(geometry().zoom(), 1.0);
+    EXPECT_EQ(geometry().dragSurfaceFrame(), dragged);
+    QToolTip::hideText();
+
+    QTemporaryDir settings;
+    DKBookmark noSaveRoot(
+        std::make_unique<QSettings>(settings.filePath(QStringLiteral("s.ini")), QSettings::IniFormat),
+        [] { return QString(); });
+    LibraryViewController library(noSaveRoot, {[] { return QString(); }, [](const QUrl &) {}});
+    library.resize(600, 400);
+    library.show();
+    QTest::qWait(100);
+    library.resize(700, 500);
     EXPECT_TRUE(QTest::qWaitFor([&] { return geometry().zoom() == fit; }, 2000));
+    EXPECT_EQ(geometry().dragSurfaceFrame().center(), areaCentre());
 
     viewer->ui().ns_slider_zoom->setValue(150);
     viewer->resize(1000, 700);
