@@ -198,7 +198,11 @@ void ViewController::runStartSocket() {
         if (img_socket.isTimeOut()) {
             QMetaObject::invokeMethod(this, &ViewController::showNoDevicePicture, Qt::QueuedConnection);
             ++reconnections_;
-            if (!img_socket.func_reconnect_server()) {
+            // The receiver's wait for pictures is a pause of the worker: closing cuts it short.
+            const bool reconnected =
+                img_socket.func_reconnect_server([this](auto wait) { pauseWorker(wait); });
+            if (bCloseApp) break;
+            if (!reconnected) {
                 pauseWorker(kReconnectPause);
                 continue;
             }

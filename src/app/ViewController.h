@@ -41,7 +41,7 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     // Starts the worker at once. The receiver must outlive the controller (the program passes the shared
     // one; tests their own).
     ViewController(const LaunchOptions &options, ImageRecvTCPSocket &receiver, QWidget *parent = nullptr);
-    // Stops and joins the worker (at most about one second, while it waits for a reconnection).
+    // Stops and joins the worker, whose waits end as soon as it is asked to stop.
     ~ViewController() override;
 
     // The picture shown while no camera delivers (the application picture "checkdevice.png").

@@ -85,14 +85,18 @@ bool ImageRecvTCPSocket::initServer(const std::string &host, std::uint16_t port)
     return true;
 }
 
-bool ImageRecvTCPSocket::func_reconnect_server() {
+bool ImageRecvTCPSocket::func_reconnect_server(const ReconnectWait &wait) {
     // Without a delegate the disconnect made here is not reported (and not logged).
     m_AsyncTcpSocket_->setDelegate(nullptr);
     m_AsyncTcpSocket_->disconnect();
     m_AsyncTcpSocket_->setDelegate(this);
     initServer(server_ip(), server_port());
     // Frames are handled on the main event queue meanwhile; this must never run there.
-    std::this_thread::sleep_for(kReconnectWait);
+    if (wait) {
+        wait(kReconnectWait);
+    } else {
+        std::this_thread::sleep_for(kReconnectWait);
+    }
     return bConnected();
 }
 

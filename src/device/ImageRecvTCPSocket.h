@@ -16,7 +16,9 @@
 #include <QImage>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -37,7 +39,11 @@ class ImageRecvTCPSocket : public AsyncTcpSocketDelegate {
     ~ImageRecvTCPSocket() override;
 
     bool initServer(const std::string &host, std::uint16_t port);
-    bool func_reconnect_server();
+    // Tears the connection down, starts a new one and blocks its caller for about a second while frames
+    // arrive on the main event queue; true when one has arrived. wait, when given, does the waiting
+    // instead of a plain sleep, so a supervisor that is shutting down can cut it short.
+    using ReconnectWait = std::function<void(std::chrono::microseconds)>;
+    bool func_reconnect_server(const ReconnectWait &wait = {});
     bool isTimeOut();
 
     bool bConnected() const { return bConnected_.load(); }

@@ -329,4 +329,20 @@ TEST_F(ViewControllerTest, CloseWindowClearsThePictureAndEndsTheEventLoop) {
     EXPECT_TRUE(viewer->currentImage().isNull());
 }
 
+// The bound for a quit without a recording. Typically a few milliseconds; the bound stays far
+// above that so a loaded machine does not fail it.
+constexpr qint64 kQuitBoundMs = 300;
+
+TEST_F(ViewControllerTest, QuitDoesNotSitOutTheWaitForPictures) {
+    startWithoutCamera();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewer->reconnectionCount() == 1; }, 2000));
+    QTest::qWait(150);  // the worker now waits a second for pictures after reconnecting
+    QElapsedTimer clock;
+    clock.start();
+    QTimer::singleShot(0, viewer.get(), &ViewController::closeWindow);
+    EXPECT_EQ(QApplication::exec(), 0);
+    viewer.reset();
+    EXPECT_LE(clock.elapsed(), kQuitBoundMs);
+}
+
 }  // namespace
