@@ -10,6 +10,8 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick x11-utils pulseaudio pulseaudio-utils sox fonts-dejavu-core
+  # Chinese texts and the alerts' full-width colon: 1.6 MB for GB 2312 and more (fonts-noto-cjk is 56 MB)
+  fonts-wqy-microhei
   procps iproute2
 )
 $SUDO apt-get update -qq

@@ -1,5 +1,13 @@
 #include "app/Localization.h"
 
+#include "app/CaptureControl.h"
+#include "app/RecordControl.h"
+
+#include <QApplication>
+#include <QGlyphRun>
+#include <QTextLayout>
+#include <QToolTip>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -24,6 +32,33 @@ TEST(Localization, EnglishAndChineseHaveEveryKeyOfTheWindow) {
     std::sort(chineseKeys.begin(), chineseKeys.end());
     EXPECT_EQ(englishKeys, chineseKeys);
     EXPECT_EQ(chinese.text(QStringLiteral("record_stop")), QStringLiteral("停止录像"));
+}
+
+// How many characters of text come out as the empty box (glyph 0) in font, after Qt's font fallback.
+int missingGlyphs(const QString &text, const QFont &font) {
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    int missing = 0;
+    for (const QGlyphRun &run : layout.glyphRuns()) missing += static_cast<int>(run.glyphIndexes().count(0));
+    return missing;
+}
+
+// A fresh system has no font for Chinese, nor for the full-width colon of the alerts; the install script
+// brings one.
+TEST(Localization, EveryTextOfTooltipsAndAlertsHasItsGlyphs) {
+    QStringList texts = {CaptureControl::savedMessage(QStringLiteral("/home/u/ZUVA/CaptureImages/a.png")),
+                         CaptureControl::saveFailedMessage(), CaptureControl::noSavePathMessage(),
+                         RecordControl::savedMessage(QStringLiteral("/home/u/ZUVA/RidirOvozev/a.mp4")),
+                         RecordControl::deviceDisconnectMessage()};
+    for (const char *language : {"en", "zh_CN"}) {
+        const Localization table{QString::fromLatin1(language)};
+        for (const QString &key : table.keys()) texts.append(table.text(key));
+    }
+    for (const QFont &font : {QToolTip::font(), QApplication::font("QMessageBox")}) {
+        for (const QString &text : texts) EXPECT_EQ(missingGlyphs(text, font), 0) << text.toStdString();
+    }
 }
 
 TEST(Localization, MissingTextsFallBackToEnglishThenToTheKey) {
