@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include "app/Localization.h"
 #include "base/Log.h"
 
 #include <QApplication>
@@ -15,7 +16,10 @@
 namespace {
 
 constexpr int kHandOverTimeoutMs = 500;
+// The running viewer answers from its GUI thread, which may be busy with a picture for a moment.
+constexpr int kAnswerTimeoutMs = 2000;
 constexpr char kReopenMessage[] = "reopen\n";
+constexpr char kReopenedAnswer[] = "raised\n";
 
 // A signal handler may only write to a descriptor; the event loop reads the other end.
 int signalSockets[2] = {-1, -1};
@@ -52,7 +56,9 @@ AppDelegate::AppDelegate(QObject *parent) : QObject(parent) {
 bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows) {
     if (hasVisibleWindows) return true;
     for (QWidget *window : programWindows()) {
-        if (!window->isMinimized()) continue;
+        // Hidden by the program or the user, not merely never shown (Qt keeps such widgets too).
+        const bool hidden = window->isHidden() && window->testAttribute(Qt::WA_WState_ExplicitShowHide);
+        if (!window->isMinimized() && !hidden) continue;
         window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
         window->show();
         window->raise();
@@ -81,7 +87,15 @@ bool AppDelegate::handOverToRunningInstance(const QString &name) {
     socket.connectToServer(name);
     if (!socket.waitForConnected(kHandOverTimeoutMs)) return false;
     socket.write(kReopenMessage);
-    return socket.waitForBytesWritten(kHandOverTimeoutMs);
+    if (!socket.waitForBytesWritten(kHandOverTimeoutMs)) return false;
+    // Its answer says the window is in front now; a viewer too busy to answer still has the camera.
+    // (The answer may have come in with the write already.)
+    if (socket.bytesAvailable() == 0) socket.waitForReadyRead(kAnswerTimeoutMs);
+    return true;
+}
+
+QString AppDelegate::handedOverMessage(const LaunchOptions &options) {
+    return Localization::shared().text(QStringLiteral("viewer_raised")).arg(options.camera);
 }
 
 bool AppDelegate::listenForReopen(const QString &name) {
@@ -122,5 +136,7 @@ void AppDelegate::answerReopen() {
             window->activateWindow();
         }
         applicationShouldHandleReopen(visible);
+        client->write(kReopenedAnswer);
+        client->flush();
     }
 }

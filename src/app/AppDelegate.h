@@ -17,16 +17,18 @@ class AppDelegate : public QObject {
   public:
     explicit AppDelegate(QObject *parent = nullptr);
 
-    // The user activated the running program. With no visible window every window of the program (all
-    // minimised) comes back to the front, one after the other; with a visible one nothing changes.
+    // The user activated the running program. With no visible window every window of the program that is
+    // minimised or hidden comes back to the front, one after the other; with a visible one nothing changes.
     static bool applicationShouldHandleReopen(bool hasVisibleWindows);
     static bool hasVisibleWindows();
 
     // The local name under which the viewer of one camera (host and ports, per user) can be found.
     static QString instanceName(const LaunchOptions &options);
-    // Asks a running viewer of the same camera to come forward. True when one answered: this process has
-    // nothing more to do.
+    // Asks a running viewer of the same camera to come forward, and waits (briefly) until it has. True
+    // when one took the request: this process has nothing more to do.
     static bool handOverToRunningInstance(const QString &name);
+    // The line a second start prints on standard output after the hand-over.
+    static QString handedOverMessage(const LaunchOptions &options);
     // Listens for later starts of the same viewer. False when the name cannot be taken (then every start
     // simply opens its own window).
     bool listenForReopen(const QString &name);

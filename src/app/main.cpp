@@ -4,6 +4,7 @@
 #include "app/LaunchOptions.h"
 #include "app/QtMainQueue.h"
 #include "app/ViewController.h"
+#include "base/Log.h"
 #include "device/ImageRecvTCPSocket.h"
 
 #include <QApplication>
@@ -27,7 +28,10 @@ int main(int argc, char *argv[]) {
     }
 
     const QString instance = AppDelegate::instanceName(parsed.options);
-    if (AppDelegate::handOverToRunningInstance(instance)) return 0;
+    if (AppDelegate::handOverToRunningInstance(instance)) {
+        deskcam::stdoutLine("%s\n", qPrintable(AppDelegate::handedOverMessage(parsed.options)));
+        return 0;
+    }
     AppDelegate delegate;
     delegate.listenForReopen(instance);
     delegate.quitOnTerminationSignals();
