@@ -32,6 +32,8 @@ namespace {
 constexpr auto kReceiverPoll = 50ms;  // while the receiver is being constructed
 constexpr auto kReconnectPause = 2s;  // after a failed reconnection (plus its own 1 s wait)
 constexpr auto kPumpInterval = 10ms;  // between frame-pump passes
+constexpr auto kCommandRetry = 3s;    // a new command channel after the socket closed; a list asked again
+constexpr char kMenuPlaceholder[] = " ";
 constexpr double kZoomStep = 0.1;
 constexpr char kUndecodableFileName[] = "foo.png";
 
@@ -103,8 +105,10 @@ void ViewController::viewDidLoad() {
     setUpSliders();
     buildPictureStack();
     ui_.ctrl_resolve_list->clear();
-    ui_.ctrl_resolve_list->addItem(QStringLiteral(" "));  // until the camera's list arrives
+    ui_.ctrl_resolve_list->addItem(QString::fromLatin1(kMenuPlaceholder));  // until the camera's list arrives
     connectControls();
+    connect(&listRetry_, &QTimer::timeout, this, &ViewController::askAgainForMissingList);
+    listRetry_.start(kCommandRetry);
     setUpRecordControl();
     // The viewer's or the library's window changing size re-fits the picture (see eventFilter).
     qApp->installEventFilter(this);
@@ -384,11 +388,38 @@ bool ViewController::fitsWhenResized(const QObject *watched) const {
 // Resolution menu (GUI thread)
 
 void ViewController::reconnectCommandChannel() {
+    rebuildCommandChannel("the picture stream is back");
+}
+
+void ViewController::rebuildCommandChannel(const char *reason) {
+    deskcam::logLine("Rebuilding the command channel: %s", reason);
     detachCommandChannel();
+    ++commandChannelNumber_;
+    commandChannelClosed_ = false;
     command_socket = std::make_unique<CommandUDPSocket>();
     command_socket->setDelegate(this);
     command_socket->ConnectUDPHost(image_server_ip, static_cast<std::uint16_t>(command_server_port));
     command_socket->sendData(nullptr, SEND_GET_RESOLUTION);
+}
+
+// The camera's command service was not up, or has gone: a new channel in a while. (A reconnection of the
+// picture stream meanwhile brings one of its own.)
+void ViewController::commandSocketDidClose() {
+    commandChannelClosed_ = true;
+    QTimer::singleShot(kCommandRetry, this, [this, closed = commandChannelNumber_] {
+        if (closed == commandChannelNumber_) rebuildCommandChannel("its socket closed");
+    });
+}
+
+// A list request or its answer may be lost, or the service may have been slow to come up.
+void ViewController::askAgainForMissingList() {
+    if (!command_socket || commandChannelClosed_ || menuHoldsList()) return;
+    command_socket->sendData(nullptr, SEND_GET_RESOLUTION);
+}
+
+bool ViewController::menuHoldsList() const {
+    const QComboBox *menu = ui_.ctrl_resolve_list;
+    return menu->count() > 0 && menu->itemText(0) != QLatin1String(kMenuPlaceholder);
 }
 
 void ViewController::detachCommandChannel() {

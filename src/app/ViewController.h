@@ -21,6 +21,7 @@
 
 #include <QImage>
 #include <QSizeF>
+#include <QTimer>
 #include <QWidget>
 
 #include <atomic>
@@ -102,6 +103,7 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     // CommandUDPSocketDelegate
     void ClearResolution() override;
     void fillResolution() override;
+    void commandSocketDidClose() override;
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -126,7 +128,11 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     void showNoDevicePicture();
     void showNextImage();
     void reconnectCommandChannel();
+    void rebuildCommandChannel(const char *reason);
     void detachCommandChannel();
+    void askAgainForMissingList();
+    // The camera's list has arrived: the menu holds more than the start-up placeholder.
+    bool menuHoldsList() const;
     void applyZoom(double factor);
     void windowDidResize();
     bool fitsWhenResized(const QObject *watched) const;
@@ -144,6 +150,9 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     double v_max_scale = DisplayGeometry::kDefaultMaxScale;
     QSizeF current_view_info;
     std::unique_ptr<CommandUDPSocket> command_socket;
+    int commandChannelNumber_ = 0;       // counts the channels built, so a late rebuild knows its own
+    bool commandChannelClosed_ = false;  // the current channel's socket closed; a rebuild is on its way
+    QTimer listRetry_;                   // asks again while the menu holds no list
     ImageBytes shownBytes_;
     QImage spareImage_;  // the picture before the one on screen: its pixels take the next one
     std::unique_ptr<RecordControl> recordControl_;  // the record button's recordings

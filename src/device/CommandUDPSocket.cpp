@@ -174,3 +174,10 @@ void CommandUDPSocket::udpSocketDidReceiveData(AsyncUdpSocket *, const std::vect
                                                const SocketAddress &, const void *) {
     analysis_recvive_command(data.data(), data.size());
 }
+
+void CommandUDPSocket::udpSocketDidClose(AsyncUdpSocket *, const std::optional<TransportError> &error) {
+    // A close without an error is the owner's own doing; it knows.
+    if (!error) return;
+    deskcam::logLine("CommandUDPSocket closed: %s", describe(error).c_str());
+    if (auto *listener = delegate()) listener->commandSocketDidClose();
+}

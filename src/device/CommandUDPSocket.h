@@ -23,6 +23,9 @@ class CommandUDPSocketDelegate {
     // Optional, for tools that wait for the camera's answer to a choice: the result of
     // func_return_set_resolution (0 success, -1 anything else) for each set-resolution reply.
     virtual void setResolutionReplied(std::int32_t /*result*/) {}
+    // Optional: the channel's socket has closed by itself, because of an error (typically the camera's
+    // command port answered a datagram with "port unreachable"). The channel takes no more requests.
+    virtual void commandSocketDidClose() {}
 };
 
 enum : std::uint8_t { SEND_GET_RESOLUTION = 1, SEND_SET_RESOLUTION = 2, SEND_REBOOT = 3 };
@@ -52,6 +55,7 @@ class CommandUDPSocket : public AsyncUdpSocketDelegate {
     void udpSocketDidNotSendDataWithTag(AsyncUdpSocket *sock, long tag, const TransportError &error) override;
     void udpSocketDidReceiveData(AsyncUdpSocket *sock, const std::vector<std::uint8_t> &data,
                                  const SocketAddress &address, const void *filterContext) override;
+    void udpSocketDidClose(AsyncUdpSocket *sock, const std::optional<TransportError> &error) override;
 
   private:
     // --- set at construction

@@ -96,6 +96,7 @@ class RecordingViewer : public CommandUDPSocketDelegate {
         record("fill " + titles);
     }
     void setResolutionReplied(std::int32_t result) override { record("set " + std::to_string(result)); }
+    void commandSocketDidClose() override { record("closed"); }
 
     bool waitForCount(std::size_t count) {
         std::unique_lock lock(mutex_);
@@ -311,6 +312,22 @@ TEST_F(CommandUDPSocketTest, RefusedConnectIsLoggedAndSendsFailByTag) {
     EXPECT_NE(log.find("Error:SEND_GET_RESOLUTION send fail!\r\n"), std::string::npos) << log;
     EXPECT_NE(log.find("Error:SEND_SET_RESOLUTION send fail!\r\n"), std::string::npos) << log;
     EXPECT_FALSE(camera.request(50ms));
+}
+
+TEST_F(CommandUDPSocketTest, APortThatIsNotServedClosesTheChannelAndTellsTheViewer) {
+    std::uint16_t closedPort = 0;
+    {
+        FakeCamera gone;
+        closedPort = gone.port();
+    }
+    testing::internal::CaptureStderr();
+    channel->ConnectUDPHost("127.0.0.1", closedPort);
+    channel->sendData(nullptr, SEND_GET_RESOLUTION);
+    ASSERT_TRUE(viewer.waitForCount(1));
+    EXPECT_EQ(viewer.lines(), std::vector<std::string>{"closed"});
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("CommandUDPSocket closed: "), std::string::npos) << log;
+    EXPECT_TRUE(channel->m_Command_Socket()->isClosed());
 }
 
 TEST_F(CommandUDPSocketTest, SendCallbacksLogByTag) {

@@ -67,7 +67,27 @@ bool CommandServer::start(std::string &error) {
     if (fd_ < 0) return false;
     wakeFd_ = eventfd(0, EFD_CLOEXEC);
     boundPort_ = localPort(fd_);
-    thread_ = std::thread([this] { serve(); });
+    if (config_.startDelayMs > 0) {
+        close(fd_);
+        fd_ = -1;
+    }
+    thread_ = std::thread([this] {
+        if (fd_ < 0 && !reopenAfterDelay()) return;
+        serve();
+    });
+    return true;
+}
+
+bool CommandServer::reopenAfterDelay() {
+    pollfd wake{wakeFd_, POLLIN, 0};
+    if (poll(&wake, 1, config_.startDelayMs) != 0) return false;
+    std::string error;
+    fd_ = bindServerSocket(config_.host, boundPort_, SOCK_DGRAM, error);
+    if (fd_ < 0) {
+        deskcam::logLine("command service cannot come up: %s", error.c_str());
+        return false;
+    }
+    deskcam::logLine("command service up after %d ms", config_.startDelayMs);
     return true;
 }
 
@@ -76,7 +96,7 @@ void CommandServer::stop() {
     const std::uint64_t one = 1;
     (void)!write(wakeFd_, &one, sizeof one);
     thread_.join();
-    close(fd_);
+    if (fd_ >= 0) close(fd_);
     close(wakeFd_);
     fd_ = wakeFd_ = -1;
 }

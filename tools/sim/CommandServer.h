@@ -28,6 +28,9 @@ class CommandServer {
         bool badListLength = false;
         // Fault: every set request is refused, offered resolution or not.
         bool refuseSet = false;
+        // Fault: the service comes up this long after start(); until then its port is closed, so requests
+        // meet "port unreachable". The port is chosen (and reported) at start() all the same.
+        int startDelayMs = 0;
     };
     // Called from the server's thread when a set request names an offered resolution.
     using SizeSwitch = std::function<void(int width, int height)>;
@@ -46,6 +49,8 @@ class CommandServer {
     std::uint16_t port() const { return boundPort_; }
 
   private:
+    // Waits out the start delay with the port closed, then takes it again; false when stopped meanwhile.
+    bool reopenAfterDelay();
     void serve();
     // The reply to one request, or nothing for requests the camera ignores.
     std::vector<std::uint8_t> answer(const std::vector<std::uint8_t> &request);

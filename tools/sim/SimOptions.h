@@ -22,8 +22,9 @@ struct SimOptions {
     std::string framesDir;  // empty: the generated test card
     ImageStreamFaults faults;
     std::vector<SimResolution> resolutions = {{1920, 1080}, {1280, 720}, {640, 480}};
-    bool badListLength = false;  // command fault: list replies of the wrong length
-    bool refuseSet = false;      // command fault: every set request refused
+    bool badListLength = false;      // command fault: list replies of the wrong length
+    bool refuseSet = false;          // command fault: every set request refused
+    int commandDelayMs = 0;          // command fault: the service comes up this late
     FlashingPictures::Window flash;  // lengthMs 0: no flash
     bool help = false;
 };

@@ -68,9 +68,10 @@ int main(int argc, char **argv) {
         return 1;
     }
     deskcam::stdoutLine("image-port %u\n", static_cast<unsigned>(imageServer.port()));
-    CommandServer commandServer({options.host, options.commandPort, options.resolutions, options.badListLength,
-                                 options.refuseSet},
-                                [&imageServer](int width, int height) { imageServer.setSize(width, height); });
+    CommandServer commandServer(
+        {options.host, options.commandPort, options.resolutions, options.badListLength, options.refuseSet,
+         options.commandDelayMs},
+        [&imageServer](int width, int height) { imageServer.setSize(width, height); });
     if (!commandServer.start(error)) {
         std::fprintf(stderr, "deskcam-sim: %s\n", error.c_str());
         return 1;
