@@ -413,8 +413,14 @@ void ViewController::commandSocketDidClose() {
 
 // A list request or its answer may be lost, or the service may have been slow to come up.
 void ViewController::askAgainForMissingList() {
-    if (!command_socket || commandChannelClosed_ || menuHoldsList()) return;
-    command_socket->sendData(nullptr, SEND_GET_RESOLUTION);
+    if (commandChannelClosed_ || menuHoldsList()) return;
+    if (command_socket) {
+        command_socket->sendData(nullptr, SEND_GET_RESOLUTION);
+    } else if (img_socket.bConnected()) {
+        // Pictures came only after the worker's reconnection had given up waiting for them, so it built
+        // no channel, and nothing else would.
+        rebuildCommandChannel("the picture stream runs without one");
+    }
 }
 
 bool ViewController::menuHoldsList() const {

@@ -224,6 +224,16 @@ TEST_F(ViewControllerTest, ACommandServiceThatComesUpLateStillFillsTheMenu) {
     EXPECT_NE(log.find("Rebuilding the command channel: its socket closed"), std::string::npos);
 }
 
+TEST_F(ViewControllerTest, PicturesThatComeAfterTheFirstReconnectionGaveUpStillGetAMenu) {
+    // The reconnection waits a second for pictures, reports none and builds no command channel; the
+    // stream then runs on, so no later reconnection builds one either.
+    ASSERT_TRUE(simulator.start({"--first-frame-delay", "1500"}));
+    startViewer(simulator.imagePort(), simulator.commandPort());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return menu()->count() == 3; }, kCameraWaitMs));
+    EXPECT_EQ(viewer->reconnectionCount(), 1);
+    EXPECT_TRUE(viewer->shownImageBytes());
+}
+
 TEST_F(ViewControllerTest, WhileTheMenuHoldsNoListTheViewerAsksAgain) {
     // Every list reply is one byte short: the viewer never gets a list.
     ASSERT_TRUE(simulator.start({"--bad-list-length"}));

@@ -111,6 +111,7 @@ void ImageServer::serveClient(int fd) {
         const auto junk = garbage(faults.garbageBytes, seed);
         ok = sendAll(fd, junk.data(), junk.size(), seed);
     }
+    for (int waited = 0; waited < faults.firstFrameDelayMs && !stopping_; waited += 50) pause(0.05);
     const auto started = std::chrono::steady_clock::now();
     for (std::uint64_t frame = 0; ok && !stopping_; ++frame) {
         if (faults.closeAfter >= 0 && frame >= static_cast<std::uint64_t>(faults.closeAfter)) break;

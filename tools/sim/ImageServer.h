@@ -21,6 +21,7 @@ struct ImageStreamFaults {
     int badPictureEvery = 0;       // every Nth frame carries bytes that are no JPEG
     int stallAfter = -1;           // >= 0: stop sending (connection stays open) after N frames
     int closeAfter = -1;           // >= 0: close the connection after N frames
+    int firstFrameDelayMs = 0;     // > 0: each connection's first frame comes this late
 };
 
 class ImageServer {

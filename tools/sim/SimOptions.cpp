@@ -94,6 +94,8 @@ const std::vector<OptionRow> &optionTable() {
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.stallAfter); }},
         {"--close-after", "N", "close each connection after N frames",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.closeAfter); }},
+        {"--first-frame-delay", "MS", "send the first frame of each connection MS milliseconds late",
+         [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.firstFrameDelayMs); }},
         {"--flash", "START_MS:LENGTH_MS",
          "send white pictures from START_MS (ms since the Unix epoch) for LENGTH_MS (recording sync checks)",
          [](SimOptions &o, const std::string &v) {
