@@ -221,7 +221,6 @@ TEST_F(ViewControllerTest, ACommandServiceThatComesUpLateStillFillsTheMenu) {
     EXPECT_LE(fillTime, 8000);
     EXPECT_EQ(menu()->currentText(), QStringLiteral("1920*1080"));
     EXPECT_EQ(viewer->reconnectionCount(), 1) << "the picture stream never broke";
-    EXPECT_NE(log.find("Rebuilding the command channel: the picture stream is back"), std::string::npos);
     EXPECT_NE(log.find("Rebuilding the command channel: its socket closed"), std::string::npos);
 }
 
