@@ -55,7 +55,6 @@ int main(int argc, char **argv) {
                                          &DKBookmark::chooseFolderWithPanel);
         library = new LibraryViewController(*ownBookmark);
         library->setAttribute(Qt::WA_DeleteOnClose);
-        library->setWindowTitle(QObject::tr("Library"));
         library->show();
     } else {
         library = LibraryWindow::present();
