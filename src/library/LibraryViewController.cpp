@@ -209,7 +209,15 @@ SimpleNodeData *LibraryViewController::outlineViewChild(int index, SimpleNodeDat
 }
 
 bool LibraryViewController::outlineViewIsItemExpandable(SimpleNodeData *item) {
-    return !childrenForItem(item).empty();
+    return FolderTree::hasChildFolders(*item);
+}
+
+bool LibraryViewController::outlineViewCanFetchChildren(SimpleNodeData *item) {
+    return !item->childrenListed;
+}
+
+SimpleNodeData::Children LibraryViewController::outlineViewFetchChildren(SimpleNodeData *item) {
+    return FolderTree::listChildren(*item);
 }
 
 void LibraryViewController::outlineViewWillDisplayCell(const QString &columnIdentifier,
