@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds deskcam twice (plain, and with AddressSanitizer + UBSan) and runs
-# every test in both builds.
+# every test in both builds. Here, unlike in a packager's build, a compiler warning is an error.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [ "${DESKCAM_SKIP_DEPS:-0}" = 1 ] || scripts/install-deps.sh
@@ -10,7 +10,7 @@ jobs=$(nproc)
 
 build_and_test() {
   local dir=$1; shift
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDESKCAM_WERROR=ON "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
   (cd "$dir" && ctest --output-on-failure -j "$jobs" --timeout 300)
 }
