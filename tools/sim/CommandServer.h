@@ -28,6 +28,8 @@ class CommandServer {
         bool badListLength = false;
         // Fault: every set request is refused, offered resolution or not.
         bool refuseSet = false;
+        // Fault: set requests are answered with a reply cut short before the result byte, and not obeyed.
+        bool shortSetReply = false;
     };
     // Called from the server's thread when a set request names an offered resolution.
     using SizeSwitch = std::function<void(int width, int height)>;
