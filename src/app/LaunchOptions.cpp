@@ -105,7 +105,13 @@ QString LaunchOptions::usage() {
                "  -h, --help           show this help and exit\n"
                "  -v, --version        show the version and exit\n"
                "\n"
-               "Environment: DESKCAM_LANG=en or zh_CN chooses the language of the tooltips.\n")
+               "Environment:\n"
+               "  DESKCAM_LANG         en or zh_CN: the language of the window texts (default: the "
+               "system's)\n"
+               "\n"
+               "Files:\n"
+               "  ~/.config/deskcam/deskcam.conf\n"
+               "                       the save folder, asked for at the first capture or recording\n")
         .arg(defaults.camera)
         .arg(defaults.imagePort)
         .arg(defaults.commandPort);

@@ -23,6 +23,8 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationName(QStringLiteral("deskcam"));
     QApplication::setOrganizationName(QStringLiteral("deskcam"));
     QApplication::setApplicationVersion(QString::fromLatin1(deskcam::version()));
+    // The window belongs to the menu entry and its icon (share/applications/<this>.desktop).
+    QGuiApplication::setDesktopFileName(QStringLiteral(DESKCAM_APP_ID));
 
     const LaunchOptions::Parsed parsed = LaunchOptions::parse(QApplication::arguments());
     if (parsed.outcome == LaunchOptions::Outcome::Fail) {

@@ -105,8 +105,8 @@ bool CliArguments::seconds(const std::string &name, double fallback, double &out
 }
 
 std::string CliArguments::helpText(const SubCommand &command) {
-    std::string text = std::string("usage: deskcam-cli ") + command.name + " " + command.usage + "\n\n" +
-                       wrapped(command.summary, 0) + "\noptions:\n";
+    std::string text = std::string("Usage: deskcam-cli ") + command.name + " " + command.usage + "\n\n" +
+                       wrapped(command.summary, 0) + "\nOptions:\n";
     for (const CliOption &option : command.options) {
         const std::string left =
             "  " + option.name + (option.valueName.empty() ? "" : " " + option.valueName);

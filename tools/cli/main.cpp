@@ -25,16 +25,16 @@ const SubCommand *const kSubCommands[] = {
 
 void printUsage(FILE *out) {
     std::fputs(
-        "usage: deskcam-cli COMMAND [options]\n"
+        "Usage: deskcam-cli COMMAND [options]\n"
         "Talks to a network document camera without a window, the way the deskcam viewer does.\n\n"
-        "commands:\n",
+        "Commands:\n",
         out);
     for (const SubCommand *command : kSubCommands)
         std::fprintf(out, "  %s %s\n%s", command->name, command->usage,
                      CliArguments::wrapped(command->summary, 6).c_str());
     std::fputs(
         "\n"
-        "options:\n"
+        "Options:\n"
         "  -h, --help          show this help; \"deskcam-cli COMMAND --help\" shows a command's\n"
         "  -v, --version       show the version\n",
         out);

@@ -153,9 +153,10 @@ bool parseSimOptions(int argc, char **argv, SimOptions &options, std::string &er
 
 std::string simUsage() {
     std::string text =
-        "usage: deskcam-sim [options]\n"
+        "Usage: deskcam-sim [options]\n"
         "Simulates the document camera on this machine. Prints one line per bound port on standard output\n"
-        "(\"image-port N\", \"command-port N\"), then serves until SIGINT or SIGTERM.\n\n";
+        "(\"image-port N\", \"command-port N\"), then serves until SIGINT or SIGTERM.\n\n"
+        "Options:\n";
     for (const auto &row : optionTable()) {
         std::string left = std::string("  ") + row.name + (row.value ? std::string(" ") + row.value : "");
         left.resize(std::max<std::size_t>(left.size() + 1, 26), ' ');
