@@ -72,8 +72,8 @@ const SubCommand kCaptureCommand = {
     "--camera HOST [--image-port P] [--timeout S] OUT.png",
     "write the camera's newest picture as PNG to OUT.png (fails after S seconds, default 5, without one)",
     {
-        {"--camera", true, true, "HOST", "the camera's address or host name"},
-        {"--image-port", true, false, "P", "TCP port of the picture stream (default 7060)"},
+        cameraOption(),
+        imagePortOption(),
         {"--timeout", true, false, "S", "give up after S seconds without a picture (default 5)"},
     },
     {"OUT.png"},

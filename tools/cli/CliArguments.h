@@ -16,6 +16,14 @@ struct CliOption {
     std::string help;       // one line for the help
 };
 
+// The rows most sub-commands share.
+inline CliOption cameraOption() {
+    return {"--camera", true, true, "HOST", "the camera's address or host name"};
+}
+inline CliOption imagePortOption() {
+    return {"--image-port", true, false, "P", "TCP port of the picture stream (default 7060)"};
+}
+
 struct SubCommand;
 
 class CliArguments {

@@ -15,7 +15,7 @@ bool CommandSession::parseTarget(const CliArguments &arguments, Target &target, 
 
 std::vector<CliOption> CommandSession::targetOptions() {
     return {
-        {"--camera", true, true, "HOST", "the camera's address or host name"},
+        cameraOption(),
         {"--command-port", true, false, "P", "UDP port of the command service (default 50000)"},
         {"--timeout", true, false, "S", "wait at most S seconds for each answer (default 3)"},
     };

@@ -129,8 +129,8 @@ const SubCommand kFramesCommand = {
     "only the newest three, so a burst faster than the writing skips pictures (fails after S seconds, "
     "default 10, without a picture)",
     {
-        {"--camera", true, true, "HOST", "the camera's address or host name"},
-        {"--image-port", true, false, "P", "TCP port of the picture stream (default 7060)"},
+        cameraOption(),
+        imagePortOption(),
         {"--count", true, true, "N", "how many pictures to write (1 to 1000000)"},
         {"--out", true, true, "DIR", "folder for the pictures, made if missing"},
         {"--timeout", true, false, "S", "give up after S seconds without a picture (default 10)"},

@@ -171,8 +171,8 @@ const SubCommand kRecordCommand = {
     "record the pictures (and the default microphone) into OUT.mp4 for S seconds, at the first picture's "
     "size unless --size is given",
     {
-        {"--camera", true, true, "HOST", "the camera's address or host name"},
-        {"--image-port", true, false, "P", "TCP port of the picture stream (default 7060)"},
+        cameraOption(),
+        imagePortOption(),
         {"--seconds", true, true, "S", "length of the recording in seconds of media time"},
         {"--no-audio", false, false, "", "record the pictures only, without the microphone"},
         {"--size", true, false, "WxH", "video size (default: the first picture's)"},
