@@ -20,6 +20,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 
 namespace {
