@@ -90,8 +90,8 @@ class RecordingViewer : public CommandUDPSocketDelegate {
     void fillResolution() override {
         std::string titles;
         for (const auto &entry : channel_->m_resolution_list()) {
-            titles += (titles.empty() ? "" : " ") + std::to_string(entry.width) + "*" +
-                      std::to_string(entry.height);
+            if (!titles.empty()) titles += ' ';
+            titles += std::to_string(entry.width) + "*" + std::to_string(entry.height);
         }
         record("fill " + titles);
     }
