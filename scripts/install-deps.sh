@@ -5,7 +5,7 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 packages=(
   build-essential cmake ninja-build pkg-config ccache git
-  qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6multimedia6 qt6-l10n-tools
+  qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-qpa-plugins libqt6multimedia6 qt6-l10n-tools
   libasio-dev libjpeg62-turbo-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -13,6 +13,9 @@ packages=(
   # Chinese texts and the alerts' full-width colon: 1.6 MB for GB 2312 and more (fonts-noto-cjk is 56 MB)
   fonts-wqy-microhei
   procps iproute2
+  # manual pages, the package and its checks: help2man writes the pages, file and dpkg-shlibdeps serve
+  # CPack, the rest validate the menu entry and metadata and render the pages
+  help2man file dpkg-dev desktop-file-utils appstream man-db groff-base util-linux
 )
 $SUDO apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds deskcam twice (plain, and with AddressSanitizer + UBSan) and runs
-# every test in both builds.
+# every test in both builds; in between, the Release build of the programs makes the DEB
+# (scripts/package.sh). Here, unlike in a packager's build, a compiler warning is an error.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [ "${DESKCAM_SKIP_DEPS:-0}" = 1 ] || scripts/install-deps.sh
@@ -10,13 +11,15 @@ jobs=$(nproc)
 
 build_and_test() {
   local dir=$1; shift
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDESKCAM_WERROR=ON "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
   (cd "$dir" && ctest --output-on-failure -j "$jobs" --timeout 300)
 }
 
 echo "== plain build"
 build_and_test build -DDESKCAM_SANITIZE=OFF
+echo "== Release build of the programs, packed as a DEB"
+DESKCAM_SKIP_DEPS=1 DESKCAM_WERROR=ON scripts/package.sh
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   build_and_test build-asan -DDESKCAM_SANITIZE=ON -DDESKCAM_BUILD_BENCH=OFF

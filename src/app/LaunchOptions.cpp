@@ -1,5 +1,7 @@
 #include "app/LaunchOptions.h"
 
+#include "base/Version.h"
+
 #include <QCommandLineParser>
 
 namespace {
@@ -20,6 +22,8 @@ LaunchOptions::Parsed LaunchOptions::parse(const QStringList &arguments) {
     QCommandLineParser parser;
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and exit."));
     const QCommandLineOption camera(
         QStringLiteral("camera"),
         QStringLiteral("Camera address or host name (default %1).").arg(defaults.camera),
@@ -32,18 +36,24 @@ LaunchOptions::Parsed LaunchOptions::parse(const QStringList &arguments) {
         QStringLiteral("command-port"),
         QStringLiteral("UDP port of the command service (default %1).").arg(defaults.commandPort),
         QStringLiteral("P"), QString::number(defaults.commandPort));
-    parser.addOptions({help, camera, imagePort, commandPort});
+    parser.addOptions({help, version, camera, imagePort, commandPort});
 
     Parsed result;
     const QString hint = QStringLiteral("\nTry 'deskcam --help' for more information.");
-    if (!parser.parse(arguments)) {
-        result.outcome = Outcome::Fail;
-        result.message = parser.errorText() + hint;
-        return result;
-    }
+    const bool parsed = parser.parse(arguments);
     if (parser.isSet(help)) {
         result.outcome = Outcome::ShowHelp;
         result.message = usage();
+        return result;
+    }
+    if (parser.isSet(version)) {
+        result.outcome = Outcome::ShowVersion;
+        result.message = QString::fromStdString(deskcam::versionLine("deskcam"));
+        return result;
+    }
+    if (!parsed) {
+        result.outcome = Outcome::Fail;
+        result.message = parser.errorText() + hint;
         return result;
     }
     if (!parser.positionalArguments().isEmpty()) {
@@ -71,12 +81,10 @@ LaunchOptions::Parsed LaunchOptions::parse(const QStringList &arguments) {
     return result;
 }
 
-bool LaunchOptions::asksForHelp(int argc, char *argv[]) {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray argument(argv[i]);
-        if (argument == "--help" || argument == "-h" || argument == "-help") return true;
-    }
-    return false;
+LaunchOptions::Parsed LaunchOptions::parse(int argc, char *argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    return parse(arguments);
 }
 
 QString LaunchOptions::usage() {
@@ -95,8 +103,15 @@ QString LaunchOptions::usage() {
                "  --image-port P       TCP port of the camera's picture stream (default %2)\n"
                "  --command-port P     UDP port of the camera's command service (default %3)\n"
                "  -h, --help           show this help and exit\n"
+               "  -v, --version        show the version and exit\n"
                "\n"
-               "Environment: DESKCAM_LANG=en or zh_CN chooses the language of the tooltips.\n")
+               "Environment:\n"
+               "  DESKCAM_LANG         en or zh_CN: the language of the window texts (default: the "
+               "system's)\n"
+               "\n"
+               "Files:\n"
+               "  ~/.config/deskcam/deskcam.conf\n"
+               "                       the save folder, asked for at the first capture or recording\n")
         .arg(defaults.camera)
         .arg(defaults.imagePort)
         .arg(defaults.commandPort);

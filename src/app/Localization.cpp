@@ -13,10 +13,18 @@ constexpr char kLanguageVariable[] = "DESKCAM_LANG";
 }  // namespace
 
 const Localization &Localization::shared() {
-    static const Localization instance([] {
+    return *sharedSlot();
+}
+
+void Localization::useLanguage(const QString &language) {
+    sharedSlot() = std::make_unique<Localization>(language);
+}
+
+std::unique_ptr<Localization> &Localization::sharedSlot() {
+    static std::unique_ptr<Localization> instance = [] {
         const QString chosen = qEnvironmentVariable(kLanguageVariable);
-        return chosen.isEmpty() ? languageFor(QLocale::system()) : chosen;
-    }());
+        return std::make_unique<Localization>(chosen.isEmpty() ? languageFor(QLocale::system()) : chosen);
+    }();
     return instance;
 }
 

@@ -1,17 +1,23 @@
 #pragma once
 
-// The texts of tooltips and button titles, looked up by key in the application's tables (one JSON table
-// per language among the resources). A key the chosen table lacks falls back to the English text, and a
-// key no table has shows the key itself, so a missing entry is visible rather than blank.
+// The texts of tooltips, button titles and window titles, looked up by key in the application's tables (one
+// JSON table per language among the resources). A key the chosen table lacks falls back to the English
+// text, and a key no table has shows the key itself, so a missing entry is visible rather than blank.
+// Shared by the viewer and the library window.
 
 #include <QHash>
 #include <QLocale>
 #include <QString>
 
+#include <memory>
+
 class Localization {
   public:
     // The table for the system locale, or for the language named by DESKCAM_LANG ("en", "zh_CN") when set.
     static const Localization &shared();
+    // Replaces the shared table (tests show both languages in one run). GUI thread, before windows are made:
+    // windows read their texts when they are built.
+    static void useLanguage(const QString &language);
     // The table name used for a locale: Chinese locales read "zh_CN", everything else "en".
     static QString languageFor(const QLocale &locale);
 
@@ -22,6 +28,7 @@ class Localization {
     QList<QString> keys() const { return table_.keys(); }
 
   private:
+    static std::unique_ptr<Localization> &sharedSlot();
     static QHash<QString, QString> loadTable(const QString &language);
 
     QString language_;

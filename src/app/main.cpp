@@ -5,6 +5,7 @@
 #include "app/QtMainQueue.h"
 #include "app/ViewController.h"
 #include "base/Log.h"
+#include "base/Version.h"
 #include "device/ImageRecvTCPSocket.h"
 
 #include <QApplication>
@@ -12,14 +13,19 @@
 #include <cstdio>
 
 int main(int argc, char *argv[]) {
-    // Help must work without a display.
-    if (LaunchOptions::asksForHelp(argc, argv)) {
-        std::fputs(qPrintable(LaunchOptions::usage()), stdout);
+    // Help and version must work without a display.
+    if (const auto early = LaunchOptions::parse(argc, argv);
+        early.outcome == LaunchOptions::Outcome::ShowHelp ||
+        early.outcome == LaunchOptions::Outcome::ShowVersion) {
+        std::printf("%s\n", qPrintable(early.message.trimmed()));
         return 0;
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("deskcam"));
     QApplication::setOrganizationName(QStringLiteral("deskcam"));
+    QApplication::setApplicationVersion(QString::fromLatin1(deskcam::version()));
+    // The window belongs to the menu entry and its icon (share/applications/<this>.desktop).
+    QGuiApplication::setDesktopFileName(QStringLiteral(DESKCAM_APP_ID));
 
     const LaunchOptions::Parsed parsed = LaunchOptions::parse(QApplication::arguments());
     if (parsed.outcome == LaunchOptions::Outcome::Fail) {

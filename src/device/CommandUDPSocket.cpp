@@ -108,7 +108,8 @@ void CommandUDPSocket::analysis_recvive_command(const std::uint8_t *bytes, std::
     switch (CommandCodec::classifyReply({bytes, length})) {
         case CommandCodec::ReplyKind::SetResolution: {
             const std::int32_t result = func_return_set_resolution(bytes, length);
-            if (auto *listener = delegate()) listener->setResolutionReplied(result);
+            const bool complete = length >= CommandCodec::command_return_set_resolution.size();
+            if (auto *listener = delegate()) listener->setResolutionReplied(result, complete);
             break;
         }
         case CommandCodec::ReplyKind::ResolutionList:

@@ -20,12 +20,13 @@ class CommandUDPSocketDelegate {
     virtual void ClearResolution() = 0;
     // All records of the reply are in m_resolution_list.
     virtual void fillResolution() = 0;
-    // Optional, for tools that wait for the camera's answer to a choice: the result of
-    // func_return_set_resolution (0 success, -1 anything else) for each set-resolution reply.
-    virtual void setResolutionReplied(std::int32_t /*result*/) {}
     // Optional: the channel's socket has closed by itself, because of an error (typically the camera's
     // command port answered a datagram with "port unreachable"). The channel takes no more requests.
     virtual void commandSocketDidClose() {}
+    // Optional, for tools that wait for the camera's answer to a choice: the result of
+    // func_return_set_resolution (0 success, -1 anything else) for each set-resolution reply; complete is
+    // false when the reply was too short to tell success from refusal.
+    virtual void setResolutionReplied(std::int32_t /*result*/, bool /*complete*/) {}
 };
 
 enum : std::uint8_t { SEND_GET_RESOLUTION = 1, SEND_SET_RESOLUTION = 2, SEND_REBOOT = 3 };

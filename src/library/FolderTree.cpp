@@ -1,6 +1,7 @@
 #include "library/FolderTree.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 
 #include <sys/stat.h>
@@ -14,10 +15,11 @@ namespace {
 
 using FolderId = std::pair<dev_t, ino_t>;
 
-// The identity of the folder a path leads to, links followed.
+// The identity of the folder a path leads to, links followed; none when it is no folder.
 std::optional<FolderId> folderId(const QString &path) {
     struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0) return std::nullopt;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return std::nullopt;
     return FolderId{info.st_dev, info.st_ino};
 }
 
@@ -32,31 +34,59 @@ std::set<FolderId> parentsOf(const QString &path) {
     return parents;
 }
 
+// The node's folder, the folders above it in the tree and the top folder's parents: where a child that
+// leads back to one of them would start an endless descent.
+std::set<FolderId> foldersOnTheWay(const SimpleNodeData &node) {
+    std::set<FolderId> onTheWay;
+    const SimpleNodeData *top = &node;
+    for (const SimpleNodeData *above = &node; above; above = above->parent()) {
+        if (auto id = folderId(above->path)) onTheWay.insert(*id);
+        top = above;
+    }
+    onTheWay.merge(parentsOf(top->path));
+    return onTheWay;
+}
+
 // Every entry of the folder, one level, in the order the file system lists them.
 QStringList listing(const QString &path) {
     return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                 QDir::Unsorted);
 }
 
-std::unique_ptr<SimpleNodeData> buildBelow(const QString &name, const QString &path,
-                                           std::set<FolderId> &onPath) {
-    auto node = SimpleNodeData::nodeDataWithName(name, path);
-    const auto id = folderId(path);
-    if (!id || !onPath.insert(*id).second) return node;
-
-    for (const QString &entry : listing(path)) {
-        const QString childPath = QDir(path).filePath(entry);
-        if (QFileInfo(childPath).isDir()) node->appendChild(buildBelow(entry, childPath, onPath));
-    }
-    onPath.erase(*id);
-    return node;
-}
-
 }  // namespace
 
 std::unique_ptr<SimpleNodeData> build(const QString &name, const QString &path) {
-    std::set<FolderId> onPath = parentsOf(path);
-    return buildBelow(name, path, onPath);
+    auto root = SimpleNodeData::nodeDataWithName(name, path);
+    root->childrenListed = false;
+    for (auto &child : listChildren(*root)) root->appendChild(std::move(child));
+    return root;
+}
+
+SimpleNodeData::Children listChildren(SimpleNodeData &node) {
+    SimpleNodeData::Children children;
+    if (node.childrenListed) return children;
+    node.childrenListed = true;
+    if (!folderId(node.path)) return children;
+
+    const std::set<FolderId> onTheWay = foldersOnTheWay(node);
+    for (const QString &entry : listing(node.path)) {
+        const QString childPath = QDir(node.path).filePath(entry);
+        const auto id = folderId(childPath);
+        if (!id) continue;  // files are no nodes
+        auto child = SimpleNodeData::nodeDataWithName(entry, childPath);
+        child->childrenListed = onTheWay.count(*id) > 0;
+        children.push_back(std::move(child));
+    }
+    return children;
+}
+
+bool hasChildFolders(SimpleNodeData &node) {
+    if (node.childrenListed) return !node.mu_array().empty();
+    if (!node.hasChildFolders) {
+        QDirIterator folders(node.path, QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        node.hasChildFolders = folders.hasNext();
+    }
+    return *node.hasChildFolders;
 }
 
 }  // namespace FolderTree

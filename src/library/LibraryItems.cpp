@@ -3,10 +3,39 @@
 #include "library/LibraryImages.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImageReader>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
 
 namespace LibraryItems {
 namespace {
+
+bool isRegular(const QString &path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The file at path open for reading, or null when it is no regular file (links followed). Reading a FIFO,
+// a socket or a device may wait forever; the open does not wait, and its check holds even if the file was
+// swapped after the first look.
+std::unique_ptr<QFile> openRegularFile(const QString &path) {
+    if (!isRegular(path)) return nullptr;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat info {};
+    auto file = std::make_unique<QFile>();
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        !file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return nullptr;
+    }
+    return file;
+}
 
 QString extensionOf(const QString &name) {
     const qsizetype dot = name.lastIndexOf(u'.');
@@ -44,6 +73,11 @@ QStringList matchingFileNames(const QString &folder, const QString &type) {
 QVariantMap makeItem(const QString &folder, const QString &name, const QString &type) {
     const QString path = QDir(folder).filePath(name);
     QVariantMap item{{kItemTitle, name}, {kItemURL, path}};
+    if (!isRegular(path)) {
+        // Listed, but never read.
+        item.insert(kItemSizeInfo, sizeText(0, 0));
+        return item;
+    }
     if (type == QLatin1String("mp4")) {
         item.insert(kItemImage, LibraryImages::imageNamed(QString::fromLatin1(LibraryImages::kMp4Icon)));
         item.insert(kItemSizeInfo, QString());
@@ -63,7 +97,9 @@ QList<QVariantMap> gatherItems(const std::optional<QString> &folder, const QStri
 }
 
 QImage requestPreviewImage(const QString &path) {
-    QImageReader reader(path);
+    const auto file = openRegularFile(path);
+    if (!file) return {};
+    QImageReader reader(file.get());
     if (!reader.canRead()) return {};
 
     // Formats that can decode straight to a smaller size (JPEG) do so; the others decode whole and are
@@ -79,7 +115,8 @@ QImage requestPreviewImage(const QString &path) {
 }
 
 QString pictureSizeText(const QString &path) {
-    const QSize size = QImageReader(path).size();
+    const auto file = openRegularFile(path);
+    const QSize size = file ? QImageReader(file.get()).size() : QSize();
     if (!size.isValid()) return sizeText(0, 0);
     return sizeText(size.width(), size.height());
 }

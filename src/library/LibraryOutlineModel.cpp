@@ -41,6 +41,22 @@ bool LibraryOutlineModel::hasChildren(const QModelIndex &parent) const {
     return dataSource_.outlineViewIsItemExpandable(nodeAt(parent));
 }
 
+bool LibraryOutlineModel::canFetchMore(const QModelIndex &parent) const {
+    SimpleNodeData *node = nodeAt(parent);
+    return node && dataSource_.outlineViewCanFetchChildren(node);
+}
+
+void LibraryOutlineModel::fetchMore(const QModelIndex &parent) {
+    if (!canFetchMore(parent)) return;
+    SimpleNodeData *node = nodeAt(parent);
+    SimpleNodeData::Children children = dataSource_.outlineViewFetchChildren(node);
+    if (children.empty()) return;
+    const int first = rowCount(parent);
+    beginInsertRows(parent, first, first + int(children.size()) - 1);
+    for (auto &child : children) node->appendChild(std::move(child));
+    endInsertRows();
+}
+
 QVariant LibraryOutlineModel::data(const QModelIndex &index, int role) const {
     SimpleNodeData *node = nodeAt(index);
     if (!node) return {};

@@ -4,6 +4,10 @@
 // (the library window) for the children of each node and lets it prepare a node before the node is shown,
 // which is where the icon is fetched. The model's one column has the identifier "DirectoryColumn".
 //
+// Children may come late: a data source that lists a node's children only on demand says so, and the
+// model fetches them when the view first needs them (Qt's canFetchMore/fetchMore: the tree view asks when
+// a row is opened) and inserts them as new rows.
+//
 // Indexes carry SimpleNodeData pointers; the tree must stay unchanged between beginResetModel/endResetModel
 // pairs (the window replaces it only inside reset()).
 
@@ -20,6 +24,10 @@ class OutlineViewDataSource {
     virtual int outlineViewNumberOfChildrenOfItem(SimpleNodeData *item) = 0;
     virtual SimpleNodeData *outlineViewChild(int index, SimpleNodeData *item) = 0;
     virtual bool outlineViewIsItemExpandable(SimpleNodeData *item) = 0;
+    // Lazy children (asked for rows only; the root's come with the tree): whether item's are still to be
+    // fetched, and fetching them for appending to item.
+    virtual bool outlineViewCanFetchChildren(SimpleNodeData * /*item*/) { return false; }
+    virtual SimpleNodeData::Children outlineViewFetchChildren(SimpleNodeData * /*item*/) { return {}; }
     // Called before a node's row is shown in the column with the given identifier.
     virtual void outlineViewWillDisplayCell(const QString &columnIdentifier, SimpleNodeData *item) = 0;
 };
@@ -45,6 +53,8 @@ class LibraryOutlineModel : public QAbstractItemModel {
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     bool hasChildren(const QModelIndex &parent = {}) const override;
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;

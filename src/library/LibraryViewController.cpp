@@ -1,5 +1,6 @@
 #include "library/LibraryViewController.h"
 
+#include "app/Localization.h"
 #include "base/Log.h"
 #include "dispatch/WorkQueue.h"
 #include "library/FolderTree.h"
@@ -108,8 +109,10 @@ void LibraryViewController::buildWindow() {
     connect(outlineView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &LibraryViewController::outlineViewSelectionDidChange);
 
-    setFolderButton_ = new QPushButton(tr("Choose Folder…"));
-    openFinderButton_ = new QPushButton(tr("Show in Files"));
+    const Localization &texts = Localization::shared();
+    setWindowTitle(texts.text(QStringLiteral("library_window")));
+    setFolderButton_ = new QPushButton(texts.text(QStringLiteral("choose_folder")));
+    openFinderButton_ = new QPushButton(texts.text(QStringLiteral("show_in_files")));
     connect(setFolderButton_, &QPushButton::clicked, this, &LibraryViewController::btn_set_folder);
     connect(openFinderButton_, &QPushButton::clicked, this, &LibraryViewController::btnOpenLibraryFinder);
 
@@ -206,7 +209,15 @@ SimpleNodeData *LibraryViewController::outlineViewChild(int index, SimpleNodeDat
 }
 
 bool LibraryViewController::outlineViewIsItemExpandable(SimpleNodeData *item) {
-    return !childrenForItem(item).empty();
+    return FolderTree::hasChildFolders(*item);
+}
+
+bool LibraryViewController::outlineViewCanFetchChildren(SimpleNodeData *item) {
+    return !item->childrenListed;
+}
+
+SimpleNodeData::Children LibraryViewController::outlineViewFetchChildren(SimpleNodeData *item) {
+    return FolderTree::listChildren(*item);
 }
 
 void LibraryViewController::outlineViewWillDisplayCell(const QString &columnIdentifier,

@@ -77,6 +77,8 @@ class LibraryViewController : public QWidget,
     int outlineViewNumberOfChildrenOfItem(SimpleNodeData *item) override;
     SimpleNodeData *outlineViewChild(int index, SimpleNodeData *item) override;
     bool outlineViewIsItemExpandable(SimpleNodeData *item) override;
+    bool outlineViewCanFetchChildren(SimpleNodeData *item) override;
+    SimpleNodeData::Children outlineViewFetchChildren(SimpleNodeData *item) override;
     void outlineViewWillDisplayCell(const QString &columnIdentifier, SimpleNodeData *item) override;
     void outlineViewSelectionDidChange();
     const std::vector<std::unique_ptr<SimpleNodeData>> &childrenForItem(SimpleNodeData *item) const;

@@ -16,7 +16,6 @@ LibraryViewController *present() {
     if (!window) {
         window = new LibraryViewController(DKBookmark::defaultShareBookmark());
         window->setAttribute(Qt::WA_DeleteOnClose);
-        window->setWindowTitle(QObject::tr("Library"));
         window->resize(kInitialSize);
     }
     window->show();

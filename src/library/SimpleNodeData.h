@@ -15,6 +15,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QMimeData;
@@ -76,6 +77,12 @@ class SimpleNodeData {
     bool expandable = true;
     bool selectable = true;
     bool container = true;
+
+    // The library's folder tree lists a node's folders only when its row is first opened. Until then
+    // childrenListed is false, mu_array is empty, and hasChildFolders keeps the answer of a quick look into
+    // the folder once it was asked. A node made by hand counts as listed.
+    bool childrenListed = true;
+    std::optional<bool> hasChildFolders;
 
   private:
     struct BareTag {};

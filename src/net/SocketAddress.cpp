@@ -71,8 +71,14 @@ std::string SocketAddress::host() const {
 
 std::string SocketAddress::text() const {
     if (empty()) return "(none)";
-    const auto portText = std::to_string(port());
-    return family() == AF_INET6 ? "[" + host() + "]:" + portText : host() + ":" + portText;
+    // Appended piece by piece: g++ 12 misreads a C string + a temporary std::string in a Release build as an
+    // overlapping copy (-Wrestrict).
+    const bool bracketed = family() == AF_INET6;
+    std::string text = bracketed ? "[" : "";
+    text += host();
+    text += bracketed ? "]:" : ":";
+    text += std::to_string(port());
+    return text;
 }
 
 std::span<const std::uint8_t> SocketAddress::bytes() const {

@@ -56,11 +56,20 @@ TEST(LaunchOptions, HelpDescribesEveryOptionWithItsDefault) {
                                 QStringLiteral("50000")}) {
         EXPECT_TRUE(parsed.message.contains(text)) << text.toStdString();
     }
-    char program[] = "deskcam", help[] = "-h", other[] = "--camera";
-    char *withHelp[] = {program, other, help};
-    char *withoutHelp[] = {program, other};
-    EXPECT_TRUE(LaunchOptions::asksForHelp(3, withHelp));
-    EXPECT_FALSE(LaunchOptions::asksForHelp(2, withoutHelp));
+}
+
+TEST(LaunchOptions, HelpAndVersionWinOverWhatIsNotKnownBeforeTheWindowSystem) {
+    // Qt's own options (-platform offscreen) are unknown here; --help and --version still answer.
+    char program[] = "deskcam", platform[] = "-platform", offscreen[] = "offscreen", help[] = "-h",
+         version[] = "--version";
+    char *withHelp[] = {program, platform, offscreen, help};
+    char *withVersion[] = {program, version, platform, offscreen};
+    char *withNeither[] = {program, platform, offscreen};
+    EXPECT_EQ(LaunchOptions::parse(4, withHelp).outcome, LaunchOptions::Outcome::ShowHelp);
+    const auto shown = LaunchOptions::parse(4, withVersion);
+    EXPECT_EQ(shown.outcome, LaunchOptions::Outcome::ShowVersion);
+    EXPECT_TRUE(shown.message.startsWith(QStringLiteral("deskcam "))) << shown.message.toStdString();
+    EXPECT_EQ(LaunchOptions::parse(3, withNeither).outcome, LaunchOptions::Outcome::Fail);
 }
 
 }  // namespace

@@ -1,16 +1,98 @@
 #include "app/Localization.h"
 
+#include "ServerSocket.h"
+#include "ViewerTestFixture.h"
 #include "app/CaptureControl.h"
 #include "app/RecordControl.h"
+#include "library/LibraryViewController.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QGlyphRun>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTextLayout>
 #include <QToolTip>
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+
+#include <map>
+
 namespace {
+
+using Texts = std::map<QString, QString>;  // where a text shows -> the text
+
+// Every text the user can see in a window: its title, and each shown widget's text, tooltip and list
+// entries. Widgets are told apart by class and position, which are the same in every language.
+void collectVisibleTexts(QWidget &window, const QString &prefix, Texts &texts) {
+    texts[prefix + "title"] = window.windowTitle();
+    int position = 0;
+    for (QWidget *widget : window.findChildren<QWidget *>()) {
+        const QString where =
+            QStringLiteral("%1%2#%3 ").arg(prefix, widget->metaObject()->className()).arg(position++);
+        if (!widget->isVisibleTo(&window)) continue;
+        if (!widget->toolTip().isEmpty()) texts[where + "tooltip"] = widget->toolTip();
+        if (auto *button = qobject_cast<QAbstractButton *>(widget)) texts[where + "text"] = button->text();
+        if (auto *label = qobject_cast<QLabel *>(widget)) texts[where + "text"] = label->text();
+        if (auto *menu = qobject_cast<QComboBox *>(widget))
+            for (int i = 0; i < menu->count(); ++i) texts[where + QString::number(i)] = menu->itemText(i);
+    }
+}
+
+class WindowTextsTest : public ViewerTestFixture {
+  protected:
+    void TearDown() override {
+        ViewerTestFixture::TearDown();
+        Localization::useLanguage(QStringLiteral("en"));
+    }
+
+    // The texts of the viewer and of the library window, both built in language.
+    Texts textsIn(const QString &language) {
+        Localization::useLanguage(language);
+        startViewer(unusedLoopbackPort(SOCK_STREAM), unusedLoopbackPort(SOCK_DGRAM));
+        QTemporaryDir settings;
+        DKBookmark bookmark(std::make_unique<QSettings>(settings.filePath("s.ini"), QSettings::IniFormat),
+                            [] { return QString(); });
+        LibraryViewController library(bookmark, {[] { return QString(); }, [](const QUrl &) {}});
+        library.show();
+        Texts texts;
+        collectVisibleTexts(*viewer, QStringLiteral("viewer "), texts);
+        collectVisibleTexts(library, QStringLiteral("library "), texts);
+        viewer.reset();
+        receiver.reset();
+        return texts;
+    }
+};
+
+TEST_F(WindowTextsTest, BothWindowsShowNoKeyAndNoEnglishInChinese) {
+    const Texts english = textsIn(QStringLiteral("en"));
+    const Texts chinese = textsIn(QStringLiteral("zh_CN"));
+    const QList<QString> keys = Localization(QStringLiteral("en")).keys();
+    // The program's name with the camera's address, and the zoom label's fixed format.
+    const QStringList sameInEveryLanguage{QStringLiteral("deskcam — 127.0.0.1"),
+                                          QStringLiteral("Scale: 1.0x")};
+    const QRegularExpression word(QStringLiteral("[A-Za-z]{2,}"));
+
+    ASSERT_GT(english.size(), 15u);
+    for (const Texts *texts : {&english, &chinese}) {
+        for (const auto &[where, text] : *texts) {
+            EXPECT_FALSE(keys.contains(text)) << where.toStdString();
+        }
+    }
+    for (const auto &[where, text] : english) {
+        SCOPED_TRACE(where.toStdString() + ": " + text.toStdString());
+        ASSERT_TRUE(chinese.count(where));
+        if (text.contains(word) && !sameInEveryLanguage.contains(text)) {
+            EXPECT_NE(chinese.at(where).toStdString(), text.toStdString());
+        }
+    }
+    EXPECT_EQ(chinese.at(QStringLiteral("library title")), QStringLiteral("图库"));
+}
 
 // Every key the viewer window and its capture and record controls look up.
 const char *const kViewerKeys[] = {"rotate_left", "rotate",  "rotate_right", "actual_size",  "fit_size",

@@ -90,13 +90,15 @@ class RecordingViewer : public CommandUDPSocketDelegate {
     void fillResolution() override {
         std::string titles;
         for (const auto &entry : channel_->m_resolution_list()) {
-            titles += (titles.empty() ? "" : " ") + std::to_string(entry.width) + "*" +
-                      std::to_string(entry.height);
+            if (!titles.empty()) titles += ' ';
+            titles += std::to_string(entry.width) + "*" + std::to_string(entry.height);
         }
         record("fill " + titles);
     }
-    void setResolutionReplied(std::int32_t result) override { record("set " + std::to_string(result)); }
     void commandSocketDidClose() override { record("closed"); }
+    void setResolutionReplied(std::int32_t result, bool complete) override {
+        record("set " + std::to_string(result) + (complete ? "" : " short"));
+    }
 
     bool waitForCount(std::size_t count) {
         std::unique_lock lock(mutex_);
@@ -209,7 +211,7 @@ TEST_F(CommandUDPSocketTest, WrongLengthAndShortRepliesLeaveTheListAlone) {
     drain();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "**取分辨率数据长度异常！长度：9l");
     EXPECT_EQ(viewer.lines(),
-              (std::vector<std::string>{"clear", "fill 1920*1080 1280*720", "set -1", "set -1"}));
+              (std::vector<std::string>{"clear", "fill 1920*1080 1280*720", "set -1 short", "set -1"}));
     onMain([&] { EXPECT_EQ(channel->m_resolution_list().size(), 2u); });
 
     onMain([&] {

@@ -110,7 +110,10 @@ class EventLog : public GridViewDelegate {
     }
     static std::string setText(const GridIndexSet &indexes) {
         std::string text;
-        for (GridIndex i : indexes) text += (text.empty() ? "" : ",") + std::to_string(i);
+        for (GridIndex i : indexes) {
+            if (!text.empty()) text += ',';
+            text += std::to_string(i);
+        }
         return text;
     }
     static std::string argument(const QVariantMap &info) {

@@ -29,10 +29,16 @@ class FolderTreeTest : public ::testing::Test {
         for (const auto &child : node.mu_array()) list << child->name;
         return list;
     }
-    static const SimpleNodeData *child(const SimpleNodeData &node, const QString &name) {
+    static SimpleNodeData *child(const SimpleNodeData &node, const QString &name) {
         for (const auto &c : node.mu_array())
             if (c->name == name) return c.get();
         return nullptr;
+    }
+    // Lists the whole tree, as opening every row would.
+    static SimpleNodeData &listAll(SimpleNodeData &node) {
+        for (auto &c : FolderTree::listChildren(node)) node.appendChild(std::move(c));
+        for (const auto &c : node.mu_array()) listAll(*c);
+        return node;
     }
     static int countNodes(const SimpleNodeData &node) {
         int count = 1;
@@ -71,7 +77,7 @@ TEST_F(FolderTreeTest, NestedHiddenAndLinkedFoldersAreNodes) {
     makeFile("notes.txt");
 
     const auto tree = FolderTree::build("资料库", root());
-    QStringList top = names(*tree);
+    QStringList top = names(listAll(*tree));
     top.sort();
     EXPECT_EQ(top, (QStringList{".hidden", "Digest", "elsewhere-target", "linked"}));
     const SimpleNodeData *digest = child(*tree, "Digest");
@@ -94,13 +100,15 @@ TEST_F(FolderTreeTest, LinkBackToAFolderOnThePathIsShownButNotEntered) {
     makeLink("/", "up-to-filesystem-root");
 
     const auto tree = FolderTree::build("资料库", root());
+    listAll(*tree);
     const SimpleNodeData *day = child(*child(*tree, "CaptureImages"), "day");
     ASSERT_NE(day, nullptr);
-    const SimpleNodeData *back = child(*day, "back-to-root");
+    SimpleNodeData *back = child(*day, "back-to-root");
     ASSERT_NE(back, nullptr);
     EXPECT_TRUE(back->mu_array().empty());
     ASSERT_NE(child(*day, "back-to-parent"), nullptr);
     EXPECT_TRUE(child(*day, "back-to-parent")->mu_array().empty());
+    EXPECT_FALSE(FolderTree::hasChildFolders(*back));
     EXPECT_TRUE(child(*tree, "up-to-parent-of-root")->mu_array().empty());
     EXPECT_TRUE(child(*tree, "up-to-filesystem-root")->mu_array().empty());
     EXPECT_EQ(countNodes(*tree), 7);
@@ -111,8 +119,33 @@ TEST_F(FolderTreeTest, TwoLinksToOneFolderOffThePathAreBothEntered) {
     makeLink(root() + "/shared", "first");
     makeLink(root() + "/shared", "second");
     const auto tree = FolderTree::build("资料库", root());
+    listAll(*tree);
     EXPECT_EQ(names(*child(*tree, "first")), QStringList{"inner"});
     EXPECT_EQ(names(*child(*tree, "second")), QStringList{"inner"});
+}
+
+TEST_F(FolderTreeTest, FoldersBelowTheTopLevelAreListedWhenAsked) {
+    makeFolder("CaptureImages/day/morning");
+    makeFolder("RidirOvozev");
+    makeFile("RidirOvozev/record.mp4");
+    const auto tree = FolderTree::build("资料库", root());
+    SimpleNodeData *captures = child(*tree, "CaptureImages");
+    SimpleNodeData *records = child(*tree, "RidirOvozev");
+    ASSERT_TRUE(captures && records);
+    EXPECT_TRUE(captures->mu_array().empty());
+    EXPECT_FALSE(captures->childrenListed);
+    // Whether a row opens is known before its folder is listed, and kept.
+    EXPECT_TRUE(FolderTree::hasChildFolders(*captures));
+    EXPECT_FALSE(FolderTree::hasChildFolders(*records));
+    EXPECT_EQ(captures->hasChildFolders, true);
+
+    auto days = FolderTree::listChildren(*captures);
+    ASSERT_EQ(days.size(), 1u);
+    EXPECT_EQ(days[0]->name, "day");
+    EXPECT_EQ(days[0]->path, root() + "/CaptureImages/day");
+    EXPECT_FALSE(days[0]->childrenListed);
+    EXPECT_TRUE(FolderTree::listChildren(*captures).empty()) << "listed once";
+    EXPECT_TRUE(captures->childrenListed);
 }
 
 TEST_F(FolderTreeTest, MissingOrEmptyRootGivesNoRows) {

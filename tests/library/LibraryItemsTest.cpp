@@ -8,6 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+
 namespace {
 
 class LibraryItemsTest : public ::testing::Test {
@@ -91,6 +98,35 @@ TEST_F(LibraryItemsTest, UnreadablePictureHasNoImageAndZeroSize) {
     EXPECT_EQ(items[0].value(LibraryItems::kItemSizeInfo).toString(), "0 * 0");
     EXPECT_FALSE(items[0].contains(LibraryItems::kItemImage));
     EXPECT_EQ(items[0].value(LibraryItems::kItemTitle).toString(), "broken.png");
+}
+
+TEST_F(LibraryItemsTest, FifoUnderAPictureOrFilmNameIsListedButNeverRead) {
+    writePicture("a.png", {32, 18});
+    for (const char *name : {"pipe.png", "pipe.mp4"})
+        ASSERT_EQ(::mkfifo(path(name).toLocal8Bit().constData(), 0600), 0) << name;
+
+    auto gathering =
+        std::async(std::launch::async, [this] { return LibraryItems::gatherItems(folder(), "png"); });
+    const bool finished = gathering.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    // A reader stuck on the FIFO is let go by a writer, so that the test fails instead of hanging.
+    while (gathering.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+        const int fd = ::open(path("pipe.png").toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) ::close(fd);
+    }
+    ASSERT_TRUE(finished) << "the gathering waited on the FIFO";
+    const auto pngs = gathering.get();
+    ASSERT_EQ(pngs.size(), 2);
+    for (const QVariantMap &item : pngs) {
+        if (item.value(LibraryItems::kItemTitle) != "pipe.png") continue;
+        EXPECT_EQ(item.value(LibraryItems::kItemSizeInfo).toString(), "0 * 0");
+        EXPECT_FALSE(item.contains(LibraryItems::kItemImage));
+    }
+
+    const auto films = LibraryItems::gatherItems(folder(), "mp4");
+    ASSERT_EQ(films.size(), 1);
+    EXPECT_EQ(films[0].value(LibraryItems::kItemSizeInfo).toString(), "0 * 0");
+    EXPECT_FALSE(films[0].contains(LibraryItems::kItemImage));
+    EXPECT_TRUE(LibraryItems::requestPreviewImage(path("pipe.png")).isNull());
 }
 
 TEST_F(LibraryItemsTest, NoFolderOrAnUnlistableOneGivesNothing) {

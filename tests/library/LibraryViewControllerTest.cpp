@@ -4,6 +4,7 @@
 #include "library/LibraryImages.h"
 #include "library/LibraryItems.h"
 
+#include <QAbstractItemModelTester>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,6 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -69,8 +74,10 @@ class LibraryViewControllerTest : public ::testing::Test {
         ASSERT_FALSE(controller_->isGathering());
     }
 
+    // The row of that name below parent, whose rows are listed first as opening it would.
     QModelIndex row(const QString &name, const QModelIndex &parent = {}) const {
         LibraryOutlineModel *model = controller_->outlineModel();
+        if (model->canFetchMore(parent)) model->fetchMore(parent);
         for (int r = 0; r < model->rowCount(parent); ++r)
             if (model->index(r, 0, parent).data().toString() == name) return model->index(r, 0, parent);
         return {};
@@ -153,6 +160,63 @@ TEST_F(LibraryViewControllerTest, FolderNamesChooseWhatTheGridShows) {
     select({row("Digest")});
     EXPECT_TRUE(library.items().isEmpty());
     EXPECT_EQ(library.gridView()->numberOfItems(), 0u);
+}
+
+TEST_F(LibraryViewControllerTest, FoldersAreListedWhenTheirRowOpens) {
+    makeFolder("CaptureImages/day/morning");
+    makeFolder("CaptureImages/day/evening");
+    LibraryViewController &library = open();
+    LibraryOutlineModel *model = library.outlineModel();
+    const QModelIndex captures = row("CaptureImages");
+    const QModelIndex day = row("day", captures);
+    ASSERT_TRUE(day.isValid());
+    EXPECT_TRUE(model->hasChildren(day));
+    EXPECT_EQ(model->rowCount(day), 0);
+    EXPECT_TRUE(model->canFetchMore(day));
+
+    library.outlineView()->expand(captures);
+    library.outlineView()->expand(day);
+    EXPECT_EQ(model->rowCount(day), 2);
+    EXPECT_FALSE(model->canFetchMore(day));
+    EXPECT_FALSE(model->hasChildren(model->index(0, 0, day)));
+    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+}
+
+TEST_F(LibraryViewControllerTest, ALinkToAHugeFolderCostsNothingUntilOpened) {
+    constexpr int kFolders = 20000;
+    // In memory where there is such a folder: on a busy disk, removing 20 000 folders takes a minute.
+    const QString memory = QStringLiteral("/dev/shm");
+    QTemporaryDir hugeDir((QFileInfo(memory).isWritable() ? memory : QDir::tempPath()) +
+                          "/deskcam-huge-XXXXXX");
+    ASSERT_TRUE(hugeDir.isValid());
+    const QByteArray huge = hugeDir.path().toLocal8Bit();
+    for (int i = 0; i < kFolders; ++i)
+        ASSERT_EQ(::mkdir((huge + "/" + QByteArray::number(i)).constData(), 0700), 0);
+    ASSERT_TRUE(QFile::link(QString::fromLocal8Bit(huge), root_ + "/CaptureImages/huge-link"));
+
+    // The first window of a program loads fonts and styles; then the best of three opens is timed. The
+    // bound is the one users asked for, 200 ms; the open takes a few ms here even on a loaded machine,
+    // while listing everything behind the link took seconds.
+    open();
+    qint64 best = std::numeric_limits<qint64>::max();
+    for (int i = 0; i < 3; ++i) {
+        controller_.reset();
+        QElapsedTimer clock;
+        clock.start();
+        open();
+        best = std::min(best, clock.elapsed());
+    }
+
+    EXPECT_LT(best, 200);
+
+    LibraryOutlineModel *model = controller_->outlineModel();
+    const QModelIndex link = row("huge-link", row("CaptureImages"));
+    ASSERT_TRUE(link.isValid());
+    EXPECT_TRUE(model->hasChildren(link));
+    EXPECT_TRUE(model->canFetchMore(link));
+    controller_->outlineView()->expand(row("CaptureImages"));
+    controller_->outlineView()->expand(link);
+    EXPECT_EQ(model->rowCount(link), kFolders);
 }
 
 TEST_F(LibraryViewControllerTest, ChoosingAFolderMakesItsZuvaTheRootAndRebuilds) {

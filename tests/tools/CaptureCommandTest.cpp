@@ -44,7 +44,8 @@ class CaptureCommandTest : public testing::Test {
     }
 
     int capture(const std::string &file, const std::string &port, const std::string &timeout = "10") {
-        ChildProcess cli({DESKCAM_CLI_PATH, "capture", file, "--camera", "127.0.0.1", "--image-port", port,
+        // The file among the options, as a user may write it.
+        ChildProcess cli({DESKCAM_CLI_PATH, "capture", "--camera", "127.0.0.1", file, "--image-port", port,
                           "--timeout", timeout});
         return cli.wait();
     }

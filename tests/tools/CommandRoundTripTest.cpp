@@ -44,9 +44,15 @@ class CommandRoundTripTest : public testing::Test {
         return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
     }
 
-    CliRun runCli(std::vector<std::string> args, const std::string &port) {
+    // The program's standard output, or with errorsOnly its standard error.
+    CliRun runCli(std::vector<std::string> args, const std::string &port, bool errorsOnly = false) {
         args.insert(args.begin(), DESKCAM_CLI_PATH);
         args.insert(args.end(), {"--camera", "127.0.0.1", "--command-port", port});
+        if (errorsOnly) {
+            std::string command = "exec";
+            for (const auto &arg : args) command += " '" + arg + "'";
+            args = {"/bin/sh", "-c", command + " 2>&1 >/dev/null"};
+        }
         ChildProcess cli(args);
         CliRun run;
         run.output = cli.readAll();
@@ -112,6 +118,15 @@ TEST_F(CommandRoundTripTest, IndexOutsideTheListAndRefusalFail) {
     EXPECT_NE(simulatorLog().find("command: refusing 1920x1080"), std::string::npos);
 
     EXPECT_EQ(runCli({"set-resolution", "x"}, commandPort).exitCode, 2);
+}
+
+TEST_F(CommandRoundTripTest, ShortSetReplyIsNoValidAnswerNotARefusal) {
+    ASSERT_TRUE(startSimulator({"--short-set-reply"}));
+    const auto chosen = runCli({"set-resolution", "--timeout", "5", "1"}, commandPort, true);
+    EXPECT_EQ(chosen.exitCode, 1);
+    EXPECT_NE(chosen.output.find("no valid answer to the choice of 1280*720"), std::string::npos)
+        << chosen.output;
+    EXPECT_EQ(chosen.output.find("refused"), std::string::npos) << chosen.output;
 }
 
 TEST_F(CommandRoundTripTest, SilentCameraFails) {

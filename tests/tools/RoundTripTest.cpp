@@ -127,4 +127,19 @@ TEST_F(RoundTripTest, NoPictureWithinTheTimeoutFails) {
     EXPECT_EQ(usage.wait(), 2);
 }
 
+TEST(CommandLineTest, HelpAndVersionAnswerOnStandardOutput) {
+    ChildProcess help({DESKCAM_CLI_PATH, "frames", "--help"});
+    const std::string text = help.readAll();
+    EXPECT_EQ(help.wait(), 0);
+    EXPECT_NE(text.find("--count N"), std::string::npos) << text;
+    EXPECT_NE(text.find("newest three"), std::string::npos) << text;
+    for (const char *program : {DESKCAM_CLI_PATH, DESKCAM_SIM_PATH}) {
+        ChildProcess version({program, "--version"});
+        const std::string line = version.readAll();
+        EXPECT_EQ(version.wait(), 0);
+        const std::string name = std::string(program).substr(std::string(program).rfind('/') + 1);
+        EXPECT_EQ(line.rfind(name + " ", 0), 0u) << line;
+    }
+}
+
 }  // namespace

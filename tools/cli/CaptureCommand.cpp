@@ -34,19 +34,12 @@ int fail(const std::string &message) {
     return kExitFailed;
 }
 
-int runCapture(const std::vector<std::string> &args) {
-    if (args.empty() || args.front().rfind("--", 0) == 0) {
-        std::fprintf(stderr, "deskcam-cli capture: the output file OUT.png comes first\n");
-        return kExitUsage;
-    }
-    const std::string out = args.front();
-    CliArguments arguments;
+int runCapture(const CliArguments &arguments) {
+    const std::string out = arguments.arguments().front();
     std::string error;
     long long port = 0;
     double timeout = 0;
-    const bool parsed = arguments.parse({args.begin() + 1, args.end()},
-                                        {{"--camera", true, true}, {"--image-port"}, {"--timeout"}}, error) &&
-                        arguments.integer("--image-port", 1, 65535, 7060, port, error) &&
+    const bool parsed = arguments.integer("--image-port", 1, 65535, 7060, port, error) &&
                         arguments.seconds("--timeout", kDefaultTimeoutSeconds, timeout, error);
     if (!parsed) {
         std::fprintf(stderr, "deskcam-cli capture: %s\n", error.c_str());
@@ -76,7 +69,13 @@ int runCapture(const std::vector<std::string> &args) {
 
 const SubCommand kCaptureCommand = {
     "capture",
-    "OUT.png --camera HOST [--image-port P] [--timeout S]",
+    "--camera HOST [--image-port P] [--timeout S] OUT.png",
     "write the camera's newest picture as PNG to OUT.png (fails after S seconds, default 5, without one)",
+    {
+        cameraOption(),
+        imagePortOption(),
+        {"--timeout", true, false, "S", "give up after S seconds without a picture (default 5)"},
+    },
+    {"OUT.png"},
     runCapture,
 };

@@ -1,7 +1,8 @@
 #pragma once
 
-// The options of one sub-command: "--name value" pairs and bare "--flag"s, checked against the names the
-// sub-command knows.
+// The command line of one sub-command, read with QCommandLineParser: "--name value" options (also
+// "--name=value"), bare "--flag"s and positional arguments in any order, "--" before arguments that begin
+// with a dash, and -h/--help.
 
 #include <map>
 #include <string>
@@ -11,12 +12,30 @@ struct CliOption {
     std::string name;  // with the dashes: "--camera"
     bool takesValue = true;
     bool required = false;
+    std::string valueName;  // "HOST", for the help
+    std::string help;       // one line for the help
 };
+
+// The rows most sub-commands share.
+inline CliOption cameraOption() {
+    return {"--camera", true, true, "HOST", "the camera's address or host name"};
+}
+inline CliOption imagePortOption() {
+    return {"--image-port", true, false, "P", "TCP port of the picture stream (default 7060)"};
+}
+
+struct SubCommand;
 
 class CliArguments {
   public:
-    // Returns false with error set on an unknown or incomplete option, or a missing required one.
-    bool parse(const std::vector<std::string> &args, const std::vector<CliOption> &known, std::string &error);
+    // Reads args (the words after the sub-command's name) against the command's options and arguments.
+    // Returns false with error set on an unknown or incomplete option, a missing required one, or too few
+    // or too many arguments; with --help only helpAsked() is filled.
+    bool parse(const std::vector<std::string> &args, const SubCommand &command, std::string &error);
+
+    bool helpAsked() const { return helpAsked_; }
+    // The positional arguments, in the command's order.
+    const std::vector<std::string> &arguments() const { return arguments_; }
 
     bool has(const std::string &name) const { return values_.count(name) > 0; }
     std::string text(const std::string &name, const std::string &fallback = {}) const;
@@ -27,6 +46,13 @@ class CliArguments {
     // A non-negative number of seconds, or fallback when absent.
     bool seconds(const std::string &name, double fallback, double &out, std::string &error) const;
 
+    // "deskcam-cli NAME --help": the usage line, the summary and one line per option.
+    static std::string helpText(const SubCommand &command);
+    // text broken into lines of at most 100 characters, each after indent spaces.
+    static std::string wrapped(const std::string &text, std::size_t indent);
+
   private:
+    bool helpAsked_ = false;
+    std::vector<std::string> arguments_;
     std::map<std::string, std::string> values_;
 };

@@ -1,20 +1,24 @@
 #include "CommandSession.h"
 
-#include "CliArguments.h"
 #include "dispatch/MainQueue.h"
 
-bool CommandSession::parseTarget(const std::vector<std::string> &args, Target &target, std::string &error) {
-    CliArguments arguments;
+bool CommandSession::parseTarget(const CliArguments &arguments, Target &target, std::string &error) {
     long long port = 0;
     double timeout = 0;
-    const bool ok =
-        arguments.parse(args, {{"--camera", true, true}, {"--command-port"}, {"--timeout"}}, error) &&
-        arguments.integer("--command-port", 1, 65535, target.port, port, error) &&
-        arguments.seconds("--timeout", target.timeout.count(), timeout, error);
+    const bool ok = arguments.integer("--command-port", 1, 65535, target.port, port, error) &&
+                    arguments.seconds("--timeout", target.timeout.count(), timeout, error);
     target.host = arguments.text("--camera");
     target.port = static_cast<std::uint16_t>(port);
     target.timeout = Seconds(timeout);
     return ok;
+}
+
+std::vector<CliOption> CommandSession::targetOptions() {
+    return {
+        cameraOption(),
+        {"--command-port", true, false, "P", "UDP port of the command service (default 50000)"},
+        {"--timeout", true, false, "S", "wait at most S seconds for each answer (default 3)"},
+    };
 }
 
 CommandSession::CommandSession(Target target)
@@ -43,7 +47,7 @@ bool CommandSession::choose(std::uint8_t index) {
     return accepted;
 }
 
-std::optional<std::int32_t> CommandSession::waitForSetReply() {
+std::optional<CommandSession::SetReply> CommandSession::waitForSetReply() {
     std::unique_lock lock(mutex_);
     if (!changed_.wait_for(lock, target_.timeout, [&] { return setReplies_.size() > setRepliesTaken_; })) {
         return std::nullopt;
@@ -57,8 +61,8 @@ void CommandSession::fillResolution() {
     changed_.notify_all();
 }
 
-void CommandSession::setResolutionReplied(std::int32_t result) {
+void CommandSession::setResolutionReplied(std::int32_t result, bool complete) {
     std::lock_guard lock(mutex_);
-    setReplies_.push_back(result);
+    setReplies_.push_back({result, complete});
     changed_.notify_all();
 }

@@ -4,6 +4,7 @@
 // ask for the list, choose an entry, wait for the answers. The channel reports on the main event queue;
 // the sub-command waits on its own thread.
 
+#include "CliArguments.h"
 #include "device/CommandUDPSocket.h"
 
 #include <chrono>
@@ -26,8 +27,16 @@ class CommandSession : public CommandUDPSocketDelegate {
         Seconds timeout{3};
     };
     // The options both sub-commands take: --camera HOST [--command-port P] [--timeout S].
-    static bool parseTarget(const std::vector<std::string> &args, Target &target, std::string &error);
+    static bool parseTarget(const CliArguments &arguments, Target &target, std::string &error);
+    static std::vector<CliOption> targetOptions();
     static constexpr const char *kTargetUsage = "--camera HOST [--command-port P] [--timeout S]";
+
+    // A reply to a choice: func_return_set_resolution's result, and whether the reply was long enough to
+    // tell success from refusal.
+    struct SetReply {
+        std::int32_t result = -1;
+        bool complete = false;
+    };
 
     explicit CommandSession(Target target);
     ~CommandSession() override;
@@ -36,15 +45,15 @@ class CommandSession : public CommandUDPSocketDelegate {
     std::optional<std::vector<STRUCT_RESOLUTION>> fetchList();
     // Chooses entry index of the channel's list (control_set_resolution); false when there is no such entry.
     bool choose(std::uint8_t index);
-    // The result of the next set reply (0 success, -1 refused), or nothing without a reply in time.
-    std::optional<std::int32_t> waitForSetReply();
+    // The next set reply, or nothing without a reply in time.
+    std::optional<SetReply> waitForSetReply();
 
     const Target &target() const { return target_; }
 
     // CommandUDPSocketDelegate, on the main event queue
     void ClearResolution() override {}
     void fillResolution() override;
-    void setResolutionReplied(std::int32_t result) override;
+    void setResolutionReplied(std::int32_t result, bool complete) override;
 
   private:
     const Target target_;
@@ -53,7 +62,7 @@ class CommandSession : public CommandUDPSocketDelegate {
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<std::vector<STRUCT_RESOLUTION>> lists_;
-    std::vector<std::int32_t> setReplies_;
+    std::vector<SetReply> setReplies_;
     std::size_t listsTaken_ = 0;
     std::size_t setRepliesTaken_ = 0;
 };

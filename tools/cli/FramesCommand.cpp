@@ -30,17 +30,9 @@ struct FramesJob {
     double timeoutSeconds = 0;
 };
 
-bool parseJob(const std::vector<std::string> &args, FramesJob &job, std::string &error) {
-    CliArguments arguments;
+bool parseJob(const CliArguments &arguments, FramesJob &job, std::string &error) {
     long long port = 0;
-    const bool ok = arguments.parse(args,
-                                    {{"--camera", true, true},
-                                     {"--image-port"},
-                                     {"--count", true, true},
-                                     {"--out", true, true},
-                                     {"--timeout"}},
-                                    error) &&
-                    arguments.integer("--image-port", 1, 65535, kDefaultImagePort, port, error) &&
+    const bool ok = arguments.integer("--image-port", 1, 65535, kDefaultImagePort, port, error) &&
                     arguments.integer("--count", 1, 1'000'000, 0, job.count, error) &&
                     arguments.seconds("--timeout", kDefaultTimeoutSeconds, job.timeoutSeconds, error);
     job.host = arguments.text("--camera");
@@ -110,10 +102,10 @@ int receiveFrames(const FramesJob &job) {
     return writeFailed ? kExitFailed : kExitOk;
 }
 
-int runFrames(const std::vector<std::string> &args) {
+int runFrames(const CliArguments &arguments) {
     FramesJob job;
     std::string error;
-    if (!parseJob(args, job, error)) {
+    if (!parseJob(arguments, job, error)) {
         std::fprintf(stderr, "deskcam-cli frames: %s\nusage: deskcam-cli frames %s\n", error.c_str(),
                      kFramesCommand.usage);
         return kExitUsage;
@@ -133,8 +125,16 @@ int runFrames(const std::vector<std::string> &args) {
 const SubCommand kFramesCommand = {
     "frames",
     "--camera HOST [--image-port P] --count N --out DIR [--timeout S]",
-    "write the first N pictures of the image stream to DIR/frame_0001.jpg ... (fails after S seconds, "
-    "default "
-    "10, without a picture)",
+    "write N pictures of the image stream to DIR/frame_0001.jpg ... in arrival order; the frame queue keeps "
+    "only the newest three, so a burst faster than the writing skips pictures (fails after S seconds, "
+    "default 10, without a picture)",
+    {
+        cameraOption(),
+        imagePortOption(),
+        {"--count", true, true, "N", "how many pictures to write (1 to 1000000)"},
+        {"--out", true, true, "DIR", "folder for the pictures, made if missing"},
+        {"--timeout", true, false, "S", "give up after S seconds without a picture (default 10)"},
+    },
+    {},
     runFrames,
 };

@@ -47,24 +47,10 @@ bool parseSize(const std::string &text, QSizeF &size) {
     return true;
 }
 
-bool parseJob(std::vector<std::string> args, RecordJob &job, std::string &error) {
-    if (args.empty() || args.back().rfind("--", 0) == 0) {
-        error = "missing OUT.mp4";
-        return false;
-    }
-    job.out = args.back();
-    args.pop_back();
-    CliArguments arguments;
+bool parseJob(const CliArguments &arguments, RecordJob &job, std::string &error) {
+    job.out = arguments.arguments().front();
     long long port = 0;
-    bool ok = arguments.parse(args,
-                              {{"--camera", true, true},
-                               {"--image-port"},
-                               {"--seconds", true, true},
-                               {"--no-audio", false},
-                               {"--size"},
-                               {"--timeout"}},
-                              error) &&
-              arguments.integer("--image-port", 1, 65535, kDefaultImagePort, port, error) &&
+    bool ok = arguments.integer("--image-port", 1, 65535, kDefaultImagePort, port, error) &&
               arguments.seconds("--seconds", 0, job.seconds, error) &&
               arguments.seconds("--timeout", kDefaultTimeoutSeconds, job.timeoutSeconds, error);
     if (ok && arguments.has("--size") && !parseSize(arguments.text("--size"), job.size)) {
@@ -166,10 +152,10 @@ int record(const RecordJob &job) {
     return kExitOk;
 }
 
-int runRecord(const std::vector<std::string> &args) {
+int runRecord(const CliArguments &arguments) {
     RecordJob job;
     std::string error;
-    if (!parseJob(args, job, error)) {
+    if (!parseJob(arguments, job, error)) {
         std::fprintf(stderr, "deskcam-cli record: %s\nusage: deskcam-cli record %s\n", error.c_str(),
                      kRecordCommand.usage);
         return kExitUsage;
@@ -184,5 +170,14 @@ const SubCommand kRecordCommand = {
     "--camera HOST [--image-port P] --seconds S [--no-audio] [--size WxH] [--timeout S] OUT.mp4",
     "record the pictures (and the default microphone) into OUT.mp4 for S seconds, at the first picture's "
     "size unless --size is given",
+    {
+        cameraOption(),
+        imagePortOption(),
+        {"--seconds", true, true, "S", "length of the recording in seconds of media time"},
+        {"--no-audio", false, false, "", "record the pictures only, without the microphone"},
+        {"--size", true, false, "WxH", "video size (default: the first picture's)"},
+        {"--timeout", true, false, "S", "give up after S seconds without a picture (default 10)"},
+    },
+    {"OUT.mp4"},
     runRecord,
 };

@@ -6,10 +6,10 @@
 
 namespace {
 
-int runResolutions(const std::vector<std::string> &args) {
+int runResolutions(const CliArguments &arguments) {
     CommandSession::Target target;
     std::string error;
-    if (!CommandSession::parseTarget(args, target, error)) {
+    if (!CommandSession::parseTarget(arguments, target, error)) {
         std::fprintf(stderr, "deskcam-cli resolutions: %s\nusage: deskcam-cli resolutions %s\n",
                      error.c_str(), kResolutionsCommand.usage);
         return kExitUsage;
@@ -35,5 +35,7 @@ const SubCommand kResolutionsCommand = {
     CommandSession::kTargetUsage,
     "print the camera's resolutions, one WIDTH*HEIGHT line each, in the camera's order (fails after S "
     "seconds, default 3, without a valid list)",
+    CommandSession::targetOptions(),
+    {},
     runResolutions,
 };

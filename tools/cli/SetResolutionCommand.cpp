@@ -25,13 +25,13 @@ int usageError(const std::string &error) {
     return kExitUsage;
 }
 
-int runSetResolution(const std::vector<std::string> &args) {
+int runSetResolution(const CliArguments &arguments) {
     std::uint8_t index = 0;
-    if (args.empty() || !parseIndex(args.front(), index))
+    if (!parseIndex(arguments.arguments().front(), index))
         return usageError("INDEX must be a number from 0 to 255");
     CommandSession::Target target;
     std::string error;
-    if (!CommandSession::parseTarget({args.begin() + 1, args.end()}, target, error)) return usageError(error);
+    if (!CommandSession::parseTarget(arguments, target, error)) return usageError(error);
 
     CommandSession session(target);
     // The choice is made from the channel's own list, so it needs one first, as the viewer's menu does.
@@ -49,14 +49,19 @@ int runSetResolution(const std::vector<std::string> &args) {
         return kExitFailed;
     }
     const auto &chosen = (*list)[index];
-    const auto result = session.waitForSetReply();
-    if (!result) {
+    const auto reply = session.waitForSetReply();
+    if (!reply) {
         std::fprintf(stderr, "deskcam-cli set-resolution: no answer to the choice of %lu*%lu within %g s\n",
                      static_cast<unsigned long>(chosen.width), static_cast<unsigned long>(chosen.height),
                      target.timeout.count());
         return kExitFailed;
     }
-    if (*result != 0) {
+    if (!reply->complete) {
+        std::fprintf(stderr, "deskcam-cli set-resolution: no valid answer to the choice of %lu*%lu\n",
+                     static_cast<unsigned long>(chosen.width), static_cast<unsigned long>(chosen.height));
+        return kExitFailed;
+    }
+    if (reply->result != 0) {
         std::fprintf(stderr, "deskcam-cli set-resolution: the camera refused %lu*%lu\n",
                      static_cast<unsigned long>(chosen.width), static_cast<unsigned long>(chosen.height));
         return kExitFailed;
@@ -70,6 +75,8 @@ const SubCommand kSetResolutionCommand = {
     "set-resolution",
     "INDEX --camera HOST [--command-port P] [--timeout S]",
     "choose entry INDEX (from 0) of the camera's resolution list and wait for the camera's answer (fails "
-    "on refusal or after S seconds, default 3, without one)",
+    "on refusal, on an answer too short to read, or after S seconds, default 3, without one)",
+    CommandSession::targetOptions(),
+    {"INDEX"},
     runSetResolution,
 };

@@ -5,9 +5,11 @@
 //                                   neither read nor written)
 //   --select NAME                   also select the top-level folder NAME in the tree
 //   --size WxH                      the window's size (default 1180x720)
+//   -h, --help / -v, --version
 //
 // The window's buttons work as in the app: the folder panel, the file manager and double-click opening.
 
+#include "base/Version.h"
 #include "library/DKBookmark.h"
 #include "library/LibraryViewController.h"
 #include "library/LibraryWindow.h"
@@ -19,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTreeView>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -35,12 +38,22 @@ void selectTopLevelFolder(LibraryViewController &library, const QString &name) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    QApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.addHelpOption();
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     parser.addOption({"root", "Show DIR as the save root, with settings of this run only.", "DIR"});
     parser.addOption({"select", "Select the top-level folder NAME.", "NAME"});
     parser.addOption({"size", "The window's size.", "WxH", "1180x720"});
+    // Help and version before the window system, which may be missing; errors after it took its options.
+    QStringList words;
+    for (int i = 0; i < argc; ++i) words << QString::fromLocal8Bit(argv[i]);
+    parser.parse(words);
+    if (parser.isSet(help) || parser.isSet(version)) {
+        std::printf("%s\n", parser.isSet(help) ? qPrintable(parser.helpText().trimmed())
+                                               : deskcam::versionLine("deskcam-library").c_str());
+        return 0;
+    }
+    QApplication app(argc, argv);
     parser.process(app);
 
     QTemporaryDir runSettings;
@@ -55,7 +68,6 @@ int main(int argc, char **argv) {
                                          &DKBookmark::chooseFolderWithPanel);
         library = new LibraryViewController(*ownBookmark);
         library->setAttribute(Qt::WA_DeleteOnClose);
-        library->setWindowTitle(QObject::tr("Library"));
         library->show();
     } else {
         library = LibraryWindow::present();

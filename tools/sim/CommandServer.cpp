@@ -165,6 +165,11 @@ std::vector<std::uint8_t> CommandServer::setReply(const std::vector<std::uint8_t
     const bool offered = std::any_of(config_.resolutions.begin(), config_.resolutions.end(),
                                      [&](const auto &r) { return r.width == width && r.height == height; });
     std::vector<std::uint8_t> reply = kSetSuccess;
+    if (config_.shortSetReply) {
+        reply.resize(kRefusalOffset);
+        deskcam::logLine("command: answering %dx%d short", width, height);
+        return reply;
+    }
     if (!offered || config_.refuseSet) {
         reply[kRefusalOffset] = 2;
         deskcam::logLine("command: refusing %dx%d", width, height);

@@ -31,6 +31,8 @@ class CommandServer {
         // Fault: the service comes up this long after start(); until then its port is closed, so requests
         // meet "port unreachable". The port is chosen (and reported) at start() all the same.
         int startDelayMs = 0;
+        // Fault: set requests are answered with a reply cut short before the result byte, and not obeyed.
+        bool shortSetReply = false;
     };
     // Called from the server's thread when a set request names an offered resolution.
     using SizeSwitch = std::function<void(int width, int height)>;

@@ -1,5 +1,8 @@
 #include "SimOptions.h"
 
+#include <QCommandLineParser>
+#include <QRegularExpression>
+
 #include <charconv>
 #include <functional>
 #include <limits>
@@ -71,6 +74,8 @@ const std::vector<OptionRow> &optionTable() {
         {"--command-delay", "MS",
          "open the command service MS milliseconds after start (its port is closed until then)",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.commandDelayMs); }},
+        {"--short-set-reply", nullptr, "answer set-resolution requests with a reply cut short",
+         [](SimOptions &o, const std::string &) { return o.shortSetReply = true; }},
         {"--fps", "N", "pictures per second (default 25; 0 = as fast as the client reads)",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.fps, 0.0, 1000.0); }},
         {"--size", "WxH", "size of the test card (default 1920x1080)",
@@ -103,38 +108,48 @@ const std::vector<OptionRow> &optionTable() {
              return colon != std::string::npos && parseNumber(v.substr(0, colon), o.flash.startMs) &&
                     parseNumber(v.substr(colon + 1), o.flash.lengthMs, std::int64_t{1});
          }},
-        {"--help", nullptr, "show this text",
+        {"-h, --help", nullptr, "show this text",
          [](SimOptions &o, const std::string &) { return o.help = true; }},
+        {"-v, --version", nullptr, "show the version",
+         [](SimOptions &o, const std::string &) { return o.version = true; }},
     };
     return rows;
 }
 
-const OptionRow *findRow(const std::string &name) {
-    for (const auto &row : optionTable())
-        if (name == row.name) return &row;
-    return nullptr;
+// "-h, --help" -> {"h", "help"}
+QStringList optionNames(const char *spelling) {
+    QStringList names;
+    for (const QString &name : QString::fromLatin1(spelling).split(QStringLiteral(", ")))
+        names << QString(name).remove(QRegularExpression(QStringLiteral("^-+")));
+    return names;
 }
 
 }  // namespace
 
 bool parseSimOptions(int argc, char **argv, SimOptions &options, std::string &error) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string name = argv[i];
-        const OptionRow *row = findRow(name);
-        if (!row) {
-            error = "unknown option " + name;
-            return false;
-        }
-        std::string value;
-        if (row->value) {
-            if (i + 1 >= argc) {
-                error = name + " needs a value (" + row->value + ")";
-                return false;
-            }
-            value = argv[++i];
-        }
-        if (!row->apply(options, value)) {
-            error = "bad value for " + name + ": " + value;
+    QCommandLineParser parser;
+    std::vector<QCommandLineOption> parserOptions;
+    for (const auto &row : optionTable()) {
+        parserOptions.emplace_back(optionNames(row.name), QString(),
+                                   row.value ? QString::fromLatin1(row.value) : QString());
+        parser.addOption(parserOptions.back());
+    }
+    QStringList words;
+    for (int i = 0; i < argc; ++i) words << QString::fromLocal8Bit(argv[i]);
+    if (!parser.parse(words)) {
+        error = parser.errorText().toStdString();
+        return false;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        error = "unexpected argument " + parser.positionalArguments().first().toStdString();
+        return false;
+    }
+    for (std::size_t i = 0; i < optionTable().size(); ++i) {
+        const OptionRow &row = optionTable()[i];
+        if (!parser.isSet(parserOptions[i])) continue;
+        const std::string value = row.value ? parser.value(parserOptions[i]).toStdString() : std::string();
+        if (!row.apply(options, value)) {
+            error = "bad value for --" + parserOptions[i].names().constLast().toStdString() + ": " + value;
             return false;
         }
     }
@@ -143,9 +158,10 @@ bool parseSimOptions(int argc, char **argv, SimOptions &options, std::string &er
 
 std::string simUsage() {
     std::string text =
-        "usage: deskcam-sim [options]\n"
+        "Usage: deskcam-sim [options]\n"
         "Simulates the document camera on this machine. Prints one line per bound port on standard output\n"
-        "(\"image-port N\", \"command-port N\"), then serves until SIGINT or SIGTERM.\n\n";
+        "(\"image-port N\", \"command-port N\"), then serves until SIGINT or SIGTERM.\n\n"
+        "Options:\n";
     for (const auto &row : optionTable()) {
         std::string left = std::string("  ") + row.name + (row.value ? std::string(" ") + row.value : "");
         left.resize(std::max<std::size_t>(left.size() + 1, 26), ' ');

@@ -25,10 +25,13 @@ struct SimOptions {
     bool badListLength = false;      // command fault: list replies of the wrong length
     bool refuseSet = false;          // command fault: every set request refused
     int commandDelayMs = 0;          // command fault: the service comes up this late
+    bool shortSetReply = false;      // command fault: set replies cut short
     FlashingPictures::Window flash;  // lengthMs 0: no flash
     bool help = false;
+    bool version = false;
 };
 
-// Parses the arguments after the program name. Returns false with error set on a bad option.
+// Parses the arguments (the program name first) with QCommandLineParser. Returns false with error set on a
+// bad option or a stray argument.
 bool parseSimOptions(int argc, char **argv, SimOptions &options, std::string &error);
 std::string simUsage();

@@ -7,6 +7,7 @@
 #include "SimOptions.h"
 #include "TestCard.h"
 #include "base/Log.h"
+#include "base/Version.h"
 
 #include <QGuiApplication>
 
@@ -50,6 +51,10 @@ int main(int argc, char **argv) {
         std::fputs(simUsage().c_str(), stdout);
         return 0;
     }
+    if (options.version) {
+        std::printf("%s\n", deskcam::versionLine("deskcam-sim").c_str());
+        return 0;
+    }
 
     const sigset_t stopSet = stopSignals();
     pthread_sigmask(SIG_BLOCK, &stopSet, nullptr);
@@ -70,7 +75,7 @@ int main(int argc, char **argv) {
     deskcam::stdoutLine("image-port %u\n", static_cast<unsigned>(imageServer.port()));
     CommandServer commandServer(
         {options.host, options.commandPort, options.resolutions, options.badListLength, options.refuseSet,
-         options.commandDelayMs},
+         options.commandDelayMs, options.shortSetReply},
         [&imageServer](int width, int height) { imageServer.setSize(width, height); });
     if (!commandServer.start(error)) {
         std::fprintf(stderr, "deskcam-sim: %s\n", error.c_str());

@@ -1,8 +1,10 @@
 #include "app/artwork/Artwork.h"
 
+#include <QBuffer>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSvgGenerator>
 
 #include <functional>
 
@@ -24,6 +26,21 @@ void prepareLinePainter(QPainter &painter, double width = kStroke) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(kIconColour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(Qt::NoBrush);
+}
+
+// The application's icon on its 128 x 128 grid: a document camera, white on a green tile.
+constexpr double kAppIconGrid = 128;
+
+void drawAppIcon(QPainter &painter) {
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(53, 105, 54));
+    painter.drawRoundedRect(QRectF(4, 4, 120, 120), 26, 26);
+    painter.setPen(QPen(Qt::white, 9, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawLine(QPointF(30, 100), QPointF(98, 100));
+    painter.drawLine(QPointF(48, 100), QPointF(48, 40));
+    painter.drawLine(QPointF(48, 40), QPointF(84, 30));
+    painter.setBrush(Qt::white);
+    painter.drawRoundedRect(QRectF(76, 24, 24, 16), 4, 4);
 }
 
 // The record button's ring with a red mark inside: a dot to start, a square to stop.
@@ -226,18 +243,31 @@ QImage Artwork::chevronDown() {
     return image;
 }
 
-QImage Artwork::appIcon() {
-    QImage image = blankIcon(128);
+QImage Artwork::appIcon(int side) {
+    QImage image = blankIcon(side);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(53, 105, 54));
-    painter.drawRoundedRect(QRectF(4, 4, 120, 120), 26, 26);
-    painter.setPen(QPen(Qt::white, 9, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.drawLine(QPointF(30, 100), QPointF(98, 100));
-    painter.drawLine(QPointF(48, 100), QPointF(48, 40));
-    painter.drawLine(QPointF(48, 40), QPointF(84, 30));
-    painter.setBrush(Qt::white);
-    painter.drawRoundedRect(QRectF(76, 24, 24, 16), 4, 4);
+    painter.scale(side / kAppIconGrid, side / kAppIconGrid);
+    drawAppIcon(painter);
     return image;
+}
+
+QByteArray Artwork::appIconSvg() {
+    QBuffer svg;
+    QSvgGenerator generator;
+    generator.setOutputDevice(&svg);
+    generator.setSize(QSize(int(kAppIconGrid), int(kAppIconGrid)));
+    generator.setViewBox(QRectF(0, 0, kAppIconGrid, kAppIconGrid));
+    generator.setTitle(QStringLiteral("deskcam"));
+    QPainter painter(&generator);
+    drawAppIcon(painter);
+    painter.end();
+    return svg.data();
+}
+
+std::vector<Artwork::Picture> Artwork::appIcons() {
+    std::vector<Picture> icons;
+    for (int side : {48, 128, 256})
+        icons.push_back({QStringLiteral("appicon-%1.png").arg(side), appIcon(side)});
+    return icons;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 // The application's pictures, drawn with QPainter so that the project ships no third-party artwork. The
-// build runs deskcam-artwork once to write them as PNG files, which become Qt resources.
+// build runs deskcam-artwork once to write them as PNG files, which become Qt resources, and the
+// application's icon for the desktop's icon theme (PNG in three sizes and SVG), which is installed.
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -34,5 +36,9 @@ class Artwork {
     static QImage zoom();
     // The open-menu arrow of the resolution pop-up.
     static QImage chevronDown();
-    static QImage appIcon();
+    // The application's icon at side x side pixels, and as SVG for any size.
+    static QImage appIcon(int side = 128);
+    static QByteArray appIconSvg();
+    // The icon sizes a desktop's icon theme gets: "appicon-48.png", "appicon-128.png", "appicon-256.png".
+    static std::vector<Picture> appIcons();
 };
