@@ -444,15 +444,9 @@ void AsyncTcpSocket::didReadReady(std::size_t bytesAvailable) {
 
 void AsyncTcpSocket::doReadData() {
     while (currentRead_) {
-        if (preBuffer_.availableBytes() > 0) {
-            const std::span<const std::uint8_t> waiting(preBuffer_.readBuffer(), preBuffer_.availableBytes());
-            const auto take = currentRead_->bytesToTake(waiting);
-            currentRead_->append(waiting.first(take.length));
-            preBuffer_.didRead(take.length);
-            if (take.complete) {
-                completeCurrentRead();
-                return;
-            }
+        if (preBuffer_.availableBytes() > 0 && currentRead_->takeFrom(preBuffer_)) {
+            completeCurrentRead();
+            return;
         }
         // Here the prebuffer is empty, or the request is full.
         if (currentRead_->isMaxedOut()) {
