@@ -3,7 +3,12 @@
 #include "library/LibraryImages.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImageReader>
+#include <QtEndian>
+
+#include <cstring>
+#include <string_view>
 
 namespace LibraryItems {
 namespace {
@@ -24,6 +29,35 @@ QSize thumbnailSize(QSize size) {
     if (box.height() > kThumbnailMaxHeight)
         box = size.scaled(box.width(), kThumbnailMaxHeight, Qt::KeepAspectRatio);
     return box.expandedTo(QSize(1, 1));
+}
+
+// libpng takes a whole chunk other than picture data into a buffer of the length the chunk declares, and
+// clears it, before it reads the chunk: a damaged file of a few hundred bytes can make it claim and wipe
+// gigabytes (seconds of work and the window's memory) before it finds the file too short. Such a file is
+// no readable picture. Picture data (IDAT) is read piece by piece, so a capture cut short still reads.
+bool pngChunksFitFile(const QString &path) {
+    static constexpr char kSignature[] = "\x89PNG\r\n\x1a\n";
+    static constexpr qint64 kSignatureLength = 8;
+    static constexpr qint64 kChunkHeaderLength = 8;  // length (big-endian) and type
+    static constexpr qint64 kCrcLength = 4;
+    // Unbuffered: a few bytes are read at each chunk, and a capture has hundreds of chunks.
+    QFile file(path);
+    char header[kChunkHeaderLength];
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) ||
+        file.read(header, kSignatureLength) != kSignatureLength ||
+        std::memcmp(header, kSignature, kSignatureLength) != 0)
+        return true;  // not a PNG: nothing to check
+    const qint64 size = file.size();
+    for (qint64 at = kSignatureLength; at + kChunkHeaderLength <= size;) {
+        if (!file.seek(at) || file.read(header, kChunkHeaderLength) != kChunkHeaderLength) return false;
+        const qint64 length = qFromBigEndian<quint32>(header);
+        const std::string_view type(header + 4, 4);
+        const qint64 end = at + kChunkHeaderLength + length + kCrcLength;
+        if (end > size) return type == "IDAT";
+        if (type == "IEND") return true;
+        at = end;
+    }
+    return true;
 }
 
 QString sizeText(double width, double height) {
@@ -63,6 +97,7 @@ QList<QVariantMap> gatherItems(const std::optional<QString> &folder, const QStri
 }
 
 QImage requestPreviewImage(const QString &path) {
+    if (!pngChunksFitFile(path)) return {};
     QImageReader reader(path);
     if (!reader.canRead()) return {};
 
@@ -79,6 +114,7 @@ QImage requestPreviewImage(const QString &path) {
 }
 
 QString pictureSizeText(const QString &path) {
+    if (!pngChunksFitFile(path)) return sizeText(0, 0);
     const QSize size = QImageReader(path).size();
     if (!size.isValid()) return sizeText(0, 0);
     return sizeText(size.width(), size.height());

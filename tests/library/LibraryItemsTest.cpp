@@ -93,6 +93,26 @@ TEST_F(LibraryItemsTest, UnreadablePictureHasNoImageAndZeroSize) {
     EXPECT_EQ(items[0].value(LibraryItems::kItemTitle).toString(), "broken.png");
 }
 
+// Found by the library_picture fuzz target: 262 bytes whose chunk after the picture data declares 1.8 GB,
+// which the PNG library claimed and cleared (13 s, 1.8 GB resident) before it saw the file end.
+TEST_F(LibraryItemsTest, PngChunkLongerThanTheFileIsNoPicture) {
+    QFile reproducer(
+        QStringLiteral(DESKCAM_FUZZ_REGRESSIONS "/library_picture/png_chunk_longer_than_file.png"));
+    ASSERT_TRUE(reproducer.open(QIODevice::ReadOnly));
+    writeBytes("damaged.png", reproducer.readAll());
+    const auto items = LibraryItems::gatherItems(folder(), "png");
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items[0].value(LibraryItems::kItemSizeInfo).toString(), "0 * 0");
+    EXPECT_FALSE(items[0].contains(LibraryItems::kItemImage));
+
+    // A capture cut short in its picture data is read as far as it goes, as before.
+    writePicture("whole.png", {64, 48});
+    QFile whole(path("whole.png"));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    writeBytes("cut.png", whole.readAll().chopped(30));
+    EXPECT_EQ(LibraryItems::pictureSizeText(path("cut.png")), "64 * 48");
+}
+
 TEST_F(LibraryItemsTest, NoFolderOrAnUnlistableOneGivesNothing) {
     writePicture("a.png", {8, 8});
     EXPECT_TRUE(LibraryItems::gatherItems(std::nullopt, "*").isEmpty());
