@@ -4,6 +4,7 @@
 #include "app/LaunchOptions.h"
 #include "app/QtMainQueue.h"
 #include "app/ViewController.h"
+#include "base/Log.h"
 #include "device/ImageRecvTCPSocket.h"
 
 #include <QApplication>
@@ -35,7 +36,13 @@ int main(int argc, char *argv[]) {
     // Before the receiver exists: its socket delivers to the main event queue.
     QtMainQueue::install(application);
     ViewController window(parsed.options, ImageRecvTCPSocket::sharedInstance());
+    delegate.recordOnSignal([&window] { window.Record_Button_Click(); });
+    int picturesShown = 0;
+    QObject::connect(&window, &ViewController::imageShown, [&picturesShown] { ++picturesShown; });
     window.resize(1280, 800);
     window.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    deskcam::logLine("deskcam: %d pictures shown, %d reconnections", picturesShown,
+                     window.reconnectionCount());
+    return status;
 }
