@@ -60,8 +60,36 @@ bool pngChunksFitFile(const QString &path) {
     return true;
 }
 
-QString sizeText(double width, double height) {
-    return QString::asprintf("%.0f * %.0f", width, height);
+QString sizeText(QSize size) {
+    if (!size.isValid()) return QStringLiteral("0 * 0");
+    return QString::asprintf("%.0f * %.0f", double(size.width()), double(size.height()));
+}
+
+QImage thumbnailFrom(QImageReader &reader, QSize full) {
+    // Formats that can decode straight to a smaller size (JPEG) do so; the others decode whole and are
+    // scaled down smoothly by the reader.
+    if (full.isValid() && exceedsThumbnailBox(full)) reader.setScaledSize(thumbnailSize(full));
+    QImage image = reader.read();
+    if (image.isNull()) return {};
+    if (exceedsThumbnailBox(image.size()))
+        image = image.scaled(thumbnailSize(image.size()), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
+// One capture as the grid shows it: the picture's size as its header gives it (invalid for a file that is
+// no readable picture) and, when asked for, its thumbnail. The file is opened once for both.
+struct PictureFile {
+    QSize size;
+    QImage thumbnail;
+};
+
+PictureFile readPictureFile(const QString &path, bool withThumbnail) {
+    if (!pngChunksFitFile(path)) return {};
+    QImageReader reader(path);
+    const bool readable = reader.canRead();
+    PictureFile picture{reader.size(), {}};
+    if (withThumbnail && readable) picture.thumbnail = thumbnailFrom(reader, picture.size);
+    return picture;
 }
 
 }  // namespace
@@ -83,9 +111,9 @@ QVariantMap makeItem(const QString &folder, const QString &name, const QString &
         item.insert(kItemSizeInfo, QString());
         return item;
     }
-    const QImage thumbnail = requestPreviewImage(path);
-    if (!thumbnail.isNull()) item.insert(kItemImage, thumbnail);
-    item.insert(kItemSizeInfo, pictureSizeText(path));
+    const PictureFile picture = readPictureFile(path, true);
+    if (!picture.thumbnail.isNull()) item.insert(kItemImage, picture.thumbnail);
+    item.insert(kItemSizeInfo, sizeText(picture.size));
     return item;
 }
 
@@ -97,27 +125,11 @@ QList<QVariantMap> gatherItems(const std::optional<QString> &folder, const QStri
 }
 
 QImage requestPreviewImage(const QString &path) {
-    if (!pngChunksFitFile(path)) return {};
-    QImageReader reader(path);
-    if (!reader.canRead()) return {};
-
-    // Formats that can decode straight to a smaller size (JPEG) do so; the others decode whole and are
-    // scaled down smoothly by the reader.
-    const QSize full = reader.size();
-    if (full.isValid() && exceedsThumbnailBox(full)) reader.setScaledSize(thumbnailSize(full));
-
-    QImage image = reader.read();
-    if (image.isNull()) return {};
-    if (exceedsThumbnailBox(image.size()))
-        image = image.scaled(thumbnailSize(image.size()), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return image;
+    return readPictureFile(path, true).thumbnail;
 }
 
 QString pictureSizeText(const QString &path) {
-    if (!pngChunksFitFile(path)) return sizeText(0, 0);
-    const QSize size = QImageReader(path).size();
-    if (!size.isValid()) return sizeText(0, 0);
-    return sizeText(size.width(), size.height());
+    return sizeText(readPictureFile(path, false).size);
 }
 
 }  // namespace LibraryItems
