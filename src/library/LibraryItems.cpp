@@ -65,7 +65,17 @@ QString sizeText(QSize size) {
     return QString::asprintf("%.0f * %.0f", double(size.width()), double(size.height()));
 }
 
+// Qt weighs a picture against its allocation limit at the size it returns, which for a JPEG read scaled
+// is the thumbnail's; libjpeg still keeps the whole picture's coefficients for a progressive one (a 3 KB
+// file declaring 20000 x 20000 took 1.2 GB and 5 s). A picture too big for Qt to read whole gets none.
+bool fitsAllocationLimit(QSize full) {
+    const qint64 limitBytes = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
+    constexpr qint64 kBytesPerPixel = 4;
+    return limitBytes <= 0 || qint64(full.width()) * full.height() * kBytesPerPixel <= limitBytes;
+}
+
 QImage thumbnailFrom(QImageReader &reader, QSize full) {
+    if (full.isValid() && !fitsAllocationLimit(full)) return {};
     // Formats that can decode straight to a smaller size (JPEG) do so; the others decode whole and are
     // scaled down smoothly by the reader.
     if (full.isValid() && exceedsThumbnailBox(full)) reader.setScaledSize(thumbnailSize(full));

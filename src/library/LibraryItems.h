@@ -41,7 +41,8 @@ QList<QVariantMap> gatherItems(const std::optional<QString> &folder, const QStri
 
 // A thumbnail of the picture at path, at most kThumbnailMaxPixels on its largest side and
 // kThumbnailMaxHeight tall (never enlarged); null when the file is not a readable picture. A PNG with a
-// chunk (other than picture data) longer than the rest of the file is none: it is not handed to the decoder.
+// chunk (other than picture data) longer than the rest of the file is none: it is not handed to the decoder;
+// nor is a picture larger than Qt's allocation limit allows to read whole.
 QImage requestPreviewImage(const QString &path);
 
 // "%.0f * %.0f" of the picture's width and height as its header gives them; "0 * 0" for a file that is

@@ -113,6 +113,18 @@ TEST_F(LibraryItemsTest, PngChunkLongerThanTheFileIsNoPicture) {
     EXPECT_EQ(LibraryItems::pictureSizeText(path("cut.png")), "64 * 48");
 }
 
+// Found by the library_picture fuzz target (jpeg_progressive_huge_declared_size.jpg: a progressive JPEG
+// declaring 10384 x 63844, a 2 GB coefficient buffer). The decodable form here, 20000 x 20000 in 3 KB, made
+// a thumbnail after taking 1.2 GB and 5 s.
+TEST_F(LibraryItemsTest, JpegDeclaringAHugePictureGetsNoThumbnail) {
+    QFile reproducer(
+        QStringLiteral(DESKCAM_FUZZ_REGRESSIONS "/library_picture/jpeg_progressive_20000x20000.jpg"));
+    ASSERT_TRUE(reproducer.open(QIODevice::ReadOnly));
+    writeBytes("huge.png", reproducer.readAll());
+    EXPECT_TRUE(LibraryItems::requestPreviewImage(path("huge.png")).isNull());
+    EXPECT_EQ(LibraryItems::pictureSizeText(path("huge.png")), "20000 * 20000");
+}
+
 TEST_F(LibraryItemsTest, NoFolderOrAnUnlistableOneGivesNothing) {
     writePicture("a.png", {8, 8});
     EXPECT_TRUE(LibraryItems::gatherItems(std::nullopt, "*").isEmpty());
