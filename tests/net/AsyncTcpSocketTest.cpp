@@ -74,6 +74,13 @@ class AsyncTcpSocketTest : public testing::Test {
         delegateQueue->sync([] {});
     }
 
+    // Callbacks produced from now on wait in the delegate queue until the returned promise is set.
+    std::promise<void> holdDelegateQueue() {
+        std::promise<void> release;
+        delegateQueue->async([future = release.get_future().share()] { future.wait(); });
+        return release;
+    }
+
     // Connects to listener and waits for the connect callback.
     void connectAndAccept(LoopbackListener &listener, ScopedFd &peer) {
         const std::size_t before = delegate.events().size();
@@ -283,8 +290,7 @@ TEST_F(AsyncTcpSocketTest, DataNotYetDeliveredIsDroppedByDisconnectButNotByAPeer
     LoopbackListener listener;
     ScopedFd peer;
     connectAndAccept(listener, peer);
-    std::promise<void> release;
-    delegateQueue->async([future = release.get_future().share()] { future.wait(); });
+    std::promise<void> release = holdDelegateQueue();
     sock->readDataToData(bytes("\n"), -1, 1);
     sendBytes(peer.get(), "late\n");
     std::this_thread::sleep_for(50ms);  // the read completes while the delegate queue is held
@@ -296,8 +302,7 @@ TEST_F(AsyncTcpSocketTest, DataNotYetDeliveredIsDroppedByDisconnectButNotByAPeer
     EXPECT_EQ(events[1].kind, SocketEvent::Disconnect);
 
     connectAndAccept(listener, peer);
-    std::promise<void> releaseAgain;
-    delegateQueue->async([future = releaseAgain.get_future().share()] { future.wait(); });
+    std::promise<void> releaseAgain = holdDelegateQueue();
     sock->readDataToData(bytes("\n"), -1, 2);
     sendBytes(peer.get(), "last words\n");
     peer.reset();
@@ -325,8 +330,7 @@ TEST_F(AsyncTcpSocketTest, ReconnectAfterAPeerCloseDropsReadsOfTheOldConnection)
     LoopbackListener listener;
     ScopedFd peer;
     connectAndAccept(listener, peer);
-    std::promise<void> release;
-    delegateQueue->async([future = release.get_future().share()] { future.wait(); });
+    std::promise<void> release = holdDelegateQueue();
     sock->readDataToData(bytes("\n"), -1, 1);
     sendBytes(peer.get(), "old\n");
     peer.reset();
