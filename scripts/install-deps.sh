@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-qpa-plugins libqt6multimedia6 qt6-l10n-tools
   libasio-dev libjpeg62-turbo-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
   xvfb xauth imagemagick x11-utils pulseaudio pulseaudio-utils sox fonts-dejavu-core
   # Chinese texts and the alerts' full-width colon: 1.6 MB for GB 2312 and more (fonts-noto-cjk is 56 MB)
   fonts-wqy-microhei

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds deskcam twice (plain, and with AddressSanitizer + UBSan) and runs
 # every test in both builds; in between, the Release build of the programs makes the DEB
-# (scripts/package.sh). Here, unlike in a packager's build, a compiler warning is an error.
+# (scripts/package.sh). Then each fuzz target runs for a short while (scripts/fuzz.sh; clang build in
+# build-fuzz); DESKCAM_FUZZ_SECONDS sets the time per target (default 30; 0 skips fuzzing). Here, unlike in
+# a packager's build, a compiler warning is an error.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [ "${DESKCAM_SKIP_DEPS:-0}" = 1 ] || scripts/install-deps.sh
@@ -23,3 +25,8 @@ DESKCAM_SKIP_DEPS=1 DESKCAM_WERROR=ON scripts/package.sh
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   build_and_test build-asan -DDESKCAM_SANITIZE=ON -DDESKCAM_BUILD_BENCH=OFF
+fuzz_seconds=${DESKCAM_FUZZ_SECONDS:-30}
+if [ "$fuzz_seconds" -gt 0 ]; then
+  echo "== fuzz targets, ${fuzz_seconds} s each"
+  scripts/fuzz.sh "$fuzz_seconds"
+fi

@@ -21,12 +21,21 @@ constexpr int kAnswerTimeoutMs = 2000;
 constexpr char kReopenMessage[] = "reopen\n";
 constexpr char kReopenedAnswer[] = "raised\n";
 
-// A signal handler may only write to a descriptor; the event loop reads the other end.
+// A signal handler may only write to a descriptor; the event loop reads the other end: one byte per
+// signal, its number.
 int signalSockets[2] = {-1, -1};
 
-void onTerminationSignal(int) {
-    const char signalled = 1;
+void onSignal(int number) {
+    const char signalled = static_cast<char>(number);
     [[maybe_unused]] const ssize_t written = write(signalSockets[0], &signalled, 1);
+}
+
+void handleSignal(int number) {
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(number, &action, nullptr);
 }
 
 // The program's own windows: not menus, tooltips or pop-up lists, which are top-level widgets too.
@@ -110,19 +119,32 @@ bool AppDelegate::listenForReopen(const QString &name) {
 }
 
 void AppDelegate::quitOnTerminationSignals() {
-    if (signalNotifier_ || socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalSockets) != 0) return;
+    if (!listenForSignals()) return;
+    handleSignal(SIGINT);
+    handleSignal(SIGTERM);
+}
+
+void AppDelegate::recordOnSignal(std::function<void()> press) {
+    if (!listenForSignals()) return;
+    recordPress_ = std::move(press);
+    handleSignal(SIGUSR1);
+}
+
+bool AppDelegate::listenForSignals() {
+    if (signalNotifier_) return true;
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalSockets) != 0) return false;
     signalNotifier_ = std::make_unique<QSocketNotifier>(signalSockets[1], QSocketNotifier::Read);
-    connect(signalNotifier_.get(), &QSocketNotifier::activated, this, [] {
-        char signalled = 0;
-        [[maybe_unused]] const ssize_t got = read(signalSockets[1], &signalled, 1);
+    connect(signalNotifier_.get(), &QSocketNotifier::activated, this, &AppDelegate::takeSignal);
+    return true;
+}
+
+void AppDelegate::takeSignal() {
+    char signalled = 0;
+    if (read(signalSockets[1], &signalled, 1) != 1) return;
+    if (signalled != SIGUSR1)
         QCoreApplication::quit();
-    });
-    struct sigaction action {};
-    action.sa_handler = onTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    else if (recordPress_)
+        recordPress_();
 }
 
 void AppDelegate::answerReopen() {

@@ -10,6 +10,7 @@
 #include <QSocketNotifier>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class AppDelegate : public QObject {
@@ -35,10 +36,17 @@ class AppDelegate : public QObject {
     // SIGINT and SIGTERM end the program the way closing its window does, so the worker and the sockets
     // stop in order (Ctrl+C in a terminal, scripts that stop the viewer).
     void quitOnTerminationSignals();
+    // SIGUSR1 calls press on the main thread: the program passes its record button, so that a script can
+    // start and stop a recording (the soak test, a lesson timer).
+    void recordOnSignal(std::function<void()> press);
 
   private:
     void answerReopen();
+    // The descriptor pair that signal handlers write to; false when it cannot be made.
+    bool listenForSignals();
+    void takeSignal();
 
     QLocalServer server_;
     std::unique_ptr<QSocketNotifier> signalNotifier_;
+    std::function<void()> recordPress_;
 };

@@ -123,6 +123,8 @@ bool JpegDecoder::decodeWithQt(const std::uint8_t *data, std::size_t size, QImag
     source.setData(
         QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
     source.open(QIODevice::ReadOnly);
-    QImageReader reader(&source);
+    // JPEG only, as the stream carries: other formats are no picture here. The PNG reader, for one, claims
+    // whatever length a damaged chunk declares (gigabytes) on the GUI thread.
+    QImageReader reader(&source, "JPG");
     return reader.read(&picture);
 }

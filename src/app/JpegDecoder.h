@@ -5,8 +5,8 @@
 // Qt's JPEG reader has libjpeg-turbo write 24-bit rows and then widens every row to 32 bits, which costs
 // about a third of its decoding time on a 1920x1080 picture. Here libjpeg-turbo writes the 32-bit layout
 // of QImage::Format_RGB32 itself, into a reused picture. Anything this path does not take (grey or CMYK
-// pictures, pictures with text, EXIF or a colour profile, libjpeg errors) goes to Qt's reader, so what
-// decodes and what does not stays Qt's decision.
+// pictures, pictures with text, EXIF or a colour profile, libjpeg errors) goes to Qt's JPEG reader, so
+// what decodes and what does not stays Qt's decision. Bytes in any other format are no picture.
 
 #include <QImage>
 
@@ -23,6 +23,6 @@ class JpegDecoder {
     // Only the fast path: false where decodeInto hands over to Qt's reader. For tests.
     static bool decodeDirect(const std::uint8_t *data, std::size_t size, QImage &picture);
 
-    // Only Qt's reader.
+    // Only Qt's JPEG reader.
     static bool decodeWithQt(const std::uint8_t *data, std::size_t size, QImage &picture);
 };

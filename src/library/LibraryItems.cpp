@@ -5,12 +5,15 @@
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
+#include <QtEndian>
+
+#include <cstring>
+#include <memory>
+#include <string_view>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <memory>
 
 namespace LibraryItems {
 namespace {
@@ -55,8 +58,76 @@ QSize thumbnailSize(QSize size) {
     return box.expandedTo(QSize(1, 1));
 }
 
-QString sizeText(double width, double height) {
-    return QString::asprintf("%.0f * %.0f", width, height);
+// libpng takes a whole chunk other than picture data into a buffer of the length the chunk declares, and
+// clears it, before it reads the chunk: a damaged file of a few hundred bytes can make it claim and wipe
+// gigabytes (seconds of work and the window's memory) before it finds the file too short. Such a file is
+// no readable picture. Picture data (IDAT) is read piece by piece, so a capture cut short still reads.
+bool pngChunksFitFile(QFile &file) {
+    static constexpr char kSignature[] = "\x89PNG\r\n\x1a\n";
+    static constexpr qint64 kSignatureLength = 8;
+    static constexpr qint64 kChunkHeaderLength = 8;  // length (big-endian) and type
+    static constexpr qint64 kCrcLength = 4;
+    // A few bytes at each chunk, and a capture has hundreds: read them straight from the descriptor at
+    // their offsets, which leaves the file's own position and buffer for the picture reader.
+    const int fd = file.handle();
+    char header[kChunkHeaderLength];
+    if (::pread(fd, header, kSignatureLength, 0) != kSignatureLength ||
+        std::memcmp(header, kSignature, kSignatureLength) != 0)
+        return true;  // not a PNG: nothing to check
+    const qint64 size = file.size();
+    for (qint64 at = kSignatureLength; at + kChunkHeaderLength <= size;) {
+        if (::pread(fd, header, kChunkHeaderLength, at) != kChunkHeaderLength) return false;
+        const qint64 length = qFromBigEndian<quint32>(header);
+        const std::string_view type(header + 4, 4);
+        const qint64 end = at + kChunkHeaderLength + length + kCrcLength;
+        if (end > size) return type == "IDAT";
+        if (type == "IEND") return true;
+        at = end;
+    }
+    return true;
+}
+
+QString sizeText(QSize size) {
+    if (!size.isValid()) return QStringLiteral("0 * 0");
+    return QString::asprintf("%.0f * %.0f", double(size.width()), double(size.height()));
+}
+
+// Qt weighs a picture against its allocation limit at the size it returns, which for a JPEG read scaled
+// is the thumbnail's; libjpeg still keeps the whole picture's coefficients for a progressive one (a 3 KB
+// file declaring 20000 x 20000 took 1.2 GB and 5 s). A picture too big for Qt to read whole gets none.
+bool fitsAllocationLimit(QSize full) {
+    const qint64 limitBytes = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
+    constexpr qint64 kBytesPerPixel = 4;
+    return limitBytes <= 0 || qint64(full.width()) * full.height() * kBytesPerPixel <= limitBytes;
+}
+
+QImage thumbnailFrom(QImageReader &reader, QSize full) {
+    if (full.isValid() && !fitsAllocationLimit(full)) return {};
+    // Formats that can decode straight to a smaller size (JPEG) do so; the others decode whole and are
+    // scaled down smoothly by the reader.
+    if (full.isValid() && exceedsThumbnailBox(full)) reader.setScaledSize(thumbnailSize(full));
+    QImage image = reader.read();
+    if (image.isNull()) return {};
+    if (exceedsThumbnailBox(image.size()))
+        image = image.scaled(thumbnailSize(image.size()), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
+// One capture as the grid shows it: the picture's size as its header gives it (invalid for a file that is
+// no readable picture) and, when asked for, its thumbnail. The file is opened once for both.
+struct PictureFile {
+    QSize size;
+    QImage thumbnail;
+};
+
+PictureFile readPictureFile(const QString &path, bool withThumbnail) {
+    const auto file = openRegularFile(path);
+    if (!file || !pngChunksFitFile(*file)) return {};
+    QImageReader reader(file.get());
+    const bool readable = reader.canRead();
+    PictureFile picture{reader.size(), {}};
+    if (withThumbnail && readable) picture.thumbnail = thumbnailFrom(reader, picture.size);
+    return picture;
 }
 
 }  // namespace
@@ -75,7 +146,7 @@ QVariantMap makeItem(const QString &folder, const QString &name, const QString &
     QVariantMap item{{kItemTitle, name}, {kItemURL, path}};
     if (!isRegular(path)) {
         // Listed, but never read.
-        item.insert(kItemSizeInfo, sizeText(0, 0));
+        item.insert(kItemSizeInfo, sizeText(QSize()));
         return item;
     }
     if (type == QLatin1String("mp4")) {
@@ -83,9 +154,9 @@ QVariantMap makeItem(const QString &folder, const QString &name, const QString &
         item.insert(kItemSizeInfo, QString());
         return item;
     }
-    const QImage thumbnail = requestPreviewImage(path);
-    if (!thumbnail.isNull()) item.insert(kItemImage, thumbnail);
-    item.insert(kItemSizeInfo, pictureSizeText(path));
+    const PictureFile picture = readPictureFile(path, true);
+    if (!picture.thumbnail.isNull()) item.insert(kItemImage, picture.thumbnail);
+    item.insert(kItemSizeInfo, sizeText(picture.size));
     return item;
 }
 
@@ -97,28 +168,11 @@ QList<QVariantMap> gatherItems(const std::optional<QString> &folder, const QStri
 }
 
 QImage requestPreviewImage(const QString &path) {
-    const auto file = openRegularFile(path);
-    if (!file) return {};
-    QImageReader reader(file.get());
-    if (!reader.canRead()) return {};
-
-    // Formats that can decode straight to a smaller size (JPEG) do so; the others decode whole and are
-    // scaled down smoothly by the reader.
-    const QSize full = reader.size();
-    if (full.isValid() && exceedsThumbnailBox(full)) reader.setScaledSize(thumbnailSize(full));
-
-    QImage image = reader.read();
-    if (image.isNull()) return {};
-    if (exceedsThumbnailBox(image.size()))
-        image = image.scaled(thumbnailSize(image.size()), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return image;
+    return readPictureFile(path, true).thumbnail;
 }
 
 QString pictureSizeText(const QString &path) {
-    const auto file = openRegularFile(path);
-    const QSize size = file ? QImageReader(file.get()).size() : QSize();
-    if (!size.isValid()) return sizeText(0, 0);
-    return sizeText(size.width(), size.height());
+    return sizeText(readPictureFile(path, false).size);
 }
 
 }  // namespace LibraryItems

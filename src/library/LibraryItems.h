@@ -41,11 +41,13 @@ QVariantMap makeItem(const QString &folder, const QString &name, const QString &
 QList<QVariantMap> gatherItems(const std::optional<QString> &folder, const QString &type);
 
 // A thumbnail of the picture at path, at most kThumbnailMaxPixels on its largest side and
-// kThumbnailMaxHeight tall (never enlarged); null when the file is not a readable picture.
+// kThumbnailMaxHeight tall (never enlarged); null when the file is not a readable picture. A PNG with a
+// chunk (other than picture data) longer than the rest of the file is none: it is not handed to the decoder;
+// nor is a picture larger than Qt's allocation limit allows to read whole.
 QImage requestPreviewImage(const QString &path);
 
 // "%.0f * %.0f" of the picture's width and height as its header gives them; "0 * 0" for a file that is
-// not a readable picture.
+// not a readable picture (such a PNG included).
 QString pictureSizeText(const QString &path);
 
 }  // namespace LibraryItems

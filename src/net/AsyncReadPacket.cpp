@@ -1,5 +1,7 @@
 #include "net/AsyncReadPacket.h"
 
+#include "net/AsyncTcpSocketPreBuffer.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -50,4 +52,12 @@ std::size_t AsyncReadPacket::find(std::span<const std::uint8_t> haystack) const 
 
 void AsyncReadPacket::append(std::span<const std::uint8_t> bytes) {
     buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+}
+
+bool AsyncReadPacket::takeFrom(AsyncTcpSocketPreBuffer &preBuffer) {
+    const std::span<const std::uint8_t> waiting(preBuffer.readBuffer(), preBuffer.availableBytes());
+    const Take take = bytesToTake(waiting);
+    append(waiting.first(take.length));
+    preBuffer.didRead(take.length);
+    return take.complete;
 }

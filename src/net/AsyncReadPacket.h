@@ -9,6 +9,8 @@
 #include <span>
 #include <vector>
 
+class AsyncTcpSocketPreBuffer;
+
 class AsyncReadPacket {
   public:
     // maxLength 0 means no limit; a negative timeout means none.
@@ -23,6 +25,9 @@ class AsyncReadPacket {
     // by incoming, so a terminator split between arrivals is found; no more than maxLength allows.
     Take bytesToTake(std::span<const std::uint8_t> incoming) const;
     void append(std::span<const std::uint8_t> bytes);
+    // Moves the prebuffered bytes that belong to this request into it (bytesToTake, then append); true when
+    // they complete it. The rest stays in the prebuffer for the next request.
+    bool takeFrom(AsyncTcpSocketPreBuffer &preBuffer);
 
     // How many bytes the request may still take (wanted, cut to what maxLength leaves).
     std::size_t readLimit(std::size_t wanted) const;

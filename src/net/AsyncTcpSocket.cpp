@@ -64,14 +64,19 @@ struct AsyncTcpSocket::DeliveryGate {
     // --- guarded by mutex
     AsyncTcpSocketDelegate *delegate = nullptr;  // as the owner last set it
     bool socketAlive = true;
-    // --- any thread: bumped on the socket queue by disconnect(); read callbacks carry the value they were
-    // made under and are dropped when it has moved on
-    std::atomic<std::uint64_t> disconnects{0};
+    // --- any thread: the owner's connection, bumped on the socket queue whenever the owner ends one
+    // (disconnect) or starts one (connect); read callbacks carry the value they were made under and are
+    // dropped when it has moved on
+    std::atomic<std::uint64_t> connection{0};
 
+    // madeOnConnection: for data, the connection it was read on. Every check is made under the lock, so a
+    // reconnection made while this callback waited for the lock (in setDelegate) is seen.
     template <typename Call>
-    void deliver(AsyncTcpSocketDelegate *intended, bool needsSocket, Call call) {
+    void deliver(AsyncTcpSocketDelegate *intended, bool needsSocket, Call call,
+                 std::optional<std::uint64_t> madeOnConnection = std::nullopt) {
         std::lock_guard lock(mutex);
         if (delegate != intended || (needsSocket && !socketAlive)) return;
+        if (madeOnConnection && *madeOnConnection != connection.load()) return;
         call(*intended);
     }
 };
@@ -227,6 +232,7 @@ bool AsyncTcpSocket::connectOnQueue(const std::string &host, std::uint16_t port,
     }
     readQueue_.clear();
     started_ = true;
+    gate_->connection.fetch_add(1);  // data of an earlier connection still on its way is not for this one
     const int attempt = stateIndex_;
     const std::weak_ptr<AsyncTcpSocket> weak = weak_from_this();
 
@@ -438,15 +444,9 @@ void AsyncTcpSocket::didReadReady(std::size_t bytesAvailable) {
 
 void AsyncTcpSocket::doReadData() {
     while (currentRead_) {
-        if (preBuffer_.availableBytes() > 0) {
-            const std::span<const std::uint8_t> waiting(preBuffer_.readBuffer(), preBuffer_.availableBytes());
-            const auto take = currentRead_->bytesToTake(waiting);
-            currentRead_->append(waiting.first(take.length));
-            preBuffer_.didRead(take.length);
-            if (take.complete) {
-                completeCurrentRead();
-                return;
-            }
+        if (preBuffer_.availableBytes() > 0 && currentRead_->takeFrom(preBuffer_)) {
+            completeCurrentRead();
+            return;
         }
         // Here the prebuffer is empty, or the request is full.
         if (currentRead_->isMaxedOut()) {
@@ -514,11 +514,11 @@ void AsyncTcpSocket::completeCurrentRead() {
 
 void AsyncTcpSocket::disconnect() {
     socketQueue_->sync([this] {
-        if (!started_) return;
-        // The owner is done with this connection: data it has not been handed yet would arrive after the
-        // disconnect and be taken for data of the next connection. Data before a peer's close is kept.
-        gate_->disconnects.fetch_add(1);
-        closeWithError(std::nullopt);
+        // The owner is done with this connection, also when the peer has closed it already: data it has not
+        // been handed yet would arrive after the disconnect and be taken for data of the next connection.
+        // Until then, data read before a peer's close is still delivered.
+        gate_->connection.fetch_add(1);
+        if (started_) closeWithError(std::nullopt);
     });
 }
 
@@ -561,11 +561,11 @@ void AsyncTcpSocket::notifyConnect(const std::string &host, std::uint16_t port) 
 void AsyncTcpSocket::notifyRead(std::vector<std::uint8_t> data, long tag) {
     AsyncTcpSocketDelegate *delegate = delegate_;
     if (!delegate || !delegateQueue_) return;
-    const std::uint64_t disconnects = gate_->disconnects.load();
-    delegateQueue_->async([gate = gate_, delegate, sock = this, data = std::move(data), tag, disconnects] {
-        if (gate->disconnects.load() != disconnects) return;
-        gate->deliver(delegate, true,
-                      [&](AsyncTcpSocketDelegate &d) { d.socketDidReadData(sock, data, tag); });
+    const std::uint64_t connection = gate_->connection.load();
+    delegateQueue_->async([gate = gate_, delegate, sock = this, data = std::move(data), tag, connection] {
+        gate->deliver(
+            delegate, true, [&](AsyncTcpSocketDelegate &d) { d.socketDidReadData(sock, data, tag); },
+            connection);
     });
 }
 

@@ -8,7 +8,8 @@
 // Delegate lifetime: the delegate is not owned. A callback is delivered only if, when it runs, the socket
 // still exists and the delegate it was meant for is still the socket's delegate; setDelegate() waits for a
 // callback that is running, so after setDelegate(nullptr) returns the old delegate is never called again.
-// Data read before a disconnect() that has not reached the delegate yet is dropped.
+// Data of a connection that has not reached the delegate when the owner calls disconnect() (also after the
+// peer has closed) or connects again is dropped, so it is never taken for data of the next connection.
 
 #include "dispatch/Queue.h"
 #include "dispatch/ReadinessSource.h"

@@ -1,12 +1,14 @@
 #include "app/AppDelegate.h"
 
 #include <QTest>
+#include <QThread>
 #include <QUuid>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
 #include <thread>
 
 namespace {
@@ -42,6 +44,18 @@ TEST_F(AppDelegateTest, ReopenWithAVisibleWindowChangesNothing) {
     EXPECT_TRUE(AppDelegate::hasVisibleWindows());
     EXPECT_TRUE(AppDelegate::applicationShouldHandleReopen(true));
     EXPECT_TRUE(second.isMinimized());
+}
+
+TEST_F(AppDelegateTest, Sigusr1PressesTheRecordButtonOnTheMainThread) {
+    AppDelegate delegate;
+    int presses = 0;
+    delegate.recordOnSignal([&] {
+        EXPECT_EQ(QThread::currentThread(), qApp->thread());
+        ++presses;
+    });
+    std::raise(SIGUSR1);
+    std::raise(SIGUSR1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return presses == 2; }, 5000));
 }
 
 TEST_F(AppDelegateTest, ASecondStartForTheSameCameraHandsOverToTheFirst) {

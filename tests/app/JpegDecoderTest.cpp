@@ -2,6 +2,8 @@
 
 #include "TestCard.h"
 
+#include <QBuffer>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -92,6 +94,18 @@ TEST_F(JpegDecoderTest, BadBytesAreNoPictureAndATruncatedOneKeepsWhatArrived) {
     ASSERT_EQ(picture.size(), whole.size());
     EXPECT_EQ(picture.copy(0, 0, 320, 16), whole.copy(0, 0, 320, 16));
     EXPECT_EQ(picture, decodedByQt({frame.begin(), frame.begin() + std::ptrdiff_t(frame.size() / 2)}));
+}
+
+// Qt's reader used to take any format it knows from the camera's bytes; a PNG with a damaged chunk (the
+// library_picture fuzz target's png_chunk_longer_than_file.png) then held the GUI thread for seconds.
+TEST_F(JpegDecoderTest, CameraBytesInAnotherFormatAreNoPicture) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(decodedByQt(frame).save(&buffer, "PNG"));
+    QImage picture;
+    EXPECT_FALSE(JpegDecoder::decodeInto(reinterpret_cast<const std::uint8_t *>(png.constData()),
+                                         static_cast<std::size_t>(png.size()), picture));
 }
 
 TEST_F(JpegDecoderTest, AHeaderClaimingAHugePictureAllocatesNothing) {

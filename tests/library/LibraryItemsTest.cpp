@@ -129,6 +129,38 @@ TEST_F(LibraryItemsTest, FifoUnderAPictureOrFilmNameIsListedButNeverRead) {
     EXPECT_TRUE(LibraryItems::requestPreviewImage(path("pipe.png")).isNull());
 }
 
+// Found by the library_picture fuzz target: 262 bytes whose chunk after the picture data declares 1.8 GB,
+// which the PNG library claimed and cleared (13 s, 1.8 GB resident) before it saw the file end.
+TEST_F(LibraryItemsTest, PngChunkLongerThanTheFileIsNoPicture) {
+    QFile reproducer(
+        QStringLiteral(DESKCAM_FUZZ_REGRESSIONS "/library_picture/png_chunk_longer_than_file.png"));
+    ASSERT_TRUE(reproducer.open(QIODevice::ReadOnly));
+    writeBytes("damaged.png", reproducer.readAll());
+    const auto items = LibraryItems::gatherItems(folder(), "png");
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items[0].value(LibraryItems::kItemSizeInfo).toString(), "0 * 0");
+    EXPECT_FALSE(items[0].contains(LibraryItems::kItemImage));
+
+    // A capture cut short in its picture data is read as far as it goes, as before.
+    writePicture("whole.png", {64, 48});
+    QFile whole(path("whole.png"));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    writeBytes("cut.png", whole.readAll().chopped(30));
+    EXPECT_EQ(LibraryItems::pictureSizeText(path("cut.png")), "64 * 48");
+}
+
+// Found by the library_picture fuzz target (jpeg_progressive_huge_declared_size.jpg: a progressive JPEG
+// declaring 10384 x 63844, a 2 GB coefficient buffer). The decodable form here, 20000 x 20000 in 3 KB, made
+// a thumbnail after taking 1.2 GB and 5 s.
+TEST_F(LibraryItemsTest, JpegDeclaringAHugePictureGetsNoThumbnail) {
+    QFile reproducer(
+        QStringLiteral(DESKCAM_FUZZ_REGRESSIONS "/library_picture/jpeg_progressive_20000x20000.jpg"));
+    ASSERT_TRUE(reproducer.open(QIODevice::ReadOnly));
+    writeBytes("huge.png", reproducer.readAll());
+    EXPECT_TRUE(LibraryItems::requestPreviewImage(path("huge.png")).isNull());
+    EXPECT_EQ(LibraryItems::pictureSizeText(path("huge.png")), "20000 * 20000");
+}
+
 TEST_F(LibraryItemsTest, NoFolderOrAnUnlistableOneGivesNothing) {
     writePicture("a.png", {8, 8});
     EXPECT_TRUE(LibraryItems::gatherItems(std::nullopt, "*").isEmpty());

@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <condition_variable>
+#include <deque>
 #include <future>
+#include <mutex>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -26,6 +29,39 @@ void expectOwnError(const std::optional<TransportError> &error, AsyncTcpSocketEr
     EXPECT_EQ(error->description, description);
 }
 
+// A delegate queue that runs nothing by itself: the test takes each callback and runs it where and when it
+// wants, to put a callback between steps that a real queue would never let it see.
+class HeldQueue : public dispatch::Queue {
+  public:
+    HeldQueue() : Queue("held") {}
+    void async(dispatch::Task task) override {
+        std::lock_guard lock(mutex_);
+        tasks_.push_back(std::move(task));
+        changed_.notify_all();
+    }
+    void after(dispatch::Duration, dispatch::Task task) override { async(std::move(task)); }
+    bool isCurrent() const override { return false; }
+
+    // The oldest callback not taken yet; an empty task when none comes within 5 s.
+    dispatch::Task take() {
+        std::unique_lock lock(mutex_);
+        if (!changed_.wait_for(lock, 5s, [&] { return !tasks_.empty(); })) return {};
+        auto task = std::move(tasks_.front());
+        tasks_.pop_front();
+        return task;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<dispatch::Task> tasks_;
+};
+
+bool waitUntilDisconnected(AsyncTcpSocket &sock) {
+    for (int i = 0; i < 500 && !sock.isDisconnected(); ++i) std::this_thread::sleep_for(2ms);
+    return sock.isDisconnected();
+}
+
 class AsyncTcpSocketTest : public testing::Test {
   protected:
     void TearDown() override {
@@ -36,6 +72,13 @@ class AsyncTcpSocketTest : public testing::Test {
     // Callbacks already produced have run once this returns.
     void flushCallbacks() {
         delegateQueue->sync([] {});
+    }
+
+    // Callbacks produced from now on wait in the delegate queue until the returned promise is set.
+    std::promise<void> holdDelegateQueue() {
+        std::promise<void> release;
+        delegateQueue->async([future = release.get_future().share()] { future.wait(); });
+        return release;
     }
 
     // Connects to listener and waits for the connect callback.
@@ -247,8 +290,7 @@ TEST_F(AsyncTcpSocketTest, DataNotYetDeliveredIsDroppedByDisconnectButNotByAPeer
     LoopbackListener listener;
     ScopedFd peer;
     connectAndAccept(listener, peer);
-    std::promise<void> release;
-    delegateQueue->async([future = release.get_future().share()] { future.wait(); });
+    std::promise<void> release = holdDelegateQueue();
     sock->readDataToData(bytes("\n"), -1, 1);
     sendBytes(peer.get(), "late\n");
     std::this_thread::sleep_for(50ms);  // the read completes while the delegate queue is held
@@ -260,21 +302,88 @@ TEST_F(AsyncTcpSocketTest, DataNotYetDeliveredIsDroppedByDisconnectButNotByAPeer
     EXPECT_EQ(events[1].kind, SocketEvent::Disconnect);
 
     connectAndAccept(listener, peer);
-    std::promise<void> releaseAgain;
-    delegateQueue->async([future = releaseAgain.get_future().share()] { future.wait(); });
+    std::promise<void> releaseAgain = holdDelegateQueue();
     sock->readDataToData(bytes("\n"), -1, 2);
     sendBytes(peer.get(), "last words\n");
     peer.reset();
-    const bool closed = [&] {
-        for (int i = 0; i < 500 && !sock->isDisconnected(); ++i) std::this_thread::sleep_for(2ms);
-        return sock->isDisconnected();
-    }();
+    const bool closed = waitUntilDisconnected(*sock);
     releaseAgain.set_value();
     EXPECT_TRUE(closed);
     events = delegate.waitForEvents(5);
     ASSERT_EQ(events.size(), 5u);
     EXPECT_EQ(events[3].data, "last words\n");
     expectOwnError(events[4].error, AsyncTcpSocketError::Closed, "Socket closed by remote peer");
+}
+
+// The receiver's reconnection: delegate off, disconnect, delegate back, connect, first read. Data of the old
+// connection that is still on its way to the delegate must not arrive after that: the receiver would take it
+// for the new connection's and start a second chain of reads on it.
+void reconnectLikeTheReceiver(AsyncTcpSocket &sock, AsyncTcpSocketDelegate &delegate, std::uint16_t port) {
+    sock.setDelegate(nullptr);
+    sock.disconnect();
+    sock.setDelegate(&delegate);
+    ASSERT_TRUE(sock.connectToHost("127.0.0.1", port, 3.0));
+    sock.readDataToData(bytes("\n"), -1, 2);
+}
+
+TEST_F(AsyncTcpSocketTest, ReconnectAfterAPeerCloseDropsReadsOfTheOldConnection) {
+    LoopbackListener listener;
+    ScopedFd peer;
+    connectAndAccept(listener, peer);
+    std::promise<void> release = holdDelegateQueue();
+    sock->readDataToData(bytes("\n"), -1, 1);
+    sendBytes(peer.get(), "old\n");
+    peer.reset();
+    const bool closedByPeer = waitUntilDisconnected(*sock);  // read and close wait in the held queue
+
+    reconnectLikeTheReceiver(*sock, delegate, listener.port());
+    ScopedFd newPeer = listener.accept();
+    release.set_value();
+    sendBytes(newPeer.get(), "new\n");
+
+    EXPECT_TRUE(closedByPeer);
+    const auto events = delegate.waitForEvents(4);
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[1].kind, SocketEvent::Disconnect);
+    EXPECT_EQ(events[2].kind, SocketEvent::Connect);
+    EXPECT_EQ(events[3].data, "new\n");
+    EXPECT_EQ(events[3].tag, 2);
+}
+
+TEST_F(AsyncTcpSocketTest, ReconnectWhileAReadWaitsToBeDeliveredDropsIt) {
+    auto held = std::make_shared<HeldQueue>();
+    RecordingDelegate recorder;
+    auto socket = AsyncTcpSocket::create(&recorder, held);
+    LoopbackListener listener;
+    ASSERT_TRUE(socket->connectToHost("127.0.0.1", listener.port(), 3.0));
+    socket->readDataToData(bytes("\n"), -1, 1);
+    ScopedFd peer = listener.accept();
+    dispatch::Task connected = held->take();
+    sendBytes(peer.get(), "old\n");
+    dispatch::Task oldRead = held->take();
+    ASSERT_TRUE(connected && oldRead);
+
+    // While the connect callback runs it holds the socket's delivery; the old read is started beside it and
+    // waits for its turn, already past anything it checks before taking that turn. The reconnection happens
+    // right then.
+    std::thread reader;
+    recorder.onEvent = [&](const SocketEvent &event) {
+        if (event.kind != SocketEvent::Connect || reader.joinable()) return;
+        std::promise<void> started;
+        reader = std::thread([&] {
+            started.set_value();
+            oldRead();
+        });
+        started.get_future().wait();
+        std::this_thread::sleep_for(100ms);
+        reconnectLikeTheReceiver(*socket, recorder, listener.port());
+    };
+    connected();
+    reader.join();
+
+    for (const auto &event : recorder.events())
+        EXPECT_NE(event.kind, SocketEvent::Read) << "the old connection's \"" << event.data << "\" arrived";
+    socket->setDelegate(nullptr);
 }
 
 TEST_F(AsyncTcpSocketTest, DestroyingAStartedSocketReportsWithoutASocket) {
