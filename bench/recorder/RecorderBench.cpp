@@ -141,12 +141,11 @@ int main(int argc, char **argv) {
     const double ffmpegPerFrameMs = ffmpegCpu * 1000 / count;
 
     std::printf(
-        "\nrecorder: %llu frames written, %llu ticks, %llu late (%.2f %%), %llu early, %llu decodes\n",
+        "\nrecorder: %llu frames written, %llu ticks, %llu late (%.2f %%), %llu decodes\n",
         static_cast<unsigned long long>(statistics.framesAppended),
         static_cast<unsigned long long>(statistics.ticks),
         static_cast<unsigned long long>(statistics.lateTicks),
         100.0 * statistics.lateTicks / std::max<std::uint64_t>(1, statistics.ticks),
-        static_cast<unsigned long long>(statistics.earlyTicks),
         static_cast<unsigned long long>(statistics.decodes));
     std::printf("recorder CPU per frame: %.1f ms\n", ours.cpuPerFrameMs);
     std::printf("ffmpeg   CPU per frame: %.1f ms\n", ffmpegPerFrameMs);

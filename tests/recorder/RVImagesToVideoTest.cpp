@@ -168,7 +168,7 @@ TEST_F(RVImagesToVideoTest, ConvenienceEntryPointsRecord800x600AtOneFramePerSeco
     std::promise<bool> outcome;
     std::thread thread(
         [&] { recorder->saveVideoToPhotosWithImages({}, [&](bool ok) { outcome.set_value(ok); }); });
-    std::this_thread::sleep_for(600ms);
+    std::this_thread::sleep_for(1200ms);  // a file without a frame would not be kept
     recorder->doStop();
     thread.join();
     EXPECT_TRUE(outcome.get_future().get());
