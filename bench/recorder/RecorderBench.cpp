@@ -4,7 +4,7 @@
 //    temporary folder).
 // 2. Records them with RVImagesToVideo for SECONDS, without a microphone, the pictures handed over as the
 //    receiver would at 25 per second; measures this process's CPU time per frame written and counts the
-//    ticks that came late (more than two frame intervals after the previous one).
+//    ticks that came late (after the next frame's slot had begun, leaving a slot without a frame).
 // 3. Transcodes the same JPEG files with the ffmpeg program and the same encoder settings (libx264,
 //    the live preset, yuv420p, fast start) and measures its CPU time per frame.
 // Prints both and their ratio.

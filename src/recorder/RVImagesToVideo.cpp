@@ -190,10 +190,10 @@ void RVImagesToVideo::runFrameLoop(std::int32_t fps) {
     }
     fps_ = fps;
     anchorMicros_ = anchorMicros;
-    std::int64_t lastTickMicros = CaptureTimestamps::nowMicros();
-    cameraWatch_.emplace(kCameraSilenceMicros, lastTickMicros);
+    const std::int64_t loopStartMicros = CaptureTimestamps::nowMicros();
+    cameraWatch_.emplace(kCameraSilenceMicros, loopStartMicros);
     if (audioInput()) {
-        microphoneWatch_.emplace(kMicrophoneSilenceMicros, std::max(lastTickMicros, lastSoundMicros_.load()));
+        microphoneWatch_.emplace(kMicrophoneSilenceMicros, std::max(loopStartMicros, lastSoundMicros_.load()));
     }
     WallClock lastTick = wallClockNow();
     int ticksThisSecond = 0;
@@ -205,11 +205,6 @@ void RVImagesToVideo::runFrameLoop(std::int32_t fps) {
         if (nowMicros < anchorMicros + frameCounter_ * 1'000'000 / fps) {
             usleep(kPacingSleep);
         } else {
-            {
-                std::lock_guard lock(mutex_);
-                if (nowMicros - lastTickMicros > 2 * 1'000'000 / fps) ++statistics_.lateTicks;
-            }
-            lastTickMicros = nowMicros;
             tick(fps, anchorMicros, nowMicros);
             const WallClock now = wallClockNow();
             if (now.seconds == lastTick.seconds) {
@@ -227,14 +222,18 @@ void RVImagesToVideo::runFrameLoop(std::int32_t fps) {
 
 void RVImagesToVideo::tick(std::int32_t fps, std::int64_t anchorMicros, std::int64_t nowMicros) {
     const std::int64_t slot = std::max<std::int64_t>(0, (nowMicros - anchorMicros) * fps / 1000000);
-    {
-        std::lock_guard lock(mutex_);
-        ++statistics_.ticks;
-    }
     // A tick that comes late skips the slots that went by, so video keeps pace with the sound. The first
     // frame fills them with its picture instead: the picture covers the whole recording, without a hole.
     const bool first = frameCounter_ == 0;
     const std::int64_t last = std::max(frameCounter_, slot);
+    {
+        std::lock_guard lock(mutex_);
+        ++statistics_.ticks;
+        if (!first && last > frameCounter_) {
+            ++statistics_.lateTicks;
+            statistics_.skippedSlots += static_cast<std::uint64_t>(last - frameCounter_);
+        }
+    }
     if (!first) frameCounter_ = last;
     const QImage picture = latestPicture(nowMicros);
     watchSources(nowMicros);

@@ -54,7 +54,8 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     struct Statistics {
         std::uint64_t ticks = 0;
         std::uint64_t framesAppended = 0;
-        std::uint64_t lateTicks = 0;   // ticks more than two frame intervals after the previous one
+        std::uint64_t lateTicks = 0;     // ticks that came after the next slot had begun
+        std::uint64_t skippedSlots = 0;  // slots those late ticks left without a frame
         std::uint64_t decodes = 0;
         // Capture-clock microseconds of media time 0 once the frame loop has begun, else 0.
         std::int64_t startMicros = 0;

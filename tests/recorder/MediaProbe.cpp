@@ -7,6 +7,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <memory>
@@ -102,19 +103,31 @@ ProbedFile probeFile(const std::string &path) {
     return file;
 }
 
-bool indexBeforeMediaData(const std::string &path) {
+std::vector<std::string> topLevelBoxes(const std::string &path) {
+    std::vector<std::string> boxes;
     std::ifstream in(path, std::ios::binary);
     unsigned char head[8];
     while (in.read(reinterpret_cast<char *>(head), sizeof head)) {
         const std::uint64_t size =
             (std::uint64_t(head[0]) << 24) | (head[1] << 16) | (head[2] << 8) | head[3];
-        const std::string type(reinterpret_cast<char *>(head) + 4, 4);
-        if (type == "moov") return true;
-        if (type == "mdat") return false;
-        if (size < 8) return false;
+        boxes.emplace_back(reinterpret_cast<char *>(head) + 4, 4);
+        if (size < 8) break;
         in.seekg(static_cast<std::streamoff>(size - 8), std::ios::cur);
     }
+    return boxes;
+}
+
+bool indexBeforeMediaData(const std::string &path) {
+    for (const std::string &box : topLevelBoxes(path)) {
+        if (box == "moov") return true;
+        if (box == "mdat") return false;
+    }
     return false;
+}
+
+bool isFragmented(const std::string &path) {
+    const auto boxes = topLevelBoxes(path);
+    return std::find(boxes.begin(), boxes.end(), "moof") != boxes.end();
 }
 
 std::vector<DecodedPicture> decodePictures(const std::string &path) {

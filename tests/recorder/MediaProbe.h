@@ -39,8 +39,12 @@ struct DecodedSound {
 };
 
 ProbedFile probeFile(const std::string &path);
+// The types of the file's top-level boxes, in order.
+std::vector<std::string> topLevelBoxes(const std::string &path);
 // True when the top-level "moov" box comes before the first "mdat" box.
 bool indexBeforeMediaData(const std::string &path);
+// True when the media data comes in fragments ("moof" boxes): a recording that was not finished.
+bool isFragmented(const std::string &path);
 std::vector<DecodedPicture> decodePictures(const std::string &path);
 DecodedSound decodeSound(const std::string &path);
 // The frequency with the strongest response between low and high Hz, in 1 Hz steps (Goertzel).
