@@ -98,10 +98,10 @@ bool AppDelegate::listenForReopen(const QString &name) {
 void AppDelegate::quitOnTerminationSignals() {
     if (signalNotifier_ || socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalSockets) != 0) return;
     signalNotifier_ = std::make_unique<QSocketNotifier>(signalSockets[1], QSocketNotifier::Read);
-    connect(signalNotifier_.get(), &QSocketNotifier::activated, this, [] {
+    connect(signalNotifier_.get(), &QSocketNotifier::activated, this, [this] {
         char signalled = 0;
         [[maybe_unused]] const ssize_t got = read(signalSockets[1], &signalled, 1);
-        QCoreApplication::quit();
+        terminationHandler_();
     });
     struct sigaction action {};
     action.sa_handler = onTerminationSignal;

@@ -10,6 +10,9 @@
 #include <QSocketNotifier>
 #include <QString>
 
+#include <QCoreApplication>
+
+#include <functional>
 #include <memory>
 
 class AppDelegate : public QObject {
@@ -31,12 +34,15 @@ class AppDelegate : public QObject {
     // simply opens its own window).
     bool listenForReopen(const QString &name);
     // SIGINT and SIGTERM end the program the way closing its window does, so the worker and the sockets
-    // stop in order (Ctrl+C in a terminal, scripts that stop the viewer).
+    // stop in order (Ctrl+C in a terminal, scripts that stop the viewer): through the handler, which by
+    // default quits at once.
     void quitOnTerminationSignals();
+    void setTerminationHandler(std::function<void()> handler) { terminationHandler_ = std::move(handler); }
 
   private:
     void answerReopen();
 
     QLocalServer server_;
     std::unique_ptr<QSocketNotifier> signalNotifier_;
+    std::function<void()> terminationHandler_ = [] { QCoreApplication::quit(); };
 };

@@ -12,15 +12,18 @@
 #include "net/AsyncUdpSocket.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
 #include <QLayout>
 #include <QMessageBox>
 #include <QResizeEvent>
 #include <QSaveFile>
+#include <QSessionManager>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <pthread.h>
 
@@ -457,6 +460,69 @@ void ViewController::setUpRecordControl() {
     };
     hooks.frameSource = [this] { return img_socket.getFirstImageData(); };
     recordControl_ = std::make_unique<RecordControl>(std::move(hooks));
+    // Ways out that do not pass the window: the session ending, and a quit asked for elsewhere.
+    connect(qApp, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager &) { finishRecordingsNow(); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &ViewController::finishRecordingsNow);
+}
+
+bool ViewController::waitForRecordings(bool quit) {
+    quitWhenFinished_ = quitWhenFinished_ || quit;
+    if (leaving_ == Leaving::Done) return false;
+    if (leaving_ == Leaving::WaitingForRecordings) return true;
+    if (!recordControl_->busy()) return false;
+    leaving_ = Leaving::WaitingForRecordings;
+    showFinishingNotice();
+    connect(recordControl_.get(), &RecordControl::idle, this, &ViewController::recordingsFinished,
+            Qt::SingleShotConnection);
+    QTimer::singleShot(RecordControl::kFinishPatience, this, &ViewController::recordingsFinished);
+    recordControl_->finishAll();
+    return true;
+}
+
+void ViewController::recordingsFinished() {
+    if (leaving_ != Leaving::WaitingForRecordings) return;
+    leaving_ = Leaving::Done;
+    // Out of patience: a file still being rewritten stays fragmented, and plays.
+    if (recordControl_->busy()) recordControl_->waitUntilFinished(RecordControl::Clock::now());
+    if (finishingNotice_) finishingNotice_->close();
+    if (quitWhenFinished_) {
+        closeWindow();
+    } else {
+        close();
+    }
+}
+
+void ViewController::finishRecordingsNow() {
+    if (!recordControl_->busy()) return;
+    showFinishingNotice();
+    QEventLoop waiting;
+    connect(recordControl_.get(), &RecordControl::idle, &waiting, &QEventLoop::quit);
+    QTimer::singleShot(RecordControl::kFinishPatience, &waiting, &QEventLoop::quit);
+    recordControl_->finishAll();
+    waiting.exec();
+    if (recordControl_->busy()) recordControl_->waitUntilFinished(RecordControl::Clock::now());
+    if (finishingNotice_) finishingNotice_->close();
+}
+
+void ViewController::showFinishingNotice() {
+    if (finishingNotice_) return;
+    auto *notice = new QProgressDialog(Localization::shared().text(QStringLiteral("record_finishing")),
+                                       QString(), 0, 0, this);
+    notice->setAttribute(Qt::WA_DeleteOnClose);
+    notice->setWindowModality(Qt::WindowModal);
+    notice->setCancelButton(nullptr);
+    notice->setMinimumDuration(0);
+    notice->show();
+    finishingNotice_ = notice;
+}
+
+void ViewController::closeEvent(QCloseEvent *event) {
+    if (waitForRecordings(false)) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 // One library window: the first press opens it, later presses bring it to the front.
@@ -465,6 +531,7 @@ void ViewController::btnOpenLibrary() {
 }
 
 void ViewController::closeWindow() {
+    if (waitForRecordings(true)) return;
     imgView_mousemove->setImage(QImage());
     QCoreApplication::quit();
 }

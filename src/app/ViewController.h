@@ -20,6 +20,8 @@
 #include "device/ImageRecvTCPSocket.h"
 
 #include <QImage>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QSizeF>
 #include <QWidget>
 
@@ -89,7 +91,7 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     void alertMessage(const QString &text);
     void Record_Button_Click();
     void btnOpenLibrary();
-    // Clears the picture and ends the program.
+    // Clears the picture and ends the program, once the recordings' files are finished.
     void closeWindow();
 
   signals:
@@ -105,6 +107,8 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Closing the window while recording first finishes the recordings' files.
+    void closeEvent(QCloseEvent *event) override;
 
   private:
     void viewDidLoad();
@@ -114,6 +118,13 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     void setUpShortcuts();
     void connectControls();
     void setUpRecordControl();
+    // --- the way out while recording (GUI thread)
+    // True when leaving must wait for the recordings' files; it goes on by itself once they are finished.
+    bool waitForRecordings(bool quit);
+    void recordingsFinished();
+    // Logout, or a quit from elsewhere: finishes the files before returning (bounded).
+    void finishRecordingsNow();
+    void showFinishingNotice();
 
     // --- worker thread
     void runStartSocket();
@@ -146,6 +157,10 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     ImageBytes shownBytes_;
     QImage spareImage_;  // the picture before the one on screen: its pixels take the next one
     std::unique_ptr<RecordControl> recordControl_;  // the record button's recordings
+    enum class Leaving { No, WaitingForRecordings, Done };
+    Leaving leaving_ = Leaving::No;
+    bool quitWhenFinished_ = false;           // Ctrl+Q or a signal rather than closing the window
+    QPointer<QProgressDialog> finishingNotice_;  // "Finishing the recording…" while leaving waits
 
     // --- the worker and what it shares with the GUI thread
     std::thread Thread_Get_Resolution;

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char *argv[]) {
@@ -16,6 +17,8 @@ int main(int argc, char *argv[]) {
         std::fputs(qPrintable(LaunchOptions::usage()), stdout);
         return 0;
     }
+    // A file size limit becomes a write error the recorder reports, instead of killing the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("deskcam"));
     QApplication::setOrganizationName(QStringLiteral("deskcam"));
@@ -35,6 +38,8 @@ int main(int argc, char *argv[]) {
     // Before the receiver exists: its socket delivers to the main event queue.
     QtMainQueue::install(application);
     ViewController window(parsed.options, ImageRecvTCPSocket::sharedInstance());
+    // A signal finishes the recordings' files first, like Ctrl+Q.
+    delegate.setTerminationHandler([&window] { window.closeWindow(); });
     window.resize(1280, 800);
     window.show();
     return QApplication::exec();

@@ -98,6 +98,14 @@ void RVImagesToVideo::setAlertPresenter(AlertPresenter presenter) {
     alertPresenter_ = std::move(presenter);
 }
 
+void RVImagesToVideo::setStillWanted(std::function<bool()> stillWanted) {
+    stillWanted_ = std::move(stillWanted);
+}
+
+bool RVImagesToVideo::stopRequested() const {
+    return bStop_ || (stillWanted_ && !stillWanted_());
+}
+
 // --- the recording call
 
 void RVImagesToVideo::writeImageAsMovie(const std::vector<QImage> &, const std::string &path, QSizeF size,
@@ -117,7 +125,7 @@ void RVImagesToVideo::writeImageAsMovie(const std::vector<QImage> &, const std::
     openScratchFile();
     initAudioDevice();
     startWritingSession();
-    if (!bStop_) runFrameLoop(fps);
+    if (!stopRequested()) runFrameLoop(fps);
     finishRecording(std::move(callback));
 }
 
@@ -204,6 +212,8 @@ void RVImagesToVideo::runFrameLoop(std::int32_t fps) {
         // falling behind them by the sleeps' overshoot and leaving a slot out every few seconds.
         if (nowMicros < anchorMicros + frameCounter_ * 1'000'000 / fps) {
             usleep(kPacingSleep);
+        } else if (stopRequested()) {
+            break;
         } else {
             tick(fps, anchorMicros, nowMicros);
             const WallClock now = wallClockNow();

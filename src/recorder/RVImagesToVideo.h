@@ -99,6 +99,9 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     void setMicrophoneEnabled(bool enabled);
     // Default: the message goes to the process log.
     void setAlertPresenter(AlertPresenter presenter);
+    // Asked before every frame: false ends the recording as doStop does. Unlike a doStop sent before the
+    // recording call, which the call undoes, it holds however early it turns false.
+    void setStillWanted(std::function<bool()> stillWanted);
 
     // --- the recording
     // Records into path until doStop(); images and animateTransitions are not used. size is the track size,
@@ -175,6 +178,7 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     bool waitForFirstAudioBuffer();
     void startWritingSession();
     void runFrameLoop(std::int32_t fps);
+    bool stopRequested() const;
     void watchSources(std::int64_t nowMicros);
     void tick(std::int32_t fps, std::int64_t anchorMicros, std::int64_t nowMicros);
     void appendFrame(const QImage &pixelBuffer, std::int32_t fps);
@@ -193,6 +197,7 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
 
     // --- recording thread only, then read by the completion step
     FrameSource frameSource_;
+    std::function<bool()> stillWanted_;
     bool microphoneEnabled_ = true;
     AlertPresenter alertPresenter_;
     CMTime current_video_time_;
