@@ -10,6 +10,7 @@ extern "C" {
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <memory>
 
 namespace recorder_test {
@@ -130,8 +131,7 @@ bool isFragmented(const std::string &path) {
     return std::find(boxes.begin(), boxes.end(), "moof") != boxes.end();
 }
 
-std::vector<DecodedPicture> decodePictures(const std::string &path) {
-    std::vector<DecodedPicture> pictures;
+void forEachPicture(const std::string &path, const std::function<void(const DecodedPicture &)> &onPicture) {
     decodeStream(path, AVMEDIA_TYPE_VIDEO, [&](AVFrame *frame, double time) {
         const int width = std::min(64, frame->width);
         const int height = std::max(1, frame->height * width / frame->width);
@@ -144,26 +144,42 @@ std::vector<DecodedPicture> decodePictures(const std::string &path) {
         const int strides[1] = {static_cast<int>(picture.bytesPerLine())};
         sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
         sws_freeContext(scaler);
-        pictures.push_back(DecodedPicture{time, picture});
+        onPicture(DecodedPicture{time, picture});
     });
-    return pictures;
 }
 
-DecodedSound decodeSound(const std::string &path) {
-    DecodedSound sound;
+void forEachSound(const std::string &path, const std::function<void(const DecodedSound &)> &onSound) {
+    DecodedSound block;
     decodeStream(path, AVMEDIA_TYPE_AUDIO, [&](AVFrame *frame, double time) {
-        if (sound.samples.empty()) {
-            sound.sampleRate = frame->sample_rate;
-            sound.startTime = time;
-        }
+        block.sampleRate = frame->sample_rate;
+        block.startTime = time;
+        block.samples.clear();
         // The native AAC decoder gives planar float.
         const int channels = frame->ch_layout.nb_channels;
         for (int i = 0; i < frame->nb_samples; ++i) {
             float sum = 0;
             for (int c = 0; c < channels; ++c)
                 sum += reinterpret_cast<const float *>(frame->extended_data[c])[i];
-            sound.samples.push_back(sum / channels);
+            block.samples.push_back(sum / channels);
         }
+        onSound(block);
+    });
+}
+
+std::vector<DecodedPicture> decodePictures(const std::string &path) {
+    std::vector<DecodedPicture> pictures;
+    forEachPicture(path, [&](const DecodedPicture &picture) { pictures.push_back(picture); });
+    return pictures;
+}
+
+DecodedSound decodeSound(const std::string &path) {
+    DecodedSound sound;
+    forEachSound(path, [&](const DecodedSound &block) {
+        if (sound.samples.empty()) {
+            sound.sampleRate = block.sampleRate;
+            sound.startTime = block.startTime;
+        }
+        sound.samples.insert(sound.samples.end(), block.samples.begin(), block.samples.end());
     });
     return sound;
 }

@@ -5,6 +5,7 @@
 
 #include <QImage>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,9 @@ bool indexBeforeMediaData(const std::string &path);
 bool isFragmented(const std::string &path);
 std::vector<DecodedPicture> decodePictures(const std::string &path);
 DecodedSound decodeSound(const std::string &path);
+// The same one picture, or one decoded block of sound, at a time: for recordings too long to hold.
+void forEachPicture(const std::string &path, const std::function<void(const DecodedPicture &)> &onPicture);
+void forEachSound(const std::string &path, const std::function<void(const DecodedSound &)> &onSound);
 // The frequency with the strongest response between low and high Hz, in 1 Hz steps (Goertzel).
 double dominantFrequency(const std::vector<float> &samples, int sampleRate, double low, double high);
 

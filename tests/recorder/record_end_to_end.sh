@@ -10,10 +10,6 @@
 set -euo pipefail
 sim=$1 cli=$2 tone_writer=$3 checker=$4
 
-for tool in pulseaudio pactl; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -23,30 +19,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A user-mode sound server of our own: its own runtime folder and home, nothing shared with the desktop's.
-export HOME=$work/home PULSE_RUNTIME_PATH=$work/pulse XDG_RUNTIME_DIR=$work/xdg
-unset PULSE_SERVER
-mkdir -p "$HOME" "$PULSE_RUNTIME_PATH" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-# The pipe source makes the FIFO itself; the path must not exist yet.
-fifo=$work/mic.fifo
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
-  -L module-native-protocol-unix -L "module-null-sink sink_name=deskcam_null" \
-  -L "module-pipe-source source_name=deskcam_mic file=$fifo format=s16le rate=44100 channels=1" \
-  >"$work/pulse.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && [ -p "$fifo" ] && break; sleep 0.1; done
-pactl info >/dev/null 2>&1 || { cat "$work/pulse.log"; echo "FAIL: PulseAudio did not start"; exit 1; }
-pactl set-default-source deskcam_mic
+source "$(dirname "$0")/virtual_microphone.sh"
+start_virtual_microphone
 
 now_ms=$(date +%s%3N)
 flash_start=$((now_ms + 2000))
 flash_length=2000
-"$sim" --image-port 0 --command-port 0 --size 640x360 --flash "$flash_start:$flash_length" >"$work/sim.out" 2>"$work/sim.err" &
-pids+=($!)
-for _ in $(seq 100); do grep -q '^image-port' "$work/sim.out" 2>/dev/null && break; sleep 0.05; done
-port=$(awk '/^image-port/ {print $2}' "$work/sim.out")
-[ -n "$port" ] || { cat "$work/sim.err"; echo "FAIL: the simulator did not start"; exit 1; }
+start_simulator sim --size 640x360 --flash "$flash_start:$flash_length"
 
 "$tone_writer" "$fifo" 12 "$flash_start" "$flash_length" &
 tone_pid=$!
@@ -81,11 +60,8 @@ grep -q "warning: the microphone delivered no sound from 0:0[0-2] to the end of 
   { tail -n 30 "$work/mic-stops.log"; echo "FAIL: the silent microphone was not told"; exit 1; }
 
 echo "== the camera stops sending after 10 pictures and comes back after a reconnection"
-"$sim" --image-port 0 --command-port 0 --size 320x240 --stall-after 10 >"$work/stall.out" 2>"$work/stall.err" &
-pids+=($!)
-for _ in $(seq 100); do grep -q '^image-port' "$work/stall.out" 2>/dev/null && break; sleep 0.05; done
-stall_port=$(awk '/^image-port/ {print $2}' "$work/stall.out")
-"$cli" record --camera 127.0.0.1 --image-port "$stall_port" --seconds 5 --no-audio "$work/camera-stops.mp4" \
+start_simulator stall --size 320x240 --stall-after 10
+"$cli" record --camera 127.0.0.1 --image-port "$port" --seconds 5 --no-audio "$work/camera-stops.mp4" \
   2>"$work/camera-stops.log" || { tail -n 30 "$work/camera-stops.log"; exit 1; }
 grep -Eq "warning: the camera sent no new picture from 0:00 to (0:0[3-5]|the end)" "$work/camera-stops.log" ||
   { tail -n 30 "$work/camera-stops.log"; echo "FAIL: the silent camera was not told"; exit 1; }
