@@ -67,11 +67,7 @@ bool MediaWriter::startWriting() {
         return false;
     }
     AVDictionary *options = nullptr;
-    // An index without samples, then self-contained fragments: one at every key frame and at least every
-    // half second, which bounds what a crash can lose. The index waits for the first fragment, which gives
-    // it the edit list that lets the first frame start at time 0 despite the encoder's reordering delay.
-    av_dict_set(&options, "movflags", "+frag_keyframe+empty_moov+delay_moov", 0);
-    av_dict_set_int(&options, "frag_duration", kMaxFragmentMicroseconds, 0);
+    addFragmentOptions(&options);
     const int error = avformat_write_header(output_.get(), &options);
     av_dict_free(&options);
     if (error < 0) {
@@ -82,6 +78,14 @@ bool MediaWriter::startWriting() {
     headerBytes_ = completeBytes_;
     status_.store(WriterStatus::Writing);
     return true;
+}
+
+void MediaWriter::addFragmentOptions(AVDictionary **options) {
+    // An index without samples, then self-contained fragments: one at every key frame and at least every
+    // half second, which bounds what a crash can lose. The index waits for the first fragment, which gives
+    // it the edit list that lets the first frame start at time 0 despite the encoder's reordering delay.
+    av_dict_set(options, "movflags", "+frag_keyframe+empty_moov+delay_moov", 0);
+    av_dict_set_int(options, "frag_duration", kMaxFragmentMicroseconds, 0);
 }
 
 bool MediaWriter::flushToDisk() {

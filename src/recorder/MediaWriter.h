@@ -38,6 +38,8 @@ class MediaWriter : public std::enable_shared_from_this<MediaWriter> {
   public:
     // Creates the file at path for an MP4 writer. Null, with the reason in error, when it cannot be created.
     static std::shared_ptr<MediaWriter> create(const std::string &path, std::string *error);
+    // The muxer options of the fragmented file written while recording.
+    static void addFragmentOptions(AVDictionary **options);
     ~MediaWriter();
     MediaWriter(const MediaWriter &) = delete;
     MediaWriter &operator=(const MediaWriter &) = delete;
