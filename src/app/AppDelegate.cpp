@@ -109,6 +109,7 @@ void AppDelegate::quitOnTerminationSignals() {
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    signal(SIGXFSZ, SIG_IGN);
 }
 
 void AppDelegate::answerReopen() {

@@ -35,7 +35,8 @@ class AppDelegate : public QObject {
     bool listenForReopen(const QString &name);
     // SIGINT and SIGTERM end the program the way closing its window does, so the worker and the sockets
     // stop in order (Ctrl+C in a terminal, scripts that stop the viewer): through the handler, which by
-    // default quits at once.
+    // default quits at once. SIGXFSZ is ignored: a file size limit becomes a write error the recorder
+    // reports, instead of killing the program in the middle of a recording.
     void quitOnTerminationSignals();
     void setTerminationHandler(std::function<void()> handler) { terminationHandler_ = std::move(handler); }
 

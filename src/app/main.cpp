@@ -8,7 +8,6 @@
 
 #include <QApplication>
 
-#include <csignal>
 #include <cstdio>
 
 int main(int argc, char *argv[]) {
@@ -17,8 +16,6 @@ int main(int argc, char *argv[]) {
         std::fputs(qPrintable(LaunchOptions::usage()), stdout);
         return 0;
     }
-    // A file size limit becomes a write error the recorder reports, instead of killing the program.
-    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("deskcam"));
     QApplication::setOrganizationName(QStringLiteral("deskcam"));

@@ -1,6 +1,7 @@
-// The viewer program leaving while it records, in a process of its own (viewer-record-harness): by its
+// The viewer program while it records, in a process of its own (viewer-record-harness): leaving by its
 // window, by Ctrl+Q's quit and by SIGTERM it shows that it finishes the recording, and the file it leaves
-// behind is finished: index first, in one piece, with its frames.
+// behind is finished: index first, in one piece, with its frames. Under a file size limit it says the
+// disk is full and names the file, which still plays.
 
 #include "MediaProbe.h"
 #include "SimulatorProcess.h"
@@ -13,20 +14,23 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <unistd.h>
 
 using namespace recorder_test;
 
 namespace {
 
-class ViewControllerRecordTest : public testing::TestWithParam<const char *> {
+class ViewerRecordProcessTest : public testing::Test {
   protected:
     // Runs the harness until it has recorded a while, makes it leave, and returns what it printed.
-    QString recordAndLeave(const QString &way) {
+    QString recordAndLeave(const QString &way, QStringList prefix = {}) {
         QProcess viewer;
-        viewer.start(QStringLiteral(VIEWER_RECORD_HARNESS_PATH),
-                     {QString::number(simulator.imagePort()), QString::number(simulator.commandPort()), root, way});
+        prefix << QStringLiteral(VIEWER_RECORD_HARNESS_PATH) << QString::number(simulator.imagePort())
+               << QString::number(simulator.commandPort()) << root << way;
+        viewer.start(prefix.takeFirst(), prefix);
         QString printed;
-        while (!printed.contains("recording\n") && viewer.waitForReadyRead(20000)) printed += viewer.readAll();
+        while (!printed.contains("recording\n") && !printed.contains("alert: ") && viewer.waitForReadyRead(20000))
+            printed += viewer.readAll();
         if (way == QLatin1String("signal")) kill(static_cast<pid_t>(viewer.processId()), SIGTERM);
         EXPECT_TRUE(viewer.waitForFinished(30000));
         EXPECT_EQ(viewer.exitStatus(), QProcess::NormalExit);
@@ -38,6 +42,8 @@ class ViewControllerRecordTest : public testing::TestWithParam<const char *> {
     const QString root = DKBookmark::CreateDirectory(folder.filePath("ZUVA"));
     SimulatorProcess simulator;
 };
+
+class ViewControllerRecordTest : public ViewerRecordProcessTest, public testing::WithParamInterface<const char *> {};
 
 TEST_P(ViewControllerRecordTest, LeavingWhileRecordingFinishesTheFileFirst) {
     ASSERT_TRUE(simulator.start({"--size", "320x240"}));
@@ -55,5 +61,20 @@ TEST_P(ViewControllerRecordTest, LeavingWhileRecordingFinishesTheFileFirst) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, ViewControllerRecordTest, testing::Values("close", "quit", "signal"));
+
+TEST_F(ViewerRecordProcessTest, AFullDiskStopsTheRecordingWithAnAlertNamingThePlayableFile) {
+    if (access("/usr/bin/prlimit", X_OK) != 0) GTEST_SKIP() << "prlimit is not installed";
+    ASSERT_TRUE(simulator.start({"--size", "320x240"}));
+    const QString printed = recordAndLeave("alert", {"/usr/bin/prlimit", "--fsize=60000"});
+    const QDir recordings(root + "/RidirOvozev");
+    const QStringList files = recordings.entryList(QDir::Files);
+    ASSERT_EQ(files.size(), 1) << printed.toStdString();
+    const QString path = recordings.filePath(files.front());
+    EXPECT_TRUE(printed.contains("alert: The disk is full: the recording " + path + " was stopped after"))
+        << printed.toStdString();
+    EXPECT_TRUE(printed.contains("The file keeps what was recorded until then.")) << printed.toStdString();
+    EXPECT_TRUE(probeFile(path.toStdString()).opened);
+    EXPECT_GE(decodePictures(path.toStdString()).size(), 10u);
+}
 
 }  // namespace

@@ -1,9 +1,10 @@
-// viewer-record-harness IMAGE_PORT COMMAND_PORT SAVE_ROOT close|quit|signal: the viewer program as main()
-// builds it (application delegate with its termination handler, the window on the offscreen platform),
-// recording the simulator's pictures into SAVE_ROOT. Once a second has been recorded it prints
-// "recording" and then leaves the way it is told: closing the window, Ctrl+Q's quit, or (signal) waiting
-// for the SIGTERM or SIGINT that the caller sends. Prints the text of every progress notice it shows, and
-// returns from main() as soon as the event loop ends, the way the program does.
+// viewer-record-harness IMAGE_PORT COMMAND_PORT SAVE_ROOT close|quit|signal|alert: the viewer program as
+// main() builds it (application delegate with its termination handler, the window on the offscreen
+// platform), recording the simulator's pictures into SAVE_ROOT. Once a second has been recorded it prints
+// "recording" and then leaves the way it is told: closing the window, Ctrl+Q's quit, (signal) on the
+// SIGTERM or SIGINT that the caller sends, or (alert) once an alert has been shown. Prints the text of
+// every progress notice ("notice: ") and alert ("alert: ") it shows, and returns from main() as soon as
+// the event loop ends, the way the program does.
 
 #include "app/AppDelegate.h"
 #include "app/LaunchOptions.h"
@@ -14,6 +15,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QTimer>
 
@@ -22,25 +24,34 @@
 
 namespace {
 
-// Reports the notices the window shows while it finishes.
+// Reports the notices and alerts the window shows; with quitOnAlert, the program ends after an alert.
 class NoticeWatch : public QObject {
+  public:
+    explicit NoticeWatch(bool quitOnAlert) : quitOnAlert_(quitOnAlert) {}
+
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override {
-        if (event->type() == QEvent::Show) {
-            if (const auto *notice = qobject_cast<QProgressDialog *>(watched)) {
-                std::printf("notice: %s\n", qPrintable(notice->labelText()));
-                std::fflush(stdout);
-            }
+        if (event->type() != QEvent::Show) return QObject::eventFilter(watched, event);
+        if (const auto *notice = qobject_cast<QProgressDialog *>(watched)) {
+            std::printf("notice: %s\n", qPrintable(notice->labelText()));
+        } else if (const auto *alert = qobject_cast<QMessageBox *>(watched)) {
+            std::printf("alert: %s\n", qPrintable(alert->text()));
+            if (quitOnAlert_) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         }
+        std::fflush(stdout);
         return QObject::eventFilter(watched, event);
     }
+
+  private:
+    const bool quitOnAlert_;
 };
 
 }  // namespace
 
 int main(int argc, char *argv[]) {
     if (argc != 5) {
-        std::fprintf(stderr, "usage: viewer-record-harness IMAGE_PORT COMMAND_PORT SAVE_ROOT close|quit|signal\n");
+        std::fprintf(stderr,
+                     "usage: viewer-record-harness IMAGE_PORT COMMAND_PORT SAVE_ROOT close|quit|signal|alert\n");
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -58,7 +69,7 @@ int main(int argc, char *argv[]) {
     options.commandPort = static_cast<std::uint16_t>(std::atoi(argv[2]));
     ViewController window(options, ImageRecvTCPSocket::sharedInstance());
     delegate.setTerminationHandler([&window] { window.closeWindow(); });
-    NoticeWatch notices;
+    NoticeWatch notices(way == QLatin1String("alert"));
     application.installEventFilter(&notices);
     window.resize(1280, 800);
     window.show();
