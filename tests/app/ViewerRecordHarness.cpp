@@ -54,7 +54,7 @@ int main(int argc, char *argv[]) {
                      "usage: viewer-record-harness IMAGE_PORT COMMAND_PORT SAVE_ROOT close|quit|signal|alert\n");
         return 2;
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     const QString way = QString::fromLocal8Bit(argv[4]);
     DKBookmark::defaultShareBookmark().setFolderChooser([] { return QString(); });
