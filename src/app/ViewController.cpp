@@ -2,6 +2,7 @@
 
 #include "app/AlertSheet.h"
 #include "app/CaptureControl.h"
+#include "app/ExitAfterRecordings.h"
 #include "app/JpegDecoder.h"
 #include "app/Localization.h"
 #include "app/MouseDragView.h"
@@ -23,7 +24,6 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStandardPaths>
-#include <QTimer>
 
 #include <pthread.h>
 
@@ -460,65 +460,17 @@ void ViewController::setUpRecordControl() {
     };
     hooks.frameSource = [this] { return img_socket.getFirstImageData(); };
     recordControl_ = std::make_unique<RecordControl>(std::move(hooks));
+    exitAfterRecordings_ = std::make_unique<ExitAfterRecordings>(
+        *recordControl_, this,
+        ExitAfterRecordings::Ways{[this] { close(); }, [this] { closeWindow(); }});
     // Ways out that do not pass the window: the session ending, and a quit asked for elsewhere.
     connect(qApp, &QGuiApplication::commitDataRequest, this,
-            [this](QSessionManager &) { finishRecordingsNow(); });
-    connect(qApp, &QCoreApplication::aboutToQuit, this, &ViewController::finishRecordingsNow);
-}
-
-bool ViewController::waitForRecordings(bool quit) {
-    quitWhenFinished_ = quitWhenFinished_ || quit;
-    if (leaving_ == Leaving::Done) return false;
-    if (leaving_ == Leaving::WaitingForRecordings) return true;
-    if (!recordControl_->busy()) return false;
-    leaving_ = Leaving::WaitingForRecordings;
-    showFinishingNotice();
-    connect(recordControl_.get(), &RecordControl::idle, this, &ViewController::recordingsFinished,
-            Qt::SingleShotConnection);
-    QTimer::singleShot(RecordControl::kFinishPatience, this, &ViewController::recordingsFinished);
-    recordControl_->finishAll();
-    return true;
-}
-
-void ViewController::recordingsFinished() {
-    if (leaving_ != Leaving::WaitingForRecordings) return;
-    leaving_ = Leaving::Done;
-    // Out of patience: a file still being rewritten stays fragmented, and plays.
-    if (recordControl_->busy()) recordControl_->waitUntilFinished(RecordControl::Clock::now());
-    if (finishingNotice_) finishingNotice_->close();
-    if (quitWhenFinished_) {
-        closeWindow();
-    } else {
-        close();
-    }
-}
-
-void ViewController::finishRecordingsNow() {
-    if (!recordControl_->busy()) return;
-    showFinishingNotice();
-    QEventLoop waiting;
-    connect(recordControl_.get(), &RecordControl::idle, &waiting, &QEventLoop::quit);
-    QTimer::singleShot(RecordControl::kFinishPatience, &waiting, &QEventLoop::quit);
-    recordControl_->finishAll();
-    waiting.exec();
-    if (recordControl_->busy()) recordControl_->waitUntilFinished(RecordControl::Clock::now());
-    if (finishingNotice_) finishingNotice_->close();
-}
-
-void ViewController::showFinishingNotice() {
-    if (finishingNotice_) return;
-    auto *notice = new QProgressDialog(Localization::shared().text(QStringLiteral("record_finishing")),
-                                       QString(), 0, 0, this);
-    notice->setAttribute(Qt::WA_DeleteOnClose);
-    notice->setWindowModality(Qt::WindowModal);
-    notice->setCancelButton(nullptr);
-    notice->setMinimumDuration(0);
-    notice->show();
-    finishingNotice_ = notice;
+            [this](QSessionManager &) { exitAfterRecordings_->finishNow(); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { exitAfterRecordings_->finishNow(); });
 }
 
 void ViewController::closeEvent(QCloseEvent *event) {
-    if (waitForRecordings(false)) {
+    if (exitAfterRecordings_->waitBeforeLeaving(false)) {
         event->ignore();
         return;
     }
@@ -531,7 +483,7 @@ void ViewController::btnOpenLibrary() {
 }
 
 void ViewController::closeWindow() {
-    if (waitForRecordings(true)) return;
+    if (exitAfterRecordings_->waitBeforeLeaving(true)) return;
     imgView_mousemove->setImage(QImage());
     QCoreApplication::quit();
 }

@@ -20,8 +20,6 @@
 #include "device/ImageRecvTCPSocket.h"
 
 #include <QImage>
-#include <QPointer>
-#include <QProgressDialog>
 #include <QSizeF>
 #include <QWidget>
 
@@ -33,6 +31,7 @@
 #include <string>
 #include <thread>
 
+class ExitAfterRecordings;
 class MouseDragView;
 class QAbstractButton;
 class RecordControl;
@@ -118,13 +117,6 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     void setUpShortcuts();
     void connectControls();
     void setUpRecordControl();
-    // --- the way out while recording (GUI thread)
-    // True when leaving must wait for the recordings' files; it goes on by itself once they are finished.
-    bool waitForRecordings(bool quit);
-    void recordingsFinished();
-    // Logout, or a quit from elsewhere: finishes the files before returning (bounded).
-    void finishRecordingsNow();
-    void showFinishingNotice();
 
     // --- worker thread
     void runStartSocket();
@@ -157,10 +149,7 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     ImageBytes shownBytes_;
     QImage spareImage_;  // the picture before the one on screen: its pixels take the next one
     std::unique_ptr<RecordControl> recordControl_;  // the record button's recordings
-    enum class Leaving { No, WaitingForRecordings, Done };
-    Leaving leaving_ = Leaving::No;
-    bool quitWhenFinished_ = false;           // Ctrl+Q or a signal rather than closing the window
-    QPointer<QProgressDialog> finishingNotice_;  // "Finishing the recording…" while leaving waits
+    std::unique_ptr<ExitAfterRecordings> exitAfterRecordings_;  // every way out waits for their files
 
     // --- the worker and what it shares with the GUI thread
     std::thread Thread_Get_Resolution;
