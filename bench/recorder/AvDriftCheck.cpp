@@ -16,10 +16,10 @@ using namespace recorder_test;
 
 namespace {
 
-constexpr double kWhite = 200;           // mean grey of a flash picture, out of 255
-constexpr double kLoud = 0.1;            // the burst's amplitude is 0.37
-constexpr double kQuietBefore = 0.2;     // seconds of silence before a burst's start
-constexpr double kMaximumOffset = 1.0;   // seconds between a flash and its burst
+constexpr double kWhite = 200;          // mean grey of a flash picture, out of 255
+constexpr double kLoud = 0.1;           // the burst's amplitude is 0.37
+constexpr double kQuietBefore = 0.2;    // seconds of silence before a burst's start
+constexpr double kMaximumOffset = 1.0;  // seconds between a flash and its burst
 
 double meanGrey(const QImage &picture) {
     double sum = 0;

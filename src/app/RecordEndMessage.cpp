@@ -30,7 +30,8 @@ QString RecordEndMessage::text(const RVImagesToVideo::Report &report, const Loca
             message = failure(report, texts);
             break;
         case Outcome::NotStarted:
-            return texts.text(QStringLiteral("record_not_started")).arg(QString::fromStdString(report.failure));
+            return texts.text(QStringLiteral("record_not_started"))
+                .arg(QString::fromStdString(report.failure));
     }
     message += spells(report.cameraSilences, QStringLiteral("record_camera_silent"), texts);
     message += spells(report.microphoneSilences, QStringLiteral("record_microphone_silent"), texts);
@@ -39,16 +40,17 @@ QString RecordEndMessage::text(const RVImagesToVideo::Report &report, const Loca
 
 QString RecordEndMessage::failure(const RVImagesToVideo::Report &report, const Localization &texts) {
     const QString path = QString::fromStdString(report.path);
-    const QString what = report.diskFull
-                             ? texts.text(QStringLiteral("record_disk_full")).arg(path, timeText(report.seconds))
-                             : texts.text(QStringLiteral("record_write_failed"))
-                                   .arg(path, timeText(report.seconds), QString::fromStdString(report.failure));
-    const QString kept = QFile::exists(path) ? QStringLiteral("record_kept") : QStringLiteral("record_nothing_kept");
+    const QString what =
+        report.diskFull ? texts.text(QStringLiteral("record_disk_full")).arg(path, timeText(report.seconds))
+                        : texts.text(QStringLiteral("record_write_failed"))
+                              .arg(path, timeText(report.seconds), QString::fromStdString(report.failure));
+    const QString kept =
+        QFile::exists(path) ? QStringLiteral("record_kept") : QStringLiteral("record_nothing_kept");
     return what + QLatin1Char('\n') + texts.text(kept);
 }
 
-QString RecordEndMessage::spells(const std::vector<RVImagesToVideo::Report::Spell> &spells, const QString &key,
-                                 const Localization &texts) {
+QString RecordEndMessage::spells(const std::vector<RVImagesToVideo::Report::Spell> &spells,
+                                 const QString &key, const Localization &texts) {
     QString lines;
     for (const auto &spell : spells) {
         lines += QLatin1Char('\n');

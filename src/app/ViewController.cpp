@@ -461,8 +461,7 @@ void ViewController::setUpRecordControl() {
     hooks.frameSource = [this] { return img_socket.getFirstImageData(); };
     recordControl_ = std::make_unique<RecordControl>(std::move(hooks));
     exitAfterRecordings_ = std::make_unique<ExitAfterRecordings>(
-        *recordControl_, this,
-        ExitAfterRecordings::Ways{[this] { close(); }, [this] { closeWindow(); }});
+        *recordControl_, this, ExitAfterRecordings::Ways{[this] { close(); }, [this] { closeWindow(); }});
     // Ways out that do not pass the window: the session ending, and a quit asked for elsewhere.
     connect(qApp, &QGuiApplication::commitDataRequest, this,
             [this](QSessionManager &) { exitAfterRecordings_->finishNow(); });

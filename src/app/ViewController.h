@@ -148,7 +148,7 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     std::unique_ptr<CommandUDPSocket> command_socket;
     ImageBytes shownBytes_;
     QImage spareImage_;  // the picture before the one on screen: its pixels take the next one
-    std::unique_ptr<RecordControl> recordControl_;  // the record button's recordings
+    std::unique_ptr<RecordControl> recordControl_;              // the record button's recordings
     std::unique_ptr<ExitAfterRecordings> exitAfterRecordings_;  // every way out waits for their files
 
     // --- the worker and what it shares with the GUI thread

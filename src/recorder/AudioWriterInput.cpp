@@ -114,10 +114,10 @@ bool AudioWriterInput::appendSampleBuffer(const AudioSampleBuffer &buffer) {
     const auto skip = static_cast<std::uint32_t>(std::clamp<std::int64_t>(-pts, 0, frames));
     if (skip == frames) return true;
     // The converter counts time in units of 1 / (input rate x output rate).
-    const std::int64_t outputPts =
-        swr_next_pts(converter_.get(), (pts + skip) * sampleRate()) / sampleRate();
+    const std::int64_t outputPts = swr_next_pts(converter_.get(), (pts + skip) * sampleRate()) / sampleRate();
     if (fifoPts_ < 0) fifoPts_ = outputPts;
-    if (!convertIntoFifo(buffer.data.data() + skip * buffer.format.mBytesPerFrame, frames - skip)) return false;
+    if (!convertIntoFifo(buffer.data.data() + skip * buffer.format.mBytesPerFrame, frames - skip))
+        return false;
     return encodeFromFifo(false);
 }
 

@@ -52,7 +52,8 @@ bool roomFor(const std::string &path, std::int64_t reserve, std::string *error) 
     struct statvfs disk {};
     const std::string folder = std::filesystem::path(path).parent_path().string();
     if (code || statvfs(folder.empty() ? "." : folder.c_str(), &disk) != 0) return true;  // try anyway
-    const auto available = static_cast<std::int64_t>(disk.f_bavail) * static_cast<std::int64_t>(disk.f_frsize);
+    const auto available =
+        static_cast<std::int64_t>(disk.f_bavail) * static_cast<std::int64_t>(disk.f_frsize);
     if (available >= static_cast<std::int64_t>(size) + reserve + kSpareDiskBytes) return true;
     *error = "Not enough free space beside '" + path + "' to put its index first";
     return false;

@@ -28,12 +28,12 @@ using recorder::WriterStatus;
 
 namespace {
 
-constexpr useconds_t kPacingSleep = 2000;        // microseconds between passes of the frame loop
+constexpr useconds_t kPacingSleep = 2000;  // microseconds between passes of the frame loop
 // Sound delivered before writing starts is lost, so the first buffer is looked for often: every 10 ms
 // rather than every 200 ms keeps the file's sound from starting up to a fifth of a second after its picture.
 constexpr useconds_t kFirstBufferPoll = 10000;  // microseconds between looks for the first buffer
 constexpr int kFirstBufferPolls = 600;          // 6 seconds in all
-constexpr double kCaptureSampleRate = 44100;     // Hz
+constexpr double kCaptureSampleRate = 44100;    // Hz
 constexpr std::uint32_t kMaxCaptureChannels = 2;
 constexpr std::int32_t kAudioBitRate = 128000;  // bit/s
 constexpr QSizeF kDefaultSize{800, 600};        // convenience entry points
@@ -201,7 +201,8 @@ void RVImagesToVideo::runFrameLoop(std::int32_t fps) {
     const std::int64_t loopStartMicros = CaptureTimestamps::nowMicros();
     cameraWatch_.emplace(kCameraSilenceMicros, loopStartMicros);
     if (audioInput()) {
-        microphoneWatch_.emplace(kMicrophoneSilenceMicros, std::max(loopStartMicros, lastSoundMicros_.load()));
+        microphoneWatch_.emplace(kMicrophoneSilenceMicros,
+                                 std::max(loopStartMicros, lastSoundMicros_.load()));
     }
     WallClock lastTick = wallClockNow();
     int ticksThisSecond = 0;
@@ -343,8 +344,9 @@ RVImagesToVideo::Report RVImagesToVideo::finalReport(const MediaWriter &writer) 
     report.cameraSilences = spellsOf(cameraWatch_);
     report.microphoneSilences = spellsOf(microphoneWatch_);
     const bool completed = writer.status() == WriterStatus::Completed;
-    const bool hasFrames = framesInTrack_ > 0 && (completed ? QFile::exists(QString::fromStdString(writer.path()))
-                                                            : writer.holdsMedia());
+    const bool hasFrames =
+        framesInTrack_ > 0 &&
+        (completed ? QFile::exists(QString::fromStdString(writer.path())) : writer.holdsMedia());
     if (!completed) {
         report.outcome = Report::Outcome::WriteFailed;
         report.diskFull = writer.failedForLackOfSpace();

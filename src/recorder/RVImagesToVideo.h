@@ -77,9 +77,9 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
         };
         Outcome outcome = Outcome::Pending;
         std::string path;
-        double seconds = 0;     // media time covered by the video
-        bool diskFull = false;  // the failure was a full disk or the file size limit
-        std::string failure;    // WriteFailed, NotStarted: the reason
+        double seconds = 0;                     // media time covered by the video
+        bool diskFull = false;                  // the failure was a full disk or the file size limit
+        std::string failure;                    // WriteFailed, NotStarted: the reason
         std::vector<Spell> cameraSilences;      // no new picture for more than 3 s
         std::vector<Spell> microphoneSilences;  // no sound for more than 2 s
 

@@ -159,7 +159,8 @@ TEST_F(RecordControlTest, AFileThatCannotBeCreatedEndsTheRecordingWithAMessage) 
     ASSERT_FALSE(buttonStates_.empty());
     EXPECT_FALSE(buttonStates_.back());
     ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_TRUE(messages_[0].startsWith("The recording could not be started: ")) << messages_[0].toStdString();
+    EXPECT_TRUE(messages_[0].startsWith("The recording could not be started: "))
+        << messages_[0].toStdString();
     EXPECT_TRUE(messages_[0].contains(control->record_save_path()));
 }
 

@@ -40,8 +40,10 @@ TEST_F(RecordEndMessageTest, SavedNamesTheFileThenEverySilentSpellWithItsTimes) 
     const QStringList lines = RecordEndMessage::text(report, english).split('\n');
     ASSERT_EQ(lines.size(), 3);
     EXPECT_EQ(lines[1], "The camera sent no new picture from 0:12 to 0:31 of the recording.");
-    EXPECT_EQ(lines[2], "The microphone stopped delivering sound at 1:04; the rest of the recording has no sound.");
-    EXPECT_TRUE(RecordEndMessage::text(report, chinese).contains(QString::fromUtf8("麦克风在录像的 1:04 处")));
+    EXPECT_EQ(lines[2],
+              "The microphone stopped delivering sound at 1:04; the rest of the recording has no sound.");
+    EXPECT_TRUE(
+        RecordEndMessage::text(report, chinese).contains(QString::fromUtf8("麦克风在录像的 1:04 处")));
 }
 
 TEST_F(RecordEndMessageTest, AFullDiskOrAWriteErrorNamesTheFileAndSaysWhatIsKept) {
@@ -52,13 +54,15 @@ TEST_F(RecordEndMessageTest, AFullDiskOrAWriteErrorNamesTheFileAndSaysWhatIsKept
     EXPECT_EQ(RecordEndMessage::text(full, english),
               "The disk is full: the recording " + path +
                   " was stopped after 1:15.\nThe file keeps what was recorded until then.");
-    EXPECT_TRUE(RecordEndMessage::text(full, chinese).startsWith(QString::fromUtf8("磁盘已满：录像 ") + path));
+    EXPECT_TRUE(
+        RecordEndMessage::text(full, chinese).startsWith(QString::fromUtf8("磁盘已满：录像 ") + path));
 
     Report failed = reportOf(Report::Outcome::WriteFailed, false);
     failed.failure = "Input/output error";
-    EXPECT_EQ(RecordEndMessage::text(failed, english),
-              "The recording " + path +
-                  " could not be written (Input/output error) and was stopped after 1:15.\nNothing could be kept.");
+    EXPECT_EQ(
+        RecordEndMessage::text(failed, english),
+        "The recording " + path +
+            " could not be written (Input/output error) and was stopped after 1:15.\nNothing could be kept.");
 }
 
 TEST_F(RecordEndMessageTest, NothingRecordedNeverClaimsAFile) {

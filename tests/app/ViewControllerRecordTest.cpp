@@ -29,7 +29,8 @@ class ViewerRecordProcessTest : public testing::Test {
                << QString::number(simulator.commandPort()) << root << way;
         viewer.start(prefix.takeFirst(), prefix);
         QString printed;
-        while (!printed.contains("recording\n") && !printed.contains("alert: ") && viewer.waitForReadyRead(20000))
+        while (!printed.contains("recording\n") && !printed.contains("alert: ") &&
+               viewer.waitForReadyRead(20000))
             printed += viewer.readAll();
         if (way == QLatin1String("signal")) kill(static_cast<pid_t>(viewer.processId()), SIGTERM);
         EXPECT_TRUE(viewer.waitForFinished(30000));
@@ -43,13 +44,15 @@ class ViewerRecordProcessTest : public testing::Test {
     SimulatorProcess simulator;
 };
 
-class ViewControllerRecordTest : public ViewerRecordProcessTest, public testing::WithParamInterface<const char *> {};
+class ViewControllerRecordTest : public ViewerRecordProcessTest,
+                                 public testing::WithParamInterface<const char *> {};
 
 TEST_P(ViewControllerRecordTest, LeavingWhileRecordingFinishesTheFileFirst) {
     ASSERT_TRUE(simulator.start({"--size", "320x240"}));
     const QString printed = recordAndLeave(QString::fromLatin1(GetParam()));
     ASSERT_TRUE(printed.contains("recording\n")) << printed.toStdString();
-    EXPECT_TRUE(printed.contains(QString::fromUtf8("notice: Finishing the recording…"))) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(QString::fromUtf8("notice: Finishing the recording…")))
+        << printed.toStdString();
 
     const QDir recordings(root + "/RidirOvozev");
     const QStringList files = recordings.entryList(QDir::Files | QDir::Hidden);

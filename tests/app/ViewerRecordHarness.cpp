@@ -50,8 +50,9 @@ class NoticeWatch : public QObject {
 
 int main(int argc, char *argv[]) {
     if (argc != 5) {
-        std::fprintf(stderr,
-                     "usage: viewer-record-harness IMAGE_PORT COMMAND_PORT SAVE_ROOT close|quit|signal|alert\n");
+        std::fprintf(
+            stderr,
+            "usage: viewer-record-harness IMAGE_PORT COMMAND_PORT SAVE_ROOT close|quit|signal|alert\n");
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -75,7 +75,8 @@ int main(int argc, char **argv) {
     const std::int64_t startEpochMicros = epochMicros();
     std::vector<std::int16_t> chunk(kChunkFrames);
     long dropped = 0;
-    for (std::int64_t written = 0; written < static_cast<std::int64_t>(seconds * samplesPerSecond) && !stopped;
+    for (std::int64_t written = 0;
+         written < static_cast<std::int64_t>(seconds * samplesPerSecond) && !stopped;
          written += kChunkFrames) {
         for (int i = 0; i < kChunkFrames; ++i) {
             const std::int64_t n = written + i;
@@ -91,6 +92,7 @@ int main(int argc, char **argv) {
         std::this_thread::sleep_until(start + due);
     }
     close(fd);
-    if (dropped > 0) std::fprintf(stderr, "recorder-tone-writer: %ld chunks of 10 ms were dropped\n", dropped);
+    if (dropped > 0)
+        std::fprintf(stderr, "recorder-tone-writer: %ld chunks of 10 ms were dropped\n", dropped);
     return 0;
 }

@@ -38,8 +38,8 @@ class RecordCommandTest : public testing::Test {
 
     // Runs deskcam-cli record (no microphone) behind the given prefix (a program that runs it).
     ChildProcess &record(const std::string &seconds, std::vector<std::string> prefix = {}) {
-        prefix.insert(prefix.end(), {DESKCAM_CLI_PATH, "record", "--camera", "127.0.0.1", "--image-port", port,
-                                     "--seconds", seconds, "--no-audio", path});
+        prefix.insert(prefix.end(), {DESKCAM_CLI_PATH, "record", "--camera", "127.0.0.1", "--image-port",
+                                     port, "--seconds", seconds, "--no-audio", path});
         cli.emplace(prefix, true);
         return *cli;
     }
@@ -69,8 +69,8 @@ TEST_F(RecordCommandTest, FourSecondsHoldAFrameOnEverySlotFromTheFirst) {
     int skipped = -1;
     const auto line = said.find("record.mp4: ");
     ASSERT_NE(line, std::string::npos) << said;
-    std::sscanf(said.c_str() + line, "record.mp4: %lu frames, %*u ticks, %*u late (%d slots skipped)", &frames,
-                &skipped);
+    std::sscanf(said.c_str() + line, "record.mp4: %lu frames, %*u ticks, %*u late (%d slots skipped)",
+                &frames, &skipped);
     ASSERT_GE(skipped, 0) << said;
     const auto pictures = decodePictures(path);
     EXPECT_EQ(pictures.size(), frames);

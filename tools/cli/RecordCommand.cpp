@@ -141,7 +141,8 @@ void stopAfter(RVImagesToVideo &recorder, double seconds, const std::atomic<bool
     std::int64_t startMicros = 0;
     waitWhile([&] { return (startMicros = recorder.statistics().startMicros) == 0; });
     // Half a frame early: the frame of the slot at S seconds would run the file a frame past S.
-    const std::int64_t endMicros = startMicros + static_cast<std::int64_t>((seconds - 0.5 / kFramesPerSecond) * 1e6);
+    const std::int64_t endMicros =
+        startMicros + static_cast<std::int64_t>((seconds - 0.5 / kFramesPerSecond) * 1e6);
     waitWhile([&] { return CaptureTimestamps::nowMicros() < endMicros; });
     recorder.doStop();
 }
@@ -170,13 +171,14 @@ int tellOutcome(const RVImagesToVideo &recorder, const RecordJob &job) {
         case Outcome::Saved:
             break;
         case Outcome::NothingRecorded:
-            std::fprintf(stderr, "deskcam-cli record: stopped before anything was recorded; %s was not written\n",
+            std::fprintf(stderr,
+                         "deskcam-cli record: stopped before anything was recorded; %s was not written\n",
                          out);
             return kExitFailed;
         case Outcome::WriteFailed:
             std::fprintf(stderr, "deskcam-cli record: %s %s (%s): the recording stopped after %.1f s; %s\n",
-                         report.diskFull ? "no room left for" : "could not write", out, report.failure.c_str(),
-                         report.seconds,
+                         report.diskFull ? "no room left for" : "could not write", out,
+                         report.failure.c_str(), report.seconds,
                          QFile::exists(QString::fromStdString(job.out))
                              ? "the file keeps what was recorded until then"
                              : "nothing was kept");

@@ -97,7 +97,8 @@ const std::vector<OptionRow> &optionTable() {
          [](SimOptions &o, const std::string &v) {
              const auto first = v.find(':');
              const auto second = first == std::string::npos ? first : v.find(':', first + 1);
-             if (first == std::string::npos || !parseNumber(v.substr(0, first), o.flash.startMs)) return false;
+             if (first == std::string::npos || !parseNumber(v.substr(0, first), o.flash.startMs))
+                 return false;
              if (second == std::string::npos)
                  return parseNumber(v.substr(first + 1), o.flash.lengthMs, std::int64_t{1});
              return parseNumber(v.substr(first + 1, second - first - 1), o.flash.lengthMs, std::int64_t{1}) &&
