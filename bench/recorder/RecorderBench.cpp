@@ -286,15 +286,24 @@ bool copyFile(const std::string &from, const std::string &to) {
     return ok;
 }
 
-double secondsOf(const std::function<bool()> &work) {
+struct Timing {
+    double seconds = -1;  // wall clock; -1: the work failed
+    double cpuSeconds = 0;
+};
+
+Timing timingOf(const std::function<bool()> &work) {
     const auto start = std::chrono::steady_clock::now();
-    if (!work()) return -1;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double cpuBefore = processCpuSeconds();
+    if (!work()) return {};
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+            processCpuSeconds() - cpuBefore};
 }
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+// The run with the median wall-clock time.
+Timing median(std::vector<Timing> timings) {
+    std::sort(timings.begin(), timings.end(),
+              [](const Timing &a, const Timing &b) { return a.seconds < b.seconds; });
+    return timings[timings.size() / 2];
 }
 
 // Copies and rewrites the long recording laid out at videoBitRate, three times each.
@@ -308,33 +317,34 @@ bool timeTheFinalRewrite(const QDir &folder, double videoBitRate) {
         std::fprintf(stderr, "could not lay out the long recording\n");
         return false;
     }
-    std::vector<double> copies, rewrites;
+    std::vector<Timing> copies, rewrites;
     std::string error;
     for (int round = 0; round < 3; ++round) {
         // Every round starts from the fragmented file just written, as the recorder leaves it, and from a
         // disk with nothing left to write, so neither timing pays for the other's writing.
         if (!copyFile(pristine, fragmented)) return false;
         sync();
-        copies.push_back(secondsOf([&] { return copyFile(fragmented, copied); }));
+        copies.push_back(timingOf([&] { return copyFile(fragmented, copied); }));
         sync();
         recorder::FastStartRewriter::Request request;
         request.path = fragmented;
         request.packets = packets;
-        rewrites.push_back(secondsOf([&] { return recorder::FastStartRewriter::rewrite(request, &error); }));
+        rewrites.push_back(timingOf([&] { return recorder::FastStartRewriter::rewrite(request, &error); }));
         QFile::remove(QString::fromStdString(copied));
     }
     const double megabytes = static_cast<double>(QFileInfo(QString::fromStdString(pristine)).size()) / 1e6;
     QFile::remove(QString::fromStdString(pristine));
     QFile::remove(QString::fromStdString(fragmented));
-    if (*std::min_element(copies.begin(), copies.end()) < 0 ||
-        *std::min_element(rewrites.begin(), rewrites.end()) < 0) {
+    const Timing copy = median(copies), rewrite = median(rewrites);
+    if (copy.seconds < 0 || rewrite.seconds < 0) {
         std::fprintf(stderr, "copy or rewrite failed: %s\n", error.c_str());
         return false;
     }
     std::printf(
-        "%4.0f MB (%.1f Mbit/s), %lld packets: copy %.2f s, rewrite %.2f s, ratio rewrite / copy %.2f\n",
-        megabytes, megabytes * 8 / kLongRecordingSeconds, static_cast<long long>(packets), median(copies),
-        median(rewrites), median(rewrites) / median(copies));
+        "%4.0f MB (%.1f Mbit/s), %lld packets: copy %.2f s (CPU %.2f s), rewrite %.2f s (CPU %.2f s), "
+        "ratio rewrite / copy %.2f\n",
+        megabytes, megabytes * 8 / kLongRecordingSeconds, static_cast<long long>(packets), copy.seconds,
+        copy.cpuSeconds, rewrite.seconds, rewrite.cpuSeconds, rewrite.seconds / copy.seconds);
     return true;
 }
 
