@@ -4,27 +4,42 @@
 //    temporary folder).
 // 2. Records them with RVImagesToVideo for SECONDS, without a microphone, the pictures handed over as the
 //    receiver would at 25 per second; measures this process's CPU time per frame written and counts the
-//    ticks that came late (more than two frame intervals after the previous one).
+//    ticks that came late (after the next frame's slot had begun, leaving a slot without a frame).
 // 3. Transcodes the same JPEG files with the ffmpeg program and the same encoder settings (libx264,
-//    the live preset, yuv420p, fast start) and measures its CPU time per frame.
+//    the live preset, a key frame a second, lookahead in the encoding threads, yuv420p, fast start) and
+//    measures its CPU time per frame.
 // Prints both and their ratio.
+// 4. The end of a long recording: lays out a fragmented file of 10 minutes as the recorder writes it
+//    while recording (the pictures of step 2 again and again, beside 128 kbit/s AAC sound), then times
+//    a plain copy of it (read, write, flush to disk) and the rewrite that puts its index first
+//    (FastStartRewriter, which also flushes and replaces the file), three times each, and prints the
+//    medians and their ratio. Once at the test card's own bit rate, which is far below a camera's (its
+//    picture is clean and still), and once with the pictures padded to 4 Mbit/s (filler units).
 
 #include "TestCard.h"
+#include "recorder/FastStartRewriter.h"
+#include "recorder/MediaWriter.h"
 #include "recorder/RVImagesToVideo.h"
 #include "recorder/VideoWriterInput.h"
 
 #include <QBuffer>
-#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <future>
 #include <string>
 #include <thread>
@@ -100,8 +115,9 @@ double ffmpegCpuSeconds(const QDir &folder, const std::string &out) {
     const pid_t child = fork();
     if (child == 0) {
         execlp("ffmpeg", "ffmpeg", "-loglevel", "error", "-y", "-framerate", fps.c_str(), "-i", input.c_str(),
-               "-c:v", "libx264", "-preset", recorder::kLivePreset, "-pix_fmt", "yuv420p", "-movflags",
-               "+faststart", out.c_str(), static_cast<char *>(nullptr));
+               "-c:v", "libx264", "-preset", recorder::kLivePreset, "-g", fps.c_str(), "-x264-params",
+               "sync-lookahead=0", "-pix_fmt", "yuv420p", "-movflags", "+faststart", out.c_str(),
+               static_cast<char *>(nullptr));
         _exit(127);
     }
     int status = 0;
@@ -110,6 +126,226 @@ double ffmpegCpuSeconds(const QDir &folder, const std::string &out) {
         return -1;
     }
     return cpuSeconds(usage);
+}
+
+using recorder::CodecContextPtr;
+using recorder::InputContextPtr;
+using recorder::OutputContextPtr;
+using recorder::PacketPtr;
+
+constexpr double kLongRecordingSeconds = 600;
+constexpr double kCameraBitRate = 4e6;  // bit/s: likelier than the test card for a camera's noisy 1920x1080
+constexpr int kSoundRate = 44100;
+
+// One second of 128 kbit/s stereo AAC: a tone with a little noise, so the encoder spends its bits.
+std::vector<PacketPtr> oneSecondOfSound(AVCodecParameters *parameters) {
+    const AVCodec *codec = avcodec_find_encoder(AV_CODEC_ID_AAC);
+    CodecContextPtr encoder(avcodec_alloc_context3(codec));
+    encoder->sample_fmt = AV_SAMPLE_FMT_FLTP;
+    encoder->sample_rate = kSoundRate;
+    av_channel_layout_default(&encoder->ch_layout, 2);
+    encoder->bit_rate = 128000;
+    encoder->time_base = AVRational{1, kSoundRate};
+    encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    std::vector<PacketPtr> packets;
+    if (avcodec_open2(encoder.get(), codec, nullptr) < 0) return packets;
+    avcodec_parameters_from_context(parameters, encoder.get());
+    recorder::FramePtr frame(av_frame_alloc());
+    frame->format = encoder->sample_fmt;
+    frame->nb_samples = encoder->frame_size;
+    av_channel_layout_copy(&frame->ch_layout, &encoder->ch_layout);
+    av_frame_get_buffer(frame.get(), 0);
+    for (std::int64_t first = 0; first < kSoundRate; first += encoder->frame_size) {
+        for (int c = 0; c < 2; ++c) {
+            auto *samples = reinterpret_cast<float *>(frame->data[c]);
+            for (int i = 0; i < frame->nb_samples; ++i)
+                samples[i] = 0.3f * std::sin(2 * M_PI * 440 * double(first + i) / kSoundRate) +
+                             0.05f * (std::rand() / float(RAND_MAX) - 0.5f);
+        }
+        frame->pts = first;
+        avcodec_send_frame(encoder.get(), frame.get());
+        for (PacketPtr packet(av_packet_alloc()); avcodec_receive_packet(encoder.get(), packet.get()) == 0;
+             packet.reset(av_packet_alloc())) {
+            packets.push_back(std::move(packet));
+        }
+    }
+    return packets;
+}
+
+// A copy of picture with a filler unit of padding bytes at its end (H.264 in MP4: 4-byte unit lengths).
+PacketPtr padded(const AVPacket *picture, int padding) {
+    PacketPtr packet(av_packet_alloc());
+    if (padding < 6) {
+        av_packet_ref(packet.get(), picture);
+        return packet;
+    }
+    av_new_packet(packet.get(), picture->size + padding);
+    av_packet_copy_props(packet.get(), picture);
+    std::uint8_t *data = packet->data;
+    std::memcpy(data, picture->data, static_cast<std::size_t>(picture->size));
+    std::uint8_t *filler = data + picture->size;
+    const int unit = padding - 4;
+    filler[0] = static_cast<std::uint8_t>(unit >> 24);
+    filler[1] = static_cast<std::uint8_t>(unit >> 16);
+    filler[2] = static_cast<std::uint8_t>(unit >> 8);
+    filler[3] = static_cast<std::uint8_t>(unit);
+    filler[4] = 12;  // filler data
+    std::memset(filler + 5, 0xFF, static_cast<std::size_t>(unit - 2));
+    filler[padding - 1] = 0x80;
+    return packet;
+}
+
+// Writes a fragmented file of kLongRecordingSeconds laid out as the recorder writes it: the video
+// packets of sample again and again (padded to videoBitRate if that is higher), beside one second of
+// sound again and again. The number of packets.
+std::int64_t writeLongRecording(const std::string &sample, const std::string &path, double videoBitRate) {
+    AVFormatContext *opened = nullptr;
+    if (avformat_open_input(&opened, sample.c_str(), nullptr, nullptr) < 0) return 0;
+    const InputContextPtr input(opened);
+    avformat_find_stream_info(input.get(), nullptr);
+    const int videoIndex = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (videoIndex < 0) return 0;
+    const AVStream *video = input->streams[videoIndex];
+    std::vector<PacketPtr> pictures;
+    for (PacketPtr packet(av_packet_alloc()); av_read_frame(input.get(), packet.get()) >= 0;
+         packet.reset(av_packet_alloc())) {
+        if (packet->stream_index == videoIndex) pictures.push_back(std::move(packet));
+    }
+    if (pictures.empty()) return 0;
+    // From the first frame to the end of the last (late ticks of the sample left some slots out).
+    std::int64_t firstDts = INT64_MAX, lastDts = INT64_MIN;
+    for (const PacketPtr &picture : pictures) {
+        firstDts = std::min(firstDts, picture->dts);
+        lastDts = std::max(lastDts, picture->dts);
+    }
+    const std::int64_t pictureSpan =
+        lastDts - firstDts + av_rescale_q(1, AVRational{1, kFps}, video->time_base);
+    const double spanSeconds = static_cast<double>(pictureSpan) * av_q2d(video->time_base);
+    double pictureBytes = 0;
+    for (const PacketPtr &picture : pictures) pictureBytes += picture->size;
+    const int padding = static_cast<int>(std::max(
+        0.0, (videoBitRate / 8 * spanSeconds - pictureBytes) / static_cast<double>(pictures.size())));
+    for (PacketPtr &picture : pictures) picture = padded(picture.get(), padding);
+
+    AVFormatContext *created = nullptr;
+    avformat_alloc_output_context2(&created, nullptr, "mp4", path.c_str());
+    const OutputContextPtr output(created);
+    AVStream *videoOut = avformat_new_stream(output.get(), nullptr);
+    avcodec_parameters_copy(videoOut->codecpar, video->codecpar);
+    videoOut->codecpar->codec_tag = 0;
+    videoOut->time_base = video->time_base;
+    AVStream *soundOut = avformat_new_stream(output.get(), nullptr);
+    const std::vector<PacketPtr> sound = oneSecondOfSound(soundOut->codecpar);
+    soundOut->time_base = AVRational{1, kSoundRate};
+    AVDictionary *options = nullptr;
+    recorder::MediaWriter::addFragmentOptions(&options);
+    if (sound.empty() || avio_open(&output->pb, path.c_str(), AVIO_FLAG_WRITE) < 0 ||
+        avformat_write_header(output.get(), &options) < 0) {
+        av_dict_free(&options);
+        return 0;
+    }
+    av_dict_free(&options);
+
+    std::int64_t packets = 0;
+    const auto write = [&](const AVPacket *model, AVStream *stream, AVRational timeBase, std::int64_t shift) {
+        PacketPtr packet(av_packet_clone(model));
+        packet->pts += shift;
+        packet->dts += shift;
+        packet->stream_index = stream->index;
+        av_packet_rescale_ts(packet.get(), timeBase, stream->time_base);
+        ++packets;
+        return av_interleaved_write_frame(output.get(), packet.get()) >= 0;
+    };
+    int second = 0;
+    for (int round = 0; round * spanSeconds < kLongRecordingSeconds; ++round) {
+        for (const PacketPtr &picture : pictures) {
+            if (!write(picture.get(), videoOut, video->time_base, round * pictureSpan)) return 0;
+        }
+        for (; second < (round + 1) * spanSeconds; ++second) {
+            for (const PacketPtr &block : sound) {
+                if (!write(block.get(), soundOut, AVRational{1, kSoundRate},
+                           second * std::int64_t{kSoundRate}))
+                    return 0;
+            }
+        }
+    }
+    return av_write_trailer(output.get()) >= 0 ? packets : 0;
+}
+
+// A plain copy: read and write in large blocks, then flush to disk, as the rewrite does at its end.
+bool copyFile(const std::string &from, const std::string &to) {
+    const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    std::vector<char> block(1 << 20);
+    bool ok = in >= 0 && out >= 0;
+    for (ssize_t got = 0; ok && (got = read(in, block.data(), block.size())) > 0;)
+        ok = write(out, block.data(), static_cast<std::size_t>(got)) == got;
+    ok = ok && fdatasync(out) == 0;
+    if (in >= 0) close(in);
+    if (out >= 0) close(out);
+    return ok;
+}
+
+struct Timing {
+    double seconds = -1;  // wall clock; -1: the work failed
+    double cpuSeconds = 0;
+};
+
+Timing timingOf(const std::function<bool()> &work) {
+    const auto start = std::chrono::steady_clock::now();
+    const double cpuBefore = processCpuSeconds();
+    if (!work()) return {};
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+            processCpuSeconds() - cpuBefore};
+}
+
+// The run with the median wall-clock time.
+Timing median(std::vector<Timing> timings) {
+    std::sort(timings.begin(), timings.end(),
+              [](const Timing &a, const Timing &b) { return a.seconds < b.seconds; });
+    return timings[timings.size() / 2];
+}
+
+// Copies and rewrites the long recording laid out at videoBitRate, three times each.
+bool timeTheFinalRewrite(const QDir &folder, double videoBitRate) {
+    const std::string pristine = folder.filePath("long-fragmented.mp4").toStdString();
+    const std::string fragmented = folder.filePath("long.mp4").toStdString();
+    const std::string copied = folder.filePath("copy.mp4").toStdString();
+    const std::int64_t packets =
+        writeLongRecording(folder.filePath("recorder.mp4").toStdString(), pristine, videoBitRate);
+    if (packets == 0) {
+        std::fprintf(stderr, "could not lay out the long recording\n");
+        return false;
+    }
+    std::vector<Timing> copies, rewrites;
+    std::string error;
+    for (int round = 0; round < 3; ++round) {
+        // Every round starts from the fragmented file just written, as the recorder leaves it, and from a
+        // disk with nothing left to write, so neither timing pays for the other's writing.
+        if (!copyFile(pristine, fragmented)) return false;
+        sync();
+        copies.push_back(timingOf([&] { return copyFile(fragmented, copied); }));
+        sync();
+        recorder::FastStartRewriter::Request request;
+        request.path = fragmented;
+        request.packets = packets;
+        rewrites.push_back(timingOf([&] { return recorder::FastStartRewriter::rewrite(request, &error); }));
+        QFile::remove(QString::fromStdString(copied));
+    }
+    const double megabytes = static_cast<double>(QFileInfo(QString::fromStdString(pristine)).size()) / 1e6;
+    QFile::remove(QString::fromStdString(pristine));
+    QFile::remove(QString::fromStdString(fragmented));
+    const Timing copy = median(copies), rewrite = median(rewrites);
+    if (copy.seconds < 0 || rewrite.seconds < 0) {
+        std::fprintf(stderr, "copy or rewrite failed: %s\n", error.c_str());
+        return false;
+    }
+    std::printf(
+        "%4.0f MB (%.1f Mbit/s), %lld packets: copy %.2f s (CPU %.2f s), rewrite %.2f s (CPU %.2f s), "
+        "ratio rewrite / copy %.2f\n",
+        megabytes, megabytes * 8 / kLongRecordingSeconds, static_cast<long long>(packets), copy.seconds,
+        copy.cpuSeconds, rewrite.seconds, rewrite.cpuSeconds, rewrite.seconds / copy.seconds);
+    return true;
 }
 
 }  // namespace
@@ -140,16 +376,17 @@ int main(int argc, char **argv) {
     }
     const double ffmpegPerFrameMs = ffmpegCpu * 1000 / count;
 
-    std::printf(
-        "\nrecorder: %llu frames written, %llu ticks, %llu late (%.2f %%), %llu early, %llu decodes\n",
-        static_cast<unsigned long long>(statistics.framesAppended),
-        static_cast<unsigned long long>(statistics.ticks),
-        static_cast<unsigned long long>(statistics.lateTicks),
-        100.0 * statistics.lateTicks / std::max<std::uint64_t>(1, statistics.ticks),
-        static_cast<unsigned long long>(statistics.earlyTicks),
-        static_cast<unsigned long long>(statistics.decodes));
+    std::printf("\nrecorder: %llu frames written, %llu ticks, %llu late (%.2f %%), %llu decodes\n",
+                static_cast<unsigned long long>(statistics.framesAppended),
+                static_cast<unsigned long long>(statistics.ticks),
+                static_cast<unsigned long long>(statistics.lateTicks),
+                100.0 * statistics.lateTicks / std::max<std::uint64_t>(1, statistics.ticks),
+                static_cast<unsigned long long>(statistics.decodes));
     std::printf("recorder CPU per frame: %.1f ms\n", ours.cpuPerFrameMs);
     std::printf("ffmpeg   CPU per frame: %.1f ms\n", ffmpegPerFrameMs);
     std::printf("ratio recorder / ffmpeg: %.2f\n", ours.cpuPerFrameMs / ffmpegPerFrameMs);
-    return 0;
+    std::printf("\nfinishing a fragmented recording of %.0f minutes of 1920x1080 with sound (medians of 3)\n",
+                kLongRecordingSeconds / 60);
+    const bool timed = timeTheFinalRewrite(folder, 0) && timeTheFinalRewrite(folder, kCameraBitRate);
+    return timed ? 0 : 1;
 }

@@ -122,6 +122,7 @@ void AppDelegate::quitOnTerminationSignals() {
     if (!listenForSignals()) return;
     handleSignal(SIGINT);
     handleSignal(SIGTERM);
+    signal(SIGXFSZ, SIG_IGN);
 }
 
 void AppDelegate::recordOnSignal(std::function<void()> press) {
@@ -142,7 +143,7 @@ void AppDelegate::takeSignal() {
     char signalled = 0;
     if (read(signalSockets[1], &signalled, 1) != 1) return;
     if (signalled != SIGUSR1)
-        QCoreApplication::quit();
+        terminationHandler_();
     else if (recordPress_)
         recordPress_();
 }

@@ -10,6 +10,8 @@
 #include <QSocketNotifier>
 #include <QString>
 
+#include <QCoreApplication>
+
 #include <functional>
 #include <memory>
 
@@ -34,11 +36,14 @@ class AppDelegate : public QObject {
     // simply opens its own window).
     bool listenForReopen(const QString &name);
     // SIGINT and SIGTERM end the program the way closing its window does, so the worker and the sockets
-    // stop in order (Ctrl+C in a terminal, scripts that stop the viewer).
+    // stop in order (Ctrl+C in a terminal, scripts that stop the viewer): through the handler, which by
+    // default quits at once. SIGXFSZ is ignored: a file size limit becomes a write error the recorder
+    // reports, instead of killing the program in the middle of a recording.
     void quitOnTerminationSignals();
     // SIGUSR1 calls press on the main thread: the program passes its record button, so that a script can
     // start and stop a recording (the soak test, a lesson timer).
     void recordOnSignal(std::function<void()> press);
+    void setTerminationHandler(std::function<void()> handler) { terminationHandler_ = std::move(handler); }
 
   private:
     void answerReopen();
@@ -49,4 +54,5 @@ class AppDelegate : public QObject {
     QLocalServer server_;
     std::unique_ptr<QSocketNotifier> signalNotifier_;
     std::function<void()> recordPress_;
+    std::function<void()> terminationHandler_ = [] { QCoreApplication::quit(); };
 };

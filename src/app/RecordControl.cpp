@@ -1,5 +1,7 @@
 #include "app/RecordControl.h"
 
+#include "app/Localization.h"
+#include "app/RecordEndMessage.h"
 #include "base/Log.h"
 #include "library/DKBookmark.h"
 #include "library/SaveFileNamer.h"
@@ -8,24 +10,20 @@
 
 #include <pthread.h>
 
+#include <algorithm>
+
+namespace {
+
+// After the deadline, a file still being rewritten gives up the rewrite; this long is left for that.
+constexpr auto kAbandonPatience = std::chrono::seconds(2);
+
+}  // namespace
+
 RecordControl::RecordControl(Hooks hooks, QObject *parent) : QObject(parent), hooks_(std::move(hooks)) {}
 
 RecordControl::~RecordControl() {
-    {
-        // A recording thread waiting for the user to close an alert gives up waiting.
-        std::lock_guard lock(alertWaits_->mutex);
-        alertWaits_->closing = true;
-    }
-    alertWaits_->changed.notify_all();
-    for (const auto &recording : recordings_) {
-        recording->recording = false;
-        recording->recorder->doStop();
-    }
+    waitUntilFinished(Clock::now() + kFinishPatience);
     for (const auto &recording : recordings_) recording->Thread_Record_Start.join();
-}
-
-QString RecordControl::savedMessage(const QString &path) {
-    return QStringLiteral("Record saved in path\uFF1A%1").arg(path);
 }
 
 int RecordControl::runningThreads() const {
@@ -34,10 +32,15 @@ int RecordControl::runningThreads() const {
     return running;
 }
 
+bool RecordControl::busy() const {
+    return std::any_of(recordings_.begin(), recordings_.end(),
+                       [](const std::shared_ptr<Recording> &recording) { return !recording->ended; });
+}
+
 void RecordControl::Record_Button_Click(const QDateTime &pressedAt) {
     if (bRecording()) {
+        // What to tell the user is known once the file is finished (recordingEnded).
         StopRecord(current_);
-        hooks_.alertMessage(savedMessage(current_->path));
         return;
     }
     if (!hooks_.deviceConnected()) {
@@ -62,6 +65,13 @@ void RecordControl::startRecording(const QDateTime &pressedAt) {
     if (hooks_.frameSource) recording->recorder->setFrameSource(hooks_.frameSource);
     recording->recorder->setAlertPresenter(
         [this](const std::string &message) { presentMicrophoneAlert(message); });
+    // A stop that comes before the recorder's first frame leaves nothing, whenever the thread gets going.
+    recording->recorder->setStillWanted([weak = std::weak_ptr<Recording>(recording)] {
+        const auto wanted = weak.lock();
+        return wanted && wanted->recording;
+    });
+    // Read here: current_view_info belongs to the GUI thread.
+    recording->size = hooks_.videoSize();
     current_ = recording;
     recordings_.push_back(recording);
     recording->Thread_Record_Start = std::thread([this, recording] {
@@ -76,14 +86,32 @@ void RecordControl::runRecord_Start(const std::shared_ptr<Recording> &recording)
     QFile::remove(recording->path);
     StartRecord(recording);
     StopRecord(recording);
+    waitForFile(recording);
+    QMetaObject::invokeMethod(
+        this, [this, recording] { recordingEnded(recording); }, Qt::QueuedConnection);
 }
 
 void RecordControl::StartRecord(const std::shared_ptr<Recording> &recording) {
+    const auto fileFinished = [waits = waits_, weak = std::weak_ptr<Recording>(recording)](bool) {
+        const auto finished = weak.lock();
+        if (!finished) return;
+        std::lock_guard lock(waits->mutex);
+        finished->fileFinished = true;
+        waits->changed.notify_all();
+    };
     // The recording call clears an earlier stop request, so a stop that came first must skip the call.
-    if (!recording->recording) return;
-    const QSizeF size = hooks_.videoSize();
-    recording->recorder->writeImageAsMovie({}, recording->path.toStdString(), size, kFramesPerSecond, false,
-                                           nullptr);
+    if (!recording->recording) {
+        recording->skipped = true;
+        fileFinished(false);
+        return;
+    }
+    recording->recorder->writeImageAsMovie({}, recording->path.toStdString(), recording->size,
+                                           kFramesPerSecond, false, fileFinished);
+}
+
+void RecordControl::waitForFile(const std::shared_ptr<Recording> &recording) {
+    std::unique_lock lock(waits_->mutex);
+    waits_->changed.wait(lock, [&] { return recording->fileFinished || waits_->givenUp; });
 }
 
 void RecordControl::StopRecord(const std::shared_ptr<Recording> &recording) {
@@ -103,12 +131,27 @@ void RecordControl::postButtonState(const std::shared_ptr<Recording> &recording,
         Qt::QueuedConnection);
 }
 
+void RecordControl::recordingEnded(const std::shared_ptr<Recording> &recording) {
+    recording->ended = true;
+    RVImagesToVideo::Report report = recording->recorder->report();
+    if (recording->skipped) report.outcome = RVImagesToVideo::Report::Outcome::NothingRecorded;
+    if (report.outcome == RVImagesToVideo::Report::Outcome::Pending) {
+        deskcam::logLine("%s was not finished in time; it plays, with its index in pieces",
+                         qPrintable(recording->path));
+    } else if (recording->quiet) {
+        deskcam::logLine("%s", qPrintable(RecordEndMessage::text(report, Localization::shared())));
+    } else {
+        hooks_.alertMessage(RecordEndMessage::text(report, Localization::shared()));
+    }
+    if (!busy()) emit idle();
+}
+
 void RecordControl::presentMicrophoneAlert(const std::string &message) {
     deskcam::logLine("%s", message.c_str());
     auto dismissed = std::make_shared<bool>(false);
     QMetaObject::invokeMethod(
         this,
-        [this, message, dismissed, waits = alertWaits_] {
+        [this, message, dismissed, waits = waits_] {
             hooks_.alertAndWait(QString::fromStdString(message), [dismissed, waits] {
                 std::lock_guard lock(waits->mutex);
                 *dismissed = true;
@@ -116,13 +159,49 @@ void RecordControl::presentMicrophoneAlert(const std::string &message) {
             });
         },
         Qt::QueuedConnection);
-    std::unique_lock lock(alertWaits_->mutex);
-    alertWaits_->changed.wait(lock, [&] { return *dismissed || alertWaits_->closing; });
+    std::unique_lock lock(waits_->mutex);
+    waits_->changed.wait(lock, [&] { return *dismissed || waits_->ending; });
+}
+
+void RecordControl::finishAll() {
+    {
+        // A recording thread waiting for the user to close the microphone's alert gives up waiting.
+        std::lock_guard lock(waits_->mutex);
+        waits_->ending = true;
+    }
+    waits_->changed.notify_all();
+    for (const auto &recording : recordings_) {
+        recording->quiet = true;
+        StopRecord(recording);
+    }
+    if (!busy()) {
+        QMetaObject::invokeMethod(
+            this, [this] { emit idle(); }, Qt::QueuedConnection);
+    }
+}
+
+bool RecordControl::allFilesFinished() {
+    return std::all_of(recordings_.begin(), recordings_.end(),
+                       [](const std::shared_ptr<Recording> &recording) { return recording->fileFinished; });
+}
+
+bool RecordControl::waitUntilFinished(Clock::time_point deadline) {
+    finishAll();
+    std::unique_lock lock(waits_->mutex);
+    if (waits_->givenUp) return false;
+    if (waits_->changed.wait_until(lock, deadline, [this] { return allFilesFinished(); })) return true;
+    lock.unlock();
+    for (const auto &recording : recordings_) recording->recorder->abandonFinishing();
+    lock.lock();
+    waits_->changed.wait_for(lock, kAbandonPatience, [this] { return allFilesFinished(); });
+    waits_->givenUp = true;
+    waits_->changed.notify_all();
+    return false;
 }
 
 void RecordControl::reapFinishedThreads() {
     std::erase_if(recordings_, [this](const std::shared_ptr<Recording> &recording) {
-        if (!recording->threadDone || recording == current_) return false;
+        if (!recording->threadDone || !recording->ended || recording == current_) return false;
         recording->Thread_Record_Start.join();
         return true;
     });

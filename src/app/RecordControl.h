@@ -10,9 +10,15 @@
 // recording state only while no newer recording has started, so a finishing recording never ends or
 // relabels the next one.
 //
+// A recording's thread lives until its file is finished (the recorder completes it on the shared work
+// queue), then the end of the recording is told to the user (RecordEndMessage): only then is it known
+// whether the file exists and what it holds. So the program must not end while busy(): finishAll() stops
+// everything and emits idle() when every file is finished; waitUntilFinished() blocks for the same, with a
+// bound, for the way out that cannot run the event loop.
+//
 // Thread use: the public methods and the window hooks run on the GUI thread; the recording threads post
-// their button changes to it. The control must live in the GUI thread; destroying it stops its recordings
-// and waits for their threads.
+// their button changes and their ends to it. The control must live in the GUI thread; destroying it stops
+// its recordings and waits (bounded) for their files.
 
 #include "recorder/RVImagesToVideo.h"
 
@@ -22,6 +28,7 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -30,7 +37,10 @@
 #include <vector>
 
 class RecordControl : public QObject {
+    Q_OBJECT
   public:
+    using Clock = std::chrono::steady_clock;
+
     // What the control needs of the window and the rest of the program.
     struct Hooks {
         std::function<bool()> deviceConnected;                  // pictures are arriving (receiver bConnected)
@@ -46,6 +56,8 @@ class RecordControl : public QObject {
 
     static constexpr const char *kRecordPattern = "record_%@.mp4";
     static constexpr std::int32_t kFramesPerSecond = 25;
+    // How long the program waits for its recordings' files when it ends.
+    static constexpr auto kFinishPatience = std::chrono::seconds(15);
 
     explicit RecordControl(Hooks hooks, QObject *parent = nullptr);
     ~RecordControl() override;
@@ -62,30 +74,57 @@ class RecordControl : public QObject {
     }
     // Recordings whose thread has not ended yet.
     int runningThreads() const;
+    // A recording runs, or its file is not finished yet.
+    bool busy() const;
 
-    // "Record saved in path：%@" (the colon is the full-width U+FF1A).
-    static QString savedMessage(const QString &path);
+    // --- the program ends: every recording stopped and its file finished, their ends only logged
+    // Stops every recording; idle() follows once every file is finished (at once when none is busy).
+    void finishAll();
+    // Blocks until every file is finished or the deadline has passed; then files still being rewritten are
+    // left fragmented (playable) and the wait ends soon after. True when every file was finished in time.
+    bool waitUntilFinished(Clock::time_point deadline);
+
     static QString deviceDisconnectMessage() { return QStringLiteral("Device disconnect!"); }
+
+  signals:
+    // No recording runs and every file is finished.
+    void idle();
 
   private:
     // One recording: its own recorder, file and thread.
     struct Recording {
         std::shared_ptr<RVImagesToVideo> recorder;
         QString path;
+        QSizeF size;  // the track size: current_view_info at the press
         std::thread Thread_Record_Start;
         std::atomic<bool> recording{true};  // bRecording of this recording
         std::atomic<bool> threadDone{false};
+        bool fileFinished = false;  // guarded by Waits::mutex
+        bool skipped = false;       // recording thread, then GUI: stopped before the recorder began
+        bool ended = false;         // GUI thread: its end was handled
+        bool quiet = false;         // GUI thread: the program ends; its end goes to the log only
+    };
+    // Shared with the recording threads and with callbacks that may outlive the control.
+    struct Waits {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool ending = false;   // the program ends: nobody will answer the microphone's alert
+        bool givenUp = false;  // the program ends now: threads stop waiting for their files
     };
 
     void startRecording(const QDateTime &pressedAt);
     // --- recording thread
     void runRecord_Start(const std::shared_ptr<Recording> &recording);
     void StartRecord(const std::shared_ptr<Recording> &recording);
+    void waitForFile(const std::shared_ptr<Recording> &recording);
     void presentMicrophoneAlert(const std::string &message);
     // --- GUI thread, or a recording thread (through the GUI thread for the button)
     void StopRecord(const std::shared_ptr<Recording> &recording);
     void postButtonState(const std::shared_ptr<Recording> &recording, bool recordingNow);
+    // --- GUI thread
+    void recordingEnded(const std::shared_ptr<Recording> &recording);
     void reapFinishedThreads();
+    bool allFilesFinished();
 
     const Hooks hooks_;
 
@@ -93,12 +132,5 @@ class RecordControl : public QObject {
     std::shared_ptr<Recording> current_;
     std::vector<std::shared_ptr<Recording>> recordings_;
 
-    // Shared with recording threads that wait for the user to close an alert, and with the alerts' own
-    // callbacks, which may outlive the control.
-    struct AlertWaits {
-        std::mutex mutex;
-        std::condition_variable changed;
-        bool closing = false;
-    };
-    const std::shared_ptr<AlertWaits> alertWaits_ = std::make_shared<AlertWaits>();
+    const std::shared_ptr<Waits> waits_ = std::make_shared<Waits>();
 };

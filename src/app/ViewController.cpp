@@ -2,6 +2,7 @@
 
 #include "app/AlertSheet.h"
 #include "app/CaptureControl.h"
+#include "app/ExitAfterRecordings.h"
 #include "app/JpegDecoder.h"
 #include "app/Localization.h"
 #include "app/MouseDragView.h"
@@ -13,12 +14,14 @@
 #include "net/AsyncUdpSocket.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
 #include <QLayout>
 #include <QMessageBox>
 #include <QResizeEvent>
 #include <QSaveFile>
+#include <QSessionManager>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStandardPaths>
@@ -506,6 +509,20 @@ void ViewController::setUpRecordControl() {
     };
     hooks.frameSource = [this] { return img_socket.getFirstImageData(); };
     recordControl_ = std::make_unique<RecordControl>(std::move(hooks));
+    exitAfterRecordings_ = std::make_unique<ExitAfterRecordings>(
+        *recordControl_, this, ExitAfterRecordings::Ways{[this] { close(); }, [this] { closeWindow(); }});
+    // Ways out that do not pass the window: the session ending, and a quit asked for elsewhere.
+    connect(qApp, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager &) { exitAfterRecordings_->finishNow(); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { exitAfterRecordings_->finishNow(); });
+}
+
+void ViewController::closeEvent(QCloseEvent *event) {
+    if (exitAfterRecordings_->waitBeforeLeaving(false)) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 // One library window: the first press opens it, later presses bring it to the front.
@@ -514,6 +531,7 @@ void ViewController::btnOpenLibrary() {
 }
 
 void ViewController::closeWindow() {
+    if (exitAfterRecordings_->waitBeforeLeaving(true)) return;
     imgView_mousemove->setImage(QImage());
     QCoreApplication::quit();
 }

@@ -32,6 +32,7 @@
 #include <string>
 #include <thread>
 
+class ExitAfterRecordings;
 class MouseDragView;
 class QAbstractButton;
 class RecordControl;
@@ -90,7 +91,7 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     void alertMessage(const QString &text);
     void Record_Button_Click();
     void btnOpenLibrary();
-    // Clears the picture and ends the program.
+    // Clears the picture and ends the program, once the recordings' files are finished.
     void closeWindow();
 
   signals:
@@ -107,6 +108,8 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Closing the window while recording first finishes the recordings' files.
+    void closeEvent(QCloseEvent *event) override;
 
   private:
     void viewDidLoad();
@@ -155,7 +158,8 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     QTimer listRetry_;                   // asks again while the menu holds no list
     ImageBytes shownBytes_;
     QImage spareImage_;  // the picture before the one on screen: its pixels take the next one
-    std::unique_ptr<RecordControl> recordControl_;  // the record button's recordings
+    std::unique_ptr<RecordControl> recordControl_;              // the record button's recordings
+    std::unique_ptr<ExitAfterRecordings> exitAfterRecordings_;  // every way out waits for their files
 
     // --- the worker and what it shares with the GUI thread
     std::thread Thread_Get_Resolution;

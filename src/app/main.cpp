@@ -73,6 +73,8 @@ int main(int argc, char *argv[]) {
     // Before the receiver exists: its socket delivers to the main event queue.
     QtMainQueue::install(application);
     ViewController window(parsed.options, ImageRecvTCPSocket::sharedInstance());
+    // A signal finishes the recordings' files first, like Ctrl+Q.
+    delegate.setTerminationHandler([&window] { window.closeWindow(); });
     delegate.recordOnSignal([&window] { window.Record_Button_Click(); });
     int picturesShown = 0;
     QObject::connect(&window, &ViewController::imageShown, [&picturesShown] { ++picturesShown; });

@@ -13,10 +13,13 @@ extern "C" {
 namespace recorder {
 namespace {
 
-// A buffer whose own time lies further than this after the end of the previous one follows lost samples.
+// Further than this from its own time, sound is moved by filling silence or dropping samples: lost samples.
 constexpr double kGapToleranceSeconds = 0.1;
-// Silence is written in pieces of at most this many frames.
-constexpr int kSilenceChunkFrames = 4096;
+// Closer than this, sound is left where it is; in between it is stretched or squeezed, by at most
+// kMaximumStretch, over kStretchSeconds at a time.
+constexpr double kDriftToleranceSeconds = 0.002;
+constexpr double kMaximumStretch = 0.002;
+constexpr double kStretchSeconds = 1;
 
 AVSampleFormat sampleFormatOf(const AudioStreamBasicDescription &format) {
     if (format.mFormatID != kAudioFormatLinearPCM) return AV_SAMPLE_FMT_NONE;
@@ -107,12 +110,14 @@ bool AudioWriterInput::appendSampleBuffer(const AudioSampleBuffer &buffer) {
 
     const std::uint32_t frames = buffer.frameCount();
     const std::int64_t pts = writer->timestampFor(buffer.presentationTime, encoder_->time_base);
-    std::uint32_t skip = 0;
-    if (!placeSamples(pts, frames, &skip)) return false;
-    if (skip < frames &&
-        !convertIntoFifo(buffer.data.data() + skip * buffer.format.mBytesPerFrame, frames - skip)) {
+    // Samples from before the session start are dropped.
+    const auto skip = static_cast<std::uint32_t>(std::clamp<std::int64_t>(-pts, 0, frames));
+    if (skip == frames) return true;
+    // The converter counts time in units of 1 / (input rate x output rate).
+    const std::int64_t outputPts = swr_next_pts(converter_.get(), (pts + skip) * sampleRate()) / sampleRate();
+    if (fifoPts_ < 0) fifoPts_ = outputPts;
+    if (!convertIntoFifo(buffer.data.data() + skip * buffer.format.mBytesPerFrame, frames - skip))
         return false;
-    }
     return encodeFromFifo(false);
 }
 
@@ -123,7 +128,8 @@ void AudioWriterInput::markAsFinished() {
     finished_ = true;
     // Nothing to flush into a file whose header was never written or that has failed.
     if (failed_ || !writer || !writer->isWriting() || !fifo_) return;
-    if (encodeFromFifo(true)) encode(nullptr);
+    // The converter holds back a few samples for its filter.
+    if (convertIntoFifo(nullptr, 0) && encodeFromFifo(true)) encode(nullptr);
 }
 
 bool AudioWriterInput::configureConverter(const AudioStreamBasicDescription &format) {
@@ -138,7 +144,16 @@ bool AudioWriterInput::configureConverter(const AudioStreamBasicDescription &for
     int error = swr_alloc_set_opts2(&converter, &encoder_->ch_layout, encoder_->sample_fmt, sampleRate(),
                                     &encoder_->ch_layout, sampleFormat, sampleRate(), 0, nullptr);
     converter_.reset(converter);
-    if (error >= 0) error = swr_init(converter_.get());
+    if (error >= 0) {
+        av_opt_set_double(converter, "min_comp", kDriftToleranceSeconds, 0);
+        av_opt_set_double(converter, "max_soft_comp", kMaximumStretch, 0);
+        av_opt_set_double(converter, "comp_duration", kStretchSeconds, 0);
+        av_opt_set_double(converter, "min_hard_comp", kGapToleranceSeconds, 0);
+        // Resampling from the start, rather than from the first stretch, keeps the delay of the
+        // converter's filter the same all along.
+        av_opt_set(converter, "flags", "res", 0);
+        error = swr_init(converter);
+    }
     if (error < 0) {
         deskcam::logLine("Could not initialize the audio converter: %s", errorText(error).c_str());
         converter_.reset();
@@ -161,29 +176,20 @@ bool AudioWriterInput::configureConverter(const AudioStreamBasicDescription &for
     return true;
 }
 
-bool AudioWriterInput::placeSamples(std::int64_t bufferPts, std::uint32_t frames, std::uint32_t *skip) {
-    if (nextPts_ < 0) {
-        // The first buffer: samples from before the session start are dropped.
-        if (bufferPts < 0) *skip = static_cast<std::uint32_t>(std::min<std::int64_t>(frames, -bufferPts));
-        nextPts_ = fifoPts_ = std::max<std::int64_t>(bufferPts, 0);
-        return true;
-    }
-    const std::int64_t gap = bufferPts - nextPts_;
-    if (gap > static_cast<std::int64_t>(kGapToleranceSeconds * sampleRate())) return appendSilence(gap);
-    return true;
-}
-
 bool AudioWriterInput::convertIntoFifo(const std::uint8_t *data, std::uint32_t frames) {
+    // Without data: what the converter still holds.
+    const int room = swr_get_out_samples(converter_.get(), static_cast<int>(frames));
+    if (room <= 0) return room == 0;
     FramePtr converted(av_frame_alloc());
     if (!converted) return false;
     converted->format = encoder_->sample_fmt;
     converted->sample_rate = sampleRate();
-    converted->nb_samples = static_cast<int>(frames);
+    converted->nb_samples = room;
     av_channel_layout_copy(&converted->ch_layout, &encoder_->ch_layout);
     int error = av_frame_get_buffer(converted.get(), 0);
     if (error >= 0) {
         const std::uint8_t *planes[1] = {data};
-        error = swr_convert(converter_.get(), converted->data, converted->nb_samples, planes,
+        error = swr_convert(converter_.get(), converted->data, room, data ? planes : nullptr,
                             static_cast<int>(frames));
     }
     if (error >= 0)
@@ -191,26 +197,6 @@ bool AudioWriterInput::convertIntoFifo(const std::uint8_t *data, std::uint32_t f
     if (error < 0) {
         deskcam::logLine("Error while converting audio samples: %s", errorText(error).c_str());
         return false;
-    }
-    nextPts_ += error;
-    return true;
-}
-
-bool AudioWriterInput::appendSilence(std::int64_t frames) {
-    FramePtr silence(av_frame_alloc());
-    if (!silence) return false;
-    silence->format = encoder_->sample_fmt;
-    silence->nb_samples = kSilenceChunkFrames;
-    av_channel_layout_copy(&silence->ch_layout, &encoder_->ch_layout);
-    if (av_frame_get_buffer(silence.get(), 0) < 0) return false;
-    av_samples_set_silence(silence->data, 0, kSilenceChunkFrames, channels(), encoder_->sample_fmt);
-    while (frames > 0) {
-        const int chunk = static_cast<int>(std::min<std::int64_t>(frames, kSilenceChunkFrames));
-        if (av_audio_fifo_write(fifo_.get(), reinterpret_cast<void **>(silence->data), chunk) < chunk)
-            return false;
-        frames -= chunk;
-        nextPts_ += chunk;
-        if (!encodeFromFifo(false)) return false;
     }
     return true;
 }

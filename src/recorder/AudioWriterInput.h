@@ -4,9 +4,11 @@
 // encoder's frames and encoded on the thread that appends them (the audio queue); encoding sound is cheap
 // next to the pictures.
 //
-// Sample times: a buffer's samples follow the previous buffer's directly; when a buffer's own time lies
-// more than kGapTolerance after that, the samples in between were lost and are filled with silence, so the
-// sound keeps its place on the recording's time line.
+// Sample times: the sound follows the buffers' own times, which run on the capture clock that also times
+// the pictures. A sound card's clock differs a little from it, so the sound drifts away from those times
+// by a few ms a minute: the converter stretches or squeezes it by at most 0.2 % (inaudible) until it is
+// back within 2 ms. Past 100 ms the samples in between were lost (or came twice): that much silence is
+// filled in (or that much sound dropped), so the sound keeps its place on the recording's time line.
 
 #include "recorder/AudioSampleBuffer.h"
 #include "recorder/FFmpeg.h"
@@ -46,9 +48,7 @@ class AudioWriterInput {
 
   private:
     bool configureConverter(const AudioStreamBasicDescription &format);
-    bool placeSamples(std::int64_t bufferPts, std::uint32_t frames, std::uint32_t *skip);
     bool convertIntoFifo(const std::uint8_t *data, std::uint32_t frames);
-    bool appendSilence(std::int64_t frames);
     bool encodeFromFifo(bool flushShortFrame);
     bool encode(AVFrame *frame);
 
@@ -65,9 +65,8 @@ class AudioWriterInput {
     AudioFifoPtr fifo_;
     FramePtr frame_;
     PacketPtr packet_;
-    // Time (in samples since the session start) of the fifo's first sample and of the next sample to come.
-    std::int64_t fifoPts_ = 0;
-    std::int64_t nextPts_ = -1;
+    // Time (in samples since the session start) of the fifo's first sample; none before the first buffer.
+    std::int64_t fifoPts_ = -1;
 };
 
 }  // namespace recorder

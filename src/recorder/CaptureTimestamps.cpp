@@ -4,6 +4,12 @@
 #include <chrono>
 #include <cmath>
 
+namespace {
+
+constexpr std::int64_t kWindowMicros = 10'000'000;
+
+}  // namespace
+
 std::int64_t CaptureTimestamps::nowMicros() {
     using namespace std::chrono;
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
@@ -23,7 +29,14 @@ CaptureTimestamps::Placement CaptureTimestamps::place(std::uint32_t frames, std:
         std::min<std::uint64_t>(frames, total > heardSinceOpen ? total - heardSinceOpen : 0));
     const std::uint64_t first = framesSoFar_;
     framesSoFar_ += frames - placement.skip;
-    offsetMicros_ = std::min(offsetMicros_, arrivalMicros - microsFor(framesSoFar_));
-    placement.time = CMTimeMake(offsetMicros_ + microsFor(first), kTimescale);
+    const std::int64_t offset = earliestOffset(arrivalMicros, arrivalMicros - microsFor(framesSoFar_));
+    placement.time = CMTimeMake(offset + microsFor(first), kTimescale);
     return placement;
+}
+
+std::int64_t CaptureTimestamps::earliestOffset(std::int64_t arrivalMicros, std::int64_t offsetMicros) {
+    while (!earliest_.empty() && earliest_.back().micros >= offsetMicros) earliest_.pop_back();
+    earliest_.push_back(Offset{arrivalMicros, offsetMicros});
+    while (earliest_.front().arrivalMicros < arrivalMicros - kWindowMicros) earliest_.pop_front();
+    return earliest_.front().micros;
 }

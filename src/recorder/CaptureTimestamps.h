@@ -3,8 +3,11 @@
 // Capture-clock times for microphone buffers. The sound system hands samples over in bursts and sometimes
 // late, so a buffer's arrival says little about when its first sample was heard. Samples are evenly spaced,
 // though, and a buffer's last sample was heard at the latest when the buffer arrived. The clock therefore
-// keeps the earliest offset (arrival - samples so far / rate) seen so far and stamps sample n at
+// keeps the earliest offset (arrival - samples so far / rate) of the last 10 seconds and stamps sample n at
 // offset + n / rate: late arrivals do not move it, and buffers that came in on time place the others.
+// Only the recent ones count because the sound card's clock is not the capture clock: a card a little
+// slow delivers fewer samples than the seconds passed, and the offset creeps up; the stamps follow it, and
+// the audio track stretches the sound to them.
 //
 // Nothing delivered can have been heard before the device was opened, nor faster than real time. Samples
 // beyond that (sound that waited in the device from before the recording, or a source that runs ahead) are
@@ -16,7 +19,7 @@
 #include "recorder/CMTime.h"
 
 #include <cstdint>
-#include <limits>
+#include <deque>
 
 class CaptureTimestamps {
   public:
@@ -35,10 +38,18 @@ class CaptureTimestamps {
     static std::int64_t nowMicros();
 
   private:
+    struct Offset {
+        std::int64_t arrivalMicros = 0;
+        std::int64_t micros = 0;
+    };
+
     std::int64_t microsFor(std::uint64_t frames) const;
+    // The earliest offset of the window that ends at arrivalMicros, with offset added.
+    std::int64_t earliestOffset(std::int64_t arrivalMicros, std::int64_t offsetMicros);
 
     const double sampleRate_;
     const std::int64_t openedMicros_;
     std::uint64_t framesSoFar_ = 0;
-    std::int64_t offsetMicros_ = std::numeric_limits<std::int64_t>::max();
+    // The offsets that may yet be the window's earliest: in arrival order, each smaller than the ones before.
+    std::deque<Offset> earliest_;
 };

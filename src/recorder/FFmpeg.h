@@ -20,6 +20,9 @@ struct OutputContextDeleter {
     // Closes the file if it was opened, then frees the muxer.
     void operator()(AVFormatContext *context) const;
 };
+struct InputContextDeleter {
+    void operator()(AVFormatContext *context) const { avformat_close_input(&context); }
+};
 struct CodecContextDeleter {
     void operator()(AVCodecContext *context) const { avcodec_free_context(&context); }
 };
@@ -43,6 +46,7 @@ struct DictionaryDeleter {
 };
 
 using OutputContextPtr = std::unique_ptr<AVFormatContext, OutputContextDeleter>;
+using InputContextPtr = std::unique_ptr<AVFormatContext, InputContextDeleter>;
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
 using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;

@@ -3,9 +3,17 @@
 #include "base/Log.h"
 #include "dispatch/WorkQueue.h"
 #include "recorder/AudioWriterInput.h"
+#include "recorder/FastStartRewriter.h"
 #include "recorder/VideoWriterInput.h"
 
+#include <unistd.h>
+
 namespace recorder {
+namespace {
+
+constexpr std::int64_t kMaxFragmentMicroseconds = 500'000;
+
+}  // namespace
 
 std::shared_ptr<MediaWriter> MediaWriter::create(const std::string &path, std::string *error) {
     // The encoders' statistics would fill the process log at every recording; errors are logged by us.
@@ -59,16 +67,46 @@ bool MediaWriter::startWriting() {
         return false;
     }
     AVDictionary *options = nullptr;
-    // Fast start: the muxer moves the index in front of the media data when it finishes the file.
-    if (optimizeForNetworkUse_) av_dict_set(&options, "movflags", "+faststart", 0);
+    addFragmentOptions(&options);
     const int error = avformat_write_header(output_.get(), &options);
     av_dict_free(&options);
     if (error < 0) {
         fail("Error occurred when writing the file header", error);
         return false;
     }
+    if (!flushToDisk()) return false;
+    headerBytes_ = completeBytes_;
     status_.store(WriterStatus::Writing);
     return true;
+}
+
+void MediaWriter::addFragmentOptions(AVDictionary **options) {
+    // An index without samples, then self-contained fragments: one at every key frame and at least every
+    // half second, which bounds what a crash can lose. The index waits for the first fragment, which gives
+    // it the edit list that lets the first frame start at time 0 despite the encoder's reordering delay.
+    av_dict_set(options, "movflags", "+frag_keyframe+empty_moov+delay_moov", 0);
+    av_dict_set_int(options, "frag_duration", kMaxFragmentMicroseconds, 0);
+}
+
+bool MediaWriter::flushToDisk() {
+    // The muxer hands over a fragment whole, so after a flush the file ends with a complete one.
+    avio_flush(output_->pb);
+    if (output_->pb->error < 0) {
+        fail("Error occurred when writing the file", output_->pb->error);
+        return false;
+    }
+    completeBytes_ = avio_tell(output_->pb);
+    return true;
+}
+
+bool MediaWriter::holdsMedia() const {
+    std::lock_guard lock(mutex_);
+    return completeBytes_ > headerBytes_;
+}
+
+bool MediaWriter::failedForLackOfSpace() const {
+    const int code = failureCode();
+    return code == AVERROR(ENOSPC) || code == AVERROR(EFBIG) || code == AVERROR(EDQUOT);
 }
 
 void MediaWriter::startSessionAtSourceTime(const CMTime &time) {
@@ -107,11 +145,14 @@ bool MediaWriter::writePacket(AVPacket *packet, AVRational codecTimeBase, AVStre
         fail("Error while writing an output packet", error);
         return false;
     }
-    return true;
+    ++packetsWritten_;
+    return flushToDisk();
 }
 
 void MediaWriter::fail(const std::string &action, int error) {
     deskcam::logLine("%s: %s", action.c_str(), errorText(error).c_str());
+    int none = 0;
+    failureCode_.compare_exchange_strong(none, error);
     status_.store(WriterStatus::Failed);
 }
 
@@ -135,11 +176,41 @@ void MediaWriter::finishNow() {
     if (video) video->waitUntilFinished();
     if (audio) audio->markAsFinished();
 
-    std::lock_guard lock(mutex_);
-    if (status() == WriterStatus::Writing && writeTrailer()) status_.store(WriterStatus::Completed);
-    if (status() != WriterStatus::Completed) status_.store(WriterStatus::Failed);
-    // Closes the file; the output context stays for the streams the inputs still point at.
-    avio_closep(&output_->pb);
+    std::int64_t packets = 0;
+    {
+        std::lock_guard lock(mutex_);
+        packets = packetsWritten_;
+        const bool complete = status() == WriterStatus::Writing && writeTrailer();
+        // Closes the file; the output context stays for the streams the inputs still point at.
+        avio_closep(&output_->pb);
+        if (!complete) {
+            status_.store(WriterStatus::Failed);
+            cutBackToLastFragment();
+            return;
+        }
+    }
+    rewritePlain(packets);
+    status_.store(WriterStatus::Completed);
+}
+
+void MediaWriter::cutBackToLastFragment() {
+    // What a failed write left after the last complete fragment is a torn one; players stumble on it.
+    if (completeBytes_ > 0 && truncate(path_.c_str(), completeBytes_) != 0) {
+        deskcam::logLine("Could not cut '%s' back to its last complete fragment", path_.c_str());
+    }
+}
+
+void MediaWriter::rewritePlain(std::int64_t packets) {
+    FastStartRewriter::Request request;
+    request.path = path_;
+    request.indexFirst = optimizeForNetworkUse_;
+    request.packets = packets;
+    request.cancel = &abandonRewrite_;
+    std::string error;
+    // The fragmented file is complete and playable as it is; a failed rewrite only costs its layout.
+    if (!FastStartRewriter::rewrite(request, &error)) {
+        deskcam::logLine("%s; the file stays fragmented", error.c_str());
+    }
 }
 
 bool MediaWriter::writeTrailer() {

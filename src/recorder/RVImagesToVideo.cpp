@@ -28,14 +28,19 @@ using recorder::WriterStatus;
 
 namespace {
 
-constexpr useconds_t kPacingSleep = 2000;        // microseconds between passes of the frame loop
-constexpr useconds_t kFirstBufferPoll = 200000;  // microseconds between looks for the first buffer
-constexpr int kFirstBufferPolls = 30;            // 6 seconds in all
-constexpr double kCaptureSampleRate = 44100;     // Hz
+constexpr useconds_t kPacingSleep = 2000;  // microseconds between passes of the frame loop
+// Sound delivered before writing starts is lost, so the first buffer is looked for often: every 10 ms
+// rather than every 200 ms keeps the file's sound from starting up to a fifth of a second after its picture.
+constexpr useconds_t kFirstBufferPoll = 10000;  // microseconds between looks for the first buffer
+constexpr int kFirstBufferPolls = 600;          // 6 seconds in all
+constexpr double kCaptureSampleRate = 44100;    // Hz
 constexpr std::uint32_t kMaxCaptureChannels = 2;
 constexpr std::int32_t kAudioBitRate = 128000;  // bit/s
 constexpr QSizeF kDefaultSize{800, 600};        // convenience entry points
 constexpr std::int32_t kDefaultFps = 1;
+// Longer than this without a new picture or new sound is worth telling the user about.
+constexpr std::int64_t kCameraSilenceMicros = 3'000'000;
+constexpr std::int64_t kMicrophoneSilenceMicros = 2'000'000;
 
 struct WallClock {
     std::int64_t seconds = 0;
@@ -93,6 +98,14 @@ void RVImagesToVideo::setAlertPresenter(AlertPresenter presenter) {
     alertPresenter_ = std::move(presenter);
 }
 
+void RVImagesToVideo::setStillWanted(std::function<bool()> stillWanted) {
+    stillWanted_ = std::move(stillWanted);
+}
+
+bool RVImagesToVideo::stopRequested() const {
+    return bStop_ || (stillWanted_ && !stillWanted_());
+}
+
 // --- the recording call
 
 void RVImagesToVideo::writeImageAsMovie(const std::vector<QImage> &, const std::string &path, QSizeF size,
@@ -100,13 +113,19 @@ void RVImagesToVideo::writeImageAsMovie(const std::vector<QImage> &, const std::
     bStop_ = false;
     deskcam::logLine("%s", path.c_str());
     if (!setUpWriter(path, size, fps)) {
+        {
+            std::lock_guard lock(mutex_);
+            report_.outcome = Report::Outcome::NotStarted;
+            report_.path = path;
+            report_.failure = setUpFailure_;
+        }
         if (callback) callback(false);
         return;
     }
     openScratchFile();
     initAudioDevice();
     startWritingSession();
-    if (!bStop_) runFrameLoop(fps);
+    if (!stopRequested()) runFrameLoop(fps);
     finishRecording(std::move(callback));
 }
 
@@ -117,13 +136,13 @@ bool RVImagesToVideo::setUpWriter(const std::string &path, QSizeF size, std::int
     }
     // A rate below 1 has no frame interval (and 1000 / (fps + 1) would divide by zero at -1).
     if (fps < 1) {
-        deskcam::logLine("Could not record at %d frames per second", fps);
+        setUpFailure_ = "Could not record at " + std::to_string(fps) + " frames per second";
+        deskcam::logLine("%s", setUpFailure_.c_str());
         return false;
     }
-    std::string error;
-    auto writer = MediaWriter::create(path, &error);
+    auto writer = MediaWriter::create(path, &setUpFailure_);
     if (!writer) {
-        deskcam::logLine("%s", error.c_str());
+        deskcam::logLine("%s", setUpFailure_.c_str());
         return false;
     }
     writer->setShouldOptimizeForNetworkUse(true);
@@ -131,6 +150,7 @@ bool RVImagesToVideo::setUpWriter(const std::string &path, QSizeF size, std::int
         recorder::VideoSettings{static_cast<int>(size.width()), static_cast<int>(size.height()), fps});
     if (!input) {
         // Without a video track there is no recording; leave no empty file behind.
+        setUpFailure_ = "Could not add a video track of the picture's size";
         writer.reset();
         QFile::remove(QString::fromStdString(path));
         return false;
@@ -168,7 +188,6 @@ void RVImagesToVideo::startWritingSession() {
 // --- the frame loop
 
 void RVImagesToVideo::runFrameLoop(std::int32_t fps) {
-    const std::int64_t intervalMs = 1000 / (fps + 1);
     // Frame slots count on the capture clock from the start time, so video time follows the clock that
     // stamps the sound; without sound, from now.
     const std::int64_t anchorMicros =
@@ -177,28 +196,35 @@ void RVImagesToVideo::runFrameLoop(std::int32_t fps) {
         std::lock_guard lock(mutex_);
         statistics_.startMicros = anchorMicros;
     }
-    WallClock last = wallClockNow();
+    fps_ = fps;
+    anchorMicros_ = anchorMicros;
+    const std::int64_t loopStartMicros = CaptureTimestamps::nowMicros();
+    cameraWatch_.emplace(kCameraSilenceMicros, loopStartMicros);
+    if (audioInput()) {
+        microphoneWatch_.emplace(kMicrophoneSilenceMicros,
+                                 std::max(loopStartMicros, lastSoundMicros_.load()));
+    }
+    WallClock lastTick = wallClockNow();
     int ticksThisSecond = 0;
     const auto writer = videoWriter();
     for (;;) {
-        const WallClock now = wallClockNow();
-        const std::int64_t elapsedMs =
-            ((now.seconds - last.seconds) * 1000000 + (now.micros - last.micros)) / 1000;
-        if (static_cast<std::uint64_t>(elapsedMs) <= static_cast<std::uint64_t>(intervalMs)) {
+        const std::int64_t nowMicros = CaptureTimestamps::nowMicros();
+        // A frame is taken when the clock reaches its slot, so ticks stay in step with the slots instead of
+        // falling behind them by the sleeps' overshoot and leaving a slot out every few seconds.
+        if (nowMicros < anchorMicros + frameCounter_ * 1'000'000 / fps) {
             usleep(kPacingSleep);
+        } else if (stopRequested()) {
+            break;
         } else {
-            {
-                std::lock_guard lock(mutex_);
-                if (elapsedMs > 2 * 1000 / fps) ++statistics_.lateTicks;
-            }
-            tick(fps, anchorMicros, CaptureTimestamps::nowMicros());
-            if (now.seconds == last.seconds) {
+            tick(fps, anchorMicros, nowMicros);
+            const WallClock now = wallClockNow();
+            if (now.seconds == lastTick.seconds) {
                 ++ticksThisSecond;
             } else {
                 deskcam::logLine("******统计：%d\r\n", ticksThisSecond);
                 ticksThisSecond = 1;
             }
-            last = now;
+            lastTick = now;
         }
         // A writer that failed takes nothing more: the recording ends by itself.
         if (bStop_ || writer->status() == WriterStatus::Failed) break;
@@ -207,39 +233,54 @@ void RVImagesToVideo::runFrameLoop(std::int32_t fps) {
 
 void RVImagesToVideo::tick(std::int32_t fps, std::int64_t anchorMicros, std::int64_t nowMicros) {
     const std::int64_t slot = std::max<std::int64_t>(0, (nowMicros - anchorMicros) * fps / 1000000);
+    // A tick that comes late skips the slots that went by, so video keeps pace with the sound. The first
+    // frame fills them with its picture instead: the picture covers the whole recording, without a hole.
+    const bool first = frameCounter_ == 0;
+    const std::int64_t last = std::max(frameCounter_, slot);
     {
         std::lock_guard lock(mutex_);
         ++statistics_.ticks;
-        if (frameCounter_ > slot + 1) {
-            // Ticks a little faster than the frame rate would run the frame times ahead of the clock.
-            ++statistics_.earlyTicks;
-            return;
+        if (!first && last > frameCounter_) {
+            ++statistics_.lateTicks;
+            statistics_.skippedSlots += static_cast<std::uint64_t>(last - frameCounter_);
         }
     }
-    // A tick that comes late skips the slots that went by, so video keeps pace with the sound. The first
-    // frame always starts the track, so the picture covers the whole recording.
-    if (frameCounter_ > 0) frameCounter_ = std::max(frameCounter_, slot);
-
-    const CMTime frameTime = CMTimeAdd(CMTimeMake(frameCounter_, fps), sessionStart_);
-    current_video_time_ = frameTime;
-    const QImage picture = latestPicture();
-    if (!picture.isNull()) {
-        const auto input = writerInput();
-        if (appendToAdapter(*input, newPixelBufferFromNSImage(picture), frameTime)) {
-            std::lock_guard lock(mutex_);
-            ++statistics_.framesAppended;
-        }
-    } else {
+    if (!first) frameCounter_ = last;
+    const QImage picture = latestPicture(nowMicros);
+    watchSources(nowMicros);
+    if (picture.isNull()) {
         deskcam::logLine("[Error]: writeImageAsMovie() - ns_image is nil.\r\n");
+        ++frameCounter_;
+        return;
     }
-    ++frameCounter_;
+    // The one place where the camera's picture becomes the track's frame.
+    const QImage pixelBuffer = newPixelBufferFromNSImage(picture);
+    for (; frameCounter_ <= last; ++frameCounter_) appendFrame(pixelBuffer, fps);
 }
 
-QImage RVImagesToVideo::latestPicture() {
+void RVImagesToVideo::appendFrame(const QImage &pixelBuffer, std::int32_t fps) {
+    const CMTime frameTime = CMTimeAdd(CMTimeMake(frameCounter_, fps), sessionStart_);
+    current_video_time_ = frameTime;
+    const auto input = writerInput();
+    if (!appendToAdapter(*input, pixelBuffer, frameTime)) return;
+    framesInTrack_ = frameCounter_ + 1;
+    std::lock_guard lock(mutex_);
+    ++statistics_.framesAppended;
+}
+
+void RVImagesToVideo::watchSources(std::int64_t nowMicros) {
+    cameraWatch_->check(nowMicros);
+    if (!microphoneWatch_) return;
+    microphoneWatch_->delivered(lastSoundMicros_.load());
+    microphoneWatch_->check(nowMicros);
+}
+
+QImage RVImagesToVideo::latestPicture(std::int64_t nowMicros) {
     const FrameBytes bytes = frameSource_ ? frameSource_() : nullptr;
     // The receiver shares one immutable buffer per picture: the same buffer is the same picture, already
     // decoded last tick.
     if (bytes && !bytes->empty() && bytes != lastBytes_) {
+        cameraWatch_->delivered(nowMicros);
         lastBytes_ = bytes;
         lastPicture_ = decodeJpeg(*bytes);
         std::lock_guard lock(mutex_);
@@ -275,20 +316,78 @@ void RVImagesToVideo::finishRecording(CallbackBlock callback) {
 }
 
 void RVImagesToVideo::completeRecording(const CallbackBlock &callback) {
-    const WriterStatus status = videoWriter()->status();
-    const bool finished = status == WriterStatus::Completed;
-    if (finished) {
+    const auto writer = videoWriter();
+    const WriterStatus status = writer->status();
+    if (status == WriterStatus::Completed) {
         deskcam::logLine("Successfully closed video writer");
     } else {
         deskcam::logLine("Return unknown when close video writer,%ld", static_cast<long>(status));
     }
-    if (callback) callback(finished);
+    const Report report = finalReport(*writer);
+    {
+        std::lock_guard lock(mutex_);
+        report_ = report;
+    }
+    if (callback) callback(report.outcome == Report::Outcome::Saved);
     audioFileHandle_.reset();
     deskcam::logLine("Done");
     std::lock_guard lock(mutex_);
     writerInput_.reset();
     audioInput_.reset();
     videoWriter_.reset();
+}
+
+RVImagesToVideo::Report RVImagesToVideo::finalReport(const MediaWriter &writer) const {
+    Report report;
+    report.path = writer.path();
+    report.seconds = fps_ > 0 ? static_cast<double>(framesInTrack_) / fps_ : 0;
+    report.cameraSilences = spellsOf(cameraWatch_);
+    report.microphoneSilences = spellsOf(microphoneWatch_);
+    const bool completed = writer.status() == WriterStatus::Completed;
+    const bool hasFrames =
+        framesInTrack_ > 0 &&
+        (completed ? QFile::exists(QString::fromStdString(writer.path())) : writer.holdsMedia());
+    if (!completed) {
+        report.outcome = Report::Outcome::WriteFailed;
+        report.diskFull = writer.failedForLackOfSpace();
+        report.failure = recorder::errorText(writer.failureCode());
+    } else {
+        report.outcome = hasFrames ? Report::Outcome::Saved : Report::Outcome::NothingRecorded;
+    }
+    // A file without a single frame is no recording.
+    if (!hasFrames) QFile::remove(QString::fromStdString(writer.path()));
+    return report;
+}
+
+std::string RVImagesToVideo::Report::timeText(double seconds) {
+    const auto whole = static_cast<long>(std::max(0.0, seconds));
+    const long hours = whole / 3600, minutes = whole / 60 % 60, rest = whole % 60;
+    char text[32];
+    if (hours > 0) {
+        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", hours, minutes, rest);
+    } else {
+        std::snprintf(text, sizeof text, "%ld:%02ld", minutes, rest);
+    }
+    return text;
+}
+
+std::vector<RVImagesToVideo::Report::Spell> RVImagesToVideo::spellsOf(
+    const std::optional<SilenceWatch> &watch) const {
+    std::vector<Report::Spell> spells;
+    if (!watch) return spells;
+    const auto secondsIn = [this](std::int64_t micros) {
+        return std::max(0.0, static_cast<double>(micros - anchorMicros_) / 1e6);
+    };
+    for (const SilenceWatch::Spell &spell : watch->spells()) {
+        Report::Spell seconds{secondsIn(spell.startMicros), std::nullopt};
+        if (spell.endMicros) seconds.end = secondsIn(*spell.endMicros);
+        spells.push_back(seconds);
+    }
+    return spells;
+}
+
+void RVImagesToVideo::abandonFinishing() {
+    if (const auto writer = videoWriter()) writer->abandonRewrite();
 }
 
 void RVImagesToVideo::doStop() {
@@ -441,6 +540,7 @@ void RVImagesToVideo::captureOutput(recorder::AudioDataOutput *output, const Aud
         if (output != captureAudioMicDataOutput_.get()) return;
     }
     if (bStop_) return;
+    lastSoundMicros_ = CaptureTimestamps::nowMicros();
     const AudioStreamBasicDescription &format = buffer.format;
     {
         // Track and start time together, so the recording thread sees both once its wait ends.
@@ -584,4 +684,9 @@ std::shared_ptr<dispatch::SerialQueue> RVImagesToVideo::captureQueue() {
 RVImagesToVideo::Statistics RVImagesToVideo::statistics() const {
     std::lock_guard lock(mutex_);
     return statistics_;
+}
+
+RVImagesToVideo::Report RVImagesToVideo::report() const {
+    std::lock_guard lock(mutex_);
+    return report_;
 }

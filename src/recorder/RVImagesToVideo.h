@@ -11,6 +11,7 @@
 
 #include "recorder/AudioSampleBuffer.h"
 #include "recorder/CMTime.h"
+#include "recorder/SilenceWatch.h"
 
 #include <QAudioDevice>
 #include <QImage>
@@ -53,11 +54,37 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     struct Statistics {
         std::uint64_t ticks = 0;
         std::uint64_t framesAppended = 0;
-        std::uint64_t lateTicks = 0;   // ticks more than two frame intervals after the previous one
-        std::uint64_t earlyTicks = 0;  // ticks skipped because the frame times ran ahead of the clock
+        std::uint64_t lateTicks = 0;     // ticks that came after the next slot had begun
+        std::uint64_t skippedSlots = 0;  // slots those late ticks left without a frame
         std::uint64_t decodes = 0;
         // Capture-clock microseconds of media time 0 once the frame loop has begun, else 0.
         std::int64_t startMicros = 0;
+    };
+
+    // How a recording went, for the message at its end. Complete when the completion callback runs.
+    struct Report {
+        enum class Outcome {
+            Pending,          // not finished yet
+            Saved,            // the file exists and holds at least one frame
+            NothingRecorded,  // stopped before a frame was written: no file is left
+            WriteFailed,      // writing failed; the file keeps the complete fragments written before
+            NotStarted,       // the file could not be created, or the recording could not be set up
+        };
+        // A spell without anything new from a source, in seconds into the recording.
+        struct Spell {
+            double start = 0;
+            std::optional<double> end;  // none: until the recording ended
+        };
+        Outcome outcome = Outcome::Pending;
+        std::string path;
+        double seconds = 0;                     // media time covered by the video
+        bool diskFull = false;                  // the failure was a full disk or the file size limit
+        std::string failure;                    // WriteFailed, NotStarted: the reason
+        std::vector<Spell> cameraSilences;      // no new picture for more than 3 s
+        std::vector<Spell> microphoneSilences;  // no sound for more than 2 s
+
+        // A time into the recording as the user reads it: "0:07", "12:34", "1:02:03".
+        static std::string timeText(double seconds);
     };
 
     // A new, idle recorder ("init").
@@ -72,6 +99,9 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     void setMicrophoneEnabled(bool enabled);
     // Default: the message goes to the process log.
     void setAlertPresenter(AlertPresenter presenter);
+    // Asked before every frame: false ends the recording as doStop does. Unlike a doStop sent before the
+    // recording call, which the call undoes, it holds however early it turns false.
+    void setStillWanted(std::function<bool()> stillWanted);
 
     // --- the recording
     // Records into path until doStop(); images and animateTransitions are not used. size is the track size,
@@ -81,6 +111,9 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     // Any thread, any time, more than once: ends the frame loop after its current pass and lets the
     // microphone go. Does not wait.
     void doStop();
+    // Any thread, after doStop: finishing leaves the file fragmented (playable) rather than rewriting it,
+    // for a program that cannot wait any longer.
+    void abandonFinishing();
 
     // Convenience entry points: each records the live pictures like writeImageAsMovie (800 x 600 and 1 frame
     // per second unless given; animateTransitions YES unless given).
@@ -137,6 +170,7 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     // Made on first use; nothing puts work on it.
     std::shared_ptr<dispatch::SerialQueue> captureQueue();
     Statistics statistics() const;
+    Report report() const;
 
   private:
     bool setUpWriter(const std::string &path, QSizeF size, std::int32_t fps);
@@ -144,10 +178,15 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     bool waitForFirstAudioBuffer();
     void startWritingSession();
     void runFrameLoop(std::int32_t fps);
+    bool stopRequested() const;
+    void watchSources(std::int64_t nowMicros);
     void tick(std::int32_t fps, std::int64_t anchorMicros, std::int64_t nowMicros);
-    QImage latestPicture();
+    void appendFrame(const QImage &pixelBuffer, std::int32_t fps);
+    QImage latestPicture(std::int64_t nowMicros);
     void finishRecording(CallbackBlock callback);
     void completeRecording(const CallbackBlock &callback);
+    Report finalReport(const recorder::MediaWriter &writer) const;
+    std::vector<Report::Spell> spellsOf(const std::optional<SilenceWatch> &watch) const;
     bool openCaptureSession(const QAudioDevice &device, std::uint32_t deviceChannels);
     std::shared_ptr<recorder::CaptureDeviceInput> openDeviceInput(const QAudioDevice &device,
                                                                   std::uint32_t channels);
@@ -156,8 +195,9 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     void addAudioTrackLocked(std::int32_t channels, double samples);
     static FrameSource defaultFrameSource();
 
-    // --- recording thread only (audioFileHandle_: then the completion step)
+    // --- recording thread only, then read by the completion step
     FrameSource frameSource_;
+    std::function<bool()> stillWanted_;
     bool microphoneEnabled_ = true;
     AlertPresenter alertPresenter_;
     CMTime current_video_time_;
@@ -166,9 +206,16 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     FrameBytes lastBytes_;
     QImage lastPicture_;
     std::unique_ptr<QFile> audioFileHandle_;
+    std::int32_t fps_ = 0;
+    std::int64_t anchorMicros_ = 0;
+    std::int64_t framesInTrack_ = 0;  // slots up to and including the last appended frame
+    std::optional<SilenceWatch> cameraWatch_;
+    std::optional<SilenceWatch> microphoneWatch_;
+    std::string setUpFailure_;
 
     // --- any thread
     std::atomic<bool> bStop_{false};
+    std::atomic<std::int64_t> lastSoundMicros_{0};  // capture clock: arrival of the newest sound buffer
 
     // --- guarded by mutex_: shared by the recording thread, the audio queue, doStop and the completion
     mutable std::mutex mutex_;
@@ -183,4 +230,5 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     std::shared_ptr<recorder::CaptureSession> captureSession_;
     std::shared_ptr<dispatch::SerialQueue> captureQueue_;
     Statistics statistics_;
+    Report report_;
 };

@@ -33,6 +33,8 @@ CodecContextPtr openEncoder(const VideoSettings &settings, bool globalHeader) {
     encoder->height = settings.height & ~1;
     encoder->time_base = AVRational{1, settings.frameRate};
     encoder->framerate = AVRational{settings.frameRate, 1};
+    // A key frame every second starts a fragment every second: what a crash can lose.
+    encoder->gop_size = settings.frameRate;
     encoder->pix_fmt = AV_PIX_FMT_YUV420P;
     encoder->colorspace = AVCOL_SPC_BT709;
     encoder->color_primaries = AVCOL_PRI_BT709;
@@ -40,6 +42,9 @@ CodecContextPtr openEncoder(const VideoSettings &settings, bool globalHeader) {
     encoder->color_range = AVCOL_RANGE_MPEG;
     if (globalHeader) encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     av_opt_set(encoder->priv_data, "preset", settings.preset.c_str(), 0);
+    // Lookahead in the encoding threads rather than ahead of them: frames leave the encoder 6 frames after
+    // they went in instead of 11, so less of a recording waits in memory when the program dies.
+    av_opt_set(encoder->priv_data, "x264-params", "sync-lookahead=0", 0);
 
     const int error = avcodec_open2(encoder.get(), codec, nullptr);
     if (error < 0) {

@@ -4,6 +4,7 @@
 #include "ViewerTestFixture.h"
 #include "app/CaptureControl.h"
 #include "app/RecordControl.h"
+#include "app/RecordEndMessage.h"
 #include "library/LibraryViewController.h"
 
 #include <QAbstractButton>
@@ -132,7 +133,7 @@ int missingGlyphs(const QString &text, const QFont &font) {
 TEST(Localization, EveryTextOfTooltipsAndAlertsHasItsGlyphs) {
     QStringList texts = {CaptureControl::savedMessage(QStringLiteral("/home/u/ZUVA/CaptureImages/a.png")),
                          CaptureControl::saveFailedMessage(), CaptureControl::noSavePathMessage(),
-                         RecordControl::savedMessage(QStringLiteral("/home/u/ZUVA/RidirOvozev/a.mp4")),
+                         RecordEndMessage::savedMessage(QStringLiteral("/home/u/ZUVA/RidirOvozev/a.mp4")),
                          RecordControl::deviceDisconnectMessage()};
     for (const char *language : {"en", "zh_CN"}) {
         const Localization table{QString::fromLatin1(language)};

@@ -1,5 +1,8 @@
 #include "app/RecordControl.h"
 
+#include "MediaProbe.h"
+#include "app/Localization.h"
+
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
@@ -12,6 +15,7 @@
 #include <thread>
 
 using namespace std::chrono_literals;
+using namespace recorder_test;
 
 namespace {
 
@@ -65,11 +69,6 @@ class RecordControlTest : public ::testing::Test {
         return std::make_unique<RecordControl>(hooks);
     }
 
-    // The recording's file is finished once its recorder has let its writer go.
-    static bool finished(const std::shared_ptr<RVImagesToVideo> &recorder) {
-        return !recorder->videoWriter();
-    }
-
     QTemporaryDir tmp_;
     QString root_;
     bool connected_ = true;
@@ -92,7 +91,7 @@ TEST_F(RecordControlTest, RefusesWithoutPicturesAndDoesNothingWithoutASaveRoot) 
     EXPECT_EQ(control->runningThreads(), 0);
 }
 
-TEST_F(RecordControlTest, RecordsUntilTheSecondPressAndSaysWhere) {
+TEST_F(RecordControlTest, RecordsUntilTheSecondPressAndSaysWhereOnceTheFileIsFinished) {
     auto control = makeControl();
     control->Record_Button_Click(kPressedAt);
     ASSERT_TRUE(control->bRecording());
@@ -104,18 +103,34 @@ TEST_F(RecordControlTest, RecordsUntilTheSecondPressAndSaysWhere) {
 
     control->Record_Button_Click(kPressedAt.addSecs(5));
     EXPECT_FALSE(control->bRecording());
+    EXPECT_TRUE(control->busy());
+    ASSERT_TRUE(runUntil([&] { return !messages_.empty(); }));
     EXPECT_EQ(messages_, std::vector<QString>{QString::fromUtf8("Record saved in path\uFF1A") + path});
-    const auto recorder = control->m_Video_Writer();
-    ASSERT_TRUE(runUntil([&] { return control->runningThreads() == 0 && finished(recorder); }));
+    EXPECT_FALSE(control->busy());
+    EXPECT_TRUE(indexBeforeMediaData(path.toStdString()));
+    EXPECT_FALSE(isFragmented(path.toStdString()));
+    ASSERT_TRUE(runUntil([&] { return control->runningThreads() == 0; }));
     EXPECT_FALSE(buttonStates_.back());
-    EXPECT_GT(QFileInfo(path).size(), 0);
+}
+
+TEST_F(RecordControlTest, DestroyedWhileRecordingItLeavesAFinishedFile) {
+    auto control = makeControl();
+    control->Record_Button_Click(kPressedAt);
+    const QString path = control->record_save_path();
+    std::this_thread::sleep_for(500ms);
+    // As the window's teardown does; a process may end right after.
+    control.reset();
+    EXPECT_TRUE(indexBeforeMediaData(path.toStdString()));
+    EXPECT_FALSE(isFragmented(path.toStdString()));
+    EXPECT_FALSE(QFile::exists(QFileInfo(path).dir().filePath("." + QFileInfo(path).fileName() + ".part")));
+    EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(RecordControlTest, AFinishingRecordingNeverEndsTheNextOneNorTakesItsName) {
     auto control = makeControl();
     control->Record_Button_Click(kPressedAt);
     const auto first = control->m_Video_Writer();
-    ASSERT_TRUE(runUntil([&] { return first->videoWriter() != nullptr; }));
+    ASSERT_TRUE(runUntil([&] { return first->statistics().framesAppended > 0; }));
     control->Record_Button_Click(kPressedAt);
     // Started again within the same second, while the first thread is still winding down.
     control->Record_Button_Click(kPressedAt);
@@ -123,7 +138,6 @@ TEST_F(RecordControlTest, AFinishingRecordingNeverEndsTheNextOneNorTakesItsName)
     EXPECT_NE(control->m_Video_Writer(), first);
     EXPECT_EQ(control->record_save_path(), root_ + "/RidirOvozev/record_20240305_140709-2.mp4");
 
-    ASSERT_TRUE(runUntil([&] { return finished(first); }));
     ASSERT_TRUE(runUntil([&] { return control->runningThreads() == 1; }));
     QCoreApplication::processEvents();
     EXPECT_TRUE(control->bRecording());
@@ -135,24 +149,29 @@ TEST_F(RecordControlTest, AFinishingRecordingNeverEndsTheNextOneNorTakesItsName)
     ASSERT_TRUE(runUntil([&] { return control->runningThreads() == 0; }));
 }
 
-TEST_F(RecordControlTest, AFileThatCannotBeCreatedEndsTheRecordingAndTheButtonGoesBack) {
+TEST_F(RecordControlTest, AFileThatCannotBeCreatedEndsTheRecordingWithAMessage) {
     QDir(root_ + "/RidirOvozev").removeRecursively();  // the writer cannot create its file
     auto control = makeControl();
     control->Record_Button_Click(kPressedAt);
-    ASSERT_TRUE(runUntil([&] { return control->runningThreads() == 0; }));
+    ASSERT_TRUE(runUntil([&] { return control->runningThreads() == 0 && !messages_.empty(); }));
     QCoreApplication::processEvents();
     EXPECT_FALSE(control->bRecording());
     ASSERT_FALSE(buttonStates_.empty());
     EXPECT_FALSE(buttonStates_.back());
-    EXPECT_TRUE(messages_.empty());
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_TRUE(messages_[0].startsWith("The recording could not be started: "))
+        << messages_[0].toStdString();
+    EXPECT_TRUE(messages_[0].contains(control->record_save_path()));
 }
 
-TEST_F(RecordControlTest, AStopBeforeTheThreadGetsGoingStillStops) {
+TEST_F(RecordControlTest, AStopBeforeTheThreadGetsGoingSaysSoAndLeavesNoFile) {
     auto control = makeControl();
     control->Record_Button_Click(kPressedAt);
     control->Record_Button_Click(kPressedAt);
-    ASSERT_TRUE(runUntil([&] { return control->runningThreads() == 0; }));
+    ASSERT_TRUE(runUntil([&] { return control->runningThreads() == 0 && !messages_.empty(); }));
     EXPECT_FALSE(control->bRecording());
+    EXPECT_EQ(messages_, std::vector<QString>{Localization::shared().text("record_nothing")});
+    EXPECT_FALSE(QFile::exists(control->record_save_path()));
 }
 
 }  // namespace

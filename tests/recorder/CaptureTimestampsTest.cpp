@@ -39,4 +39,17 @@ TEST(CaptureTimestamps, SoundFromBeforeTheOpeningOrAheadOfTheClockIsDropped) {
     EXPECT_EQ(ahead.time.value, 1'050'000);
 }
 
+TEST(CaptureTimestamps, ASlowSoundCardIsStampedByTheLast10SecondsAndKeepsToTheClock) {
+    // 0.1 % slow: each buffer brings 10 samples (10 ms of stamps), but 10.01 ms pass between them.
+    CaptureTimestamps clock(kRate, 0);
+    std::int64_t heard = 0, placed = 0;
+    for (int buffer = 0; buffer < 6000; ++buffer) {  // a minute
+        placed = clock.place(10, (buffer + 1) * 10'010).time.value;
+        heard = buffer * 10'010;
+    }
+    // A minute in, the stamps lag the clock by the window's creep (10 s x 0.1 %), where the offset of the
+    // first buffers would put them 60 ms early.
+    EXPECT_NEAR(placed, heard - 10'000, 1'000);
+}
+
 }  // namespace

@@ -7,8 +7,10 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <memory>
 
 namespace recorder_test {
@@ -102,23 +104,34 @@ ProbedFile probeFile(const std::string &path) {
     return file;
 }
 
-bool indexBeforeMediaData(const std::string &path) {
+std::vector<std::string> topLevelBoxes(const std::string &path) {
+    std::vector<std::string> boxes;
     std::ifstream in(path, std::ios::binary);
     unsigned char head[8];
     while (in.read(reinterpret_cast<char *>(head), sizeof head)) {
         const std::uint64_t size =
             (std::uint64_t(head[0]) << 24) | (head[1] << 16) | (head[2] << 8) | head[3];
-        const std::string type(reinterpret_cast<char *>(head) + 4, 4);
-        if (type == "moov") return true;
-        if (type == "mdat") return false;
-        if (size < 8) return false;
+        boxes.emplace_back(reinterpret_cast<char *>(head) + 4, 4);
+        if (size < 8) break;
         in.seekg(static_cast<std::streamoff>(size - 8), std::ios::cur);
+    }
+    return boxes;
+}
+
+bool indexBeforeMediaData(const std::string &path) {
+    for (const std::string &box : topLevelBoxes(path)) {
+        if (box == "moov") return true;
+        if (box == "mdat") return false;
     }
     return false;
 }
 
-std::vector<DecodedPicture> decodePictures(const std::string &path) {
-    std::vector<DecodedPicture> pictures;
+bool isFragmented(const std::string &path) {
+    const auto boxes = topLevelBoxes(path);
+    return std::find(boxes.begin(), boxes.end(), "moof") != boxes.end();
+}
+
+void forEachPicture(const std::string &path, const std::function<void(const DecodedPicture &)> &onPicture) {
     decodeStream(path, AVMEDIA_TYPE_VIDEO, [&](AVFrame *frame, double time) {
         const int width = std::min(64, frame->width);
         const int height = std::max(1, frame->height * width / frame->width);
@@ -131,26 +144,42 @@ std::vector<DecodedPicture> decodePictures(const std::string &path) {
         const int strides[1] = {static_cast<int>(picture.bytesPerLine())};
         sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
         sws_freeContext(scaler);
-        pictures.push_back(DecodedPicture{time, picture});
+        onPicture(DecodedPicture{time, picture});
     });
-    return pictures;
 }
 
-DecodedSound decodeSound(const std::string &path) {
-    DecodedSound sound;
+void forEachSound(const std::string &path, const std::function<void(const DecodedSound &)> &onSound) {
+    DecodedSound block;
     decodeStream(path, AVMEDIA_TYPE_AUDIO, [&](AVFrame *frame, double time) {
-        if (sound.samples.empty()) {
-            sound.sampleRate = frame->sample_rate;
-            sound.startTime = time;
-        }
+        block.sampleRate = frame->sample_rate;
+        block.startTime = time;
+        block.samples.clear();
         // The native AAC decoder gives planar float.
         const int channels = frame->ch_layout.nb_channels;
         for (int i = 0; i < frame->nb_samples; ++i) {
             float sum = 0;
             for (int c = 0; c < channels; ++c)
                 sum += reinterpret_cast<const float *>(frame->extended_data[c])[i];
-            sound.samples.push_back(sum / channels);
+            block.samples.push_back(sum / channels);
         }
+        onSound(block);
+    });
+}
+
+std::vector<DecodedPicture> decodePictures(const std::string &path) {
+    std::vector<DecodedPicture> pictures;
+    forEachPicture(path, [&](const DecodedPicture &picture) { pictures.push_back(picture); });
+    return pictures;
+}
+
+DecodedSound decodeSound(const std::string &path) {
+    DecodedSound sound;
+    forEachSound(path, [&](const DecodedSound &block) {
+        if (sound.samples.empty()) {
+            sound.sampleRate = block.sampleRate;
+            sound.startTime = block.startTime;
+        }
+        sound.samples.insert(sound.samples.end(), block.samples.begin(), block.samples.end());
     });
     return sound;
 }

@@ -5,6 +5,7 @@
 
 #include <QImage>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,10 +40,17 @@ struct DecodedSound {
 };
 
 ProbedFile probeFile(const std::string &path);
+// The types of the file's top-level boxes, in order.
+std::vector<std::string> topLevelBoxes(const std::string &path);
 // True when the top-level "moov" box comes before the first "mdat" box.
 bool indexBeforeMediaData(const std::string &path);
+// True when the media data comes in fragments ("moof" boxes): a recording that was not finished.
+bool isFragmented(const std::string &path);
 std::vector<DecodedPicture> decodePictures(const std::string &path);
 DecodedSound decodeSound(const std::string &path);
+// The same one picture, or one decoded block of sound, at a time: for recordings too long to hold.
+void forEachPicture(const std::string &path, const std::function<void(const DecodedPicture &)> &onPicture);
+void forEachSound(const std::string &path, const std::function<void(const DecodedSound &)> &onSound);
 // The frequency with the strongest response between low and high Hz, in 1 Hz steps (Goertzel).
 double dominantFrequency(const std::vector<float> &samples, int sampleRate, double low, double high);
 

@@ -113,6 +113,7 @@ TEST_F(MediaWriterTest, WritesAFastStartMp4WithAScaledVideoTrackAndAToneTrack) {
     EXPECT_EQ(aac->sampleRate, 44100);
     EXPECT_NEAR(file.duration, 2.0, 0.1);
     EXPECT_TRUE(indexBeforeMediaData(path));
+    EXPECT_FALSE(isFragmented(path));
 
     const auto pictures = decodePictures(path);
     ASSERT_EQ(pictures.size(), 50u);

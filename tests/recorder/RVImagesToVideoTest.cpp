@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <future>
+#include <optional>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -111,12 +112,16 @@ TEST_F(RVImagesToVideoTest, RecordsTheLatestPicturesAt25FramesPerSecondOfMediaTi
 TEST_F(RVImagesToVideoTest, TicksWithoutAPictureLogAndStillAdvanceTheFrameTimes) {
     Recording recording;
     const auto green = jpeg(160, 120, Qt::green);
-    const auto start = std::chrono::steady_clock::now();
+    // No picture for the first 300 ms of the frame loop, however long the set-up took (the recording
+    // thread alone asks).
+    std::optional<std::chrono::steady_clock::time_point> firstAsked;
     recording.recorder->setFrameSource([&]() -> RVImagesToVideo::FrameBytes {
-        return std::chrono::steady_clock::now() - start < 300ms ? nullptr : green;
+        const auto now = std::chrono::steady_clock::now();
+        if (!firstAsked) firstAsked = now;
+        return now - *firstAsked < 300ms ? nullptr : green;
     });
     testing::internal::CaptureStderr();
-    ASSERT_TRUE(recording.run(path, QSizeF(160, 120), 700ms));
+    ASSERT_TRUE(recording.run(path, QSizeF(160, 120), 1000ms));
     EXPECT_NE(
         testing::internal::GetCapturedStderr().find("[Error]: writeImageAsMovie() - ns_image is nil.\r\n"),
         std::string::npos);
@@ -168,7 +173,7 @@ TEST_F(RVImagesToVideoTest, ConvenienceEntryPointsRecord800x600AtOneFramePerSeco
     std::promise<bool> outcome;
     std::thread thread(
         [&] { recorder->saveVideoToPhotosWithImages({}, [&](bool ok) { outcome.set_value(ok); }); });
-    std::this_thread::sleep_for(600ms);
+    std::this_thread::sleep_for(1200ms);  // a file without a frame would not be kept
     recorder->doStop();
     thread.join();
     EXPECT_TRUE(outcome.get_future().get());

@@ -2,16 +2,13 @@
 # End-to-end recording test: deskcam-sim sends its test card, a private PulseAudio offers a virtual
 # microphone (a pipe source fed with silence and a 440 Hz tone), deskcam-cli record writes 5 seconds, and
 # recorder-check reads the file back. The simulator flashes white while the tone plays, so the check can
-# see whether picture and sound line up. Then: no microphone (video only) and an output that cannot be
-# created (no recording, no hang).
+# see whether picture and sound line up. Then: no microphone (video only), an output that cannot be
+# created (no recording, no hang), a microphone and a camera that fall silent during the recording (the
+# program says when).
 #
 # usage: record_end_to_end.sh DESKCAM_SIM DESKCAM_CLI TONE_WRITER RECORDING_CHECK
 set -euo pipefail
 sim=$1 cli=$2 tone_writer=$3 checker=$4
-
-for tool in pulseaudio pactl; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
 
 work=$(mktemp -d)
 pids=()
@@ -22,33 +19,17 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A user-mode sound server of our own: its own runtime folder and home, nothing shared with the desktop's.
-export HOME=$work/home PULSE_RUNTIME_PATH=$work/pulse XDG_RUNTIME_DIR=$work/xdg
-unset PULSE_SERVER
-mkdir -p "$HOME" "$PULSE_RUNTIME_PATH" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-# The pipe source makes the FIFO itself; the path must not exist yet.
-fifo=$work/mic.fifo
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
-  -L module-native-protocol-unix -L "module-null-sink sink_name=deskcam_null" \
-  -L "module-pipe-source source_name=deskcam_mic file=$fifo format=s16le rate=44100 channels=1" \
-  >"$work/pulse.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && [ -p "$fifo" ] && break; sleep 0.1; done
-pactl info >/dev/null 2>&1 || { cat "$work/pulse.log"; echo "FAIL: PulseAudio did not start"; exit 1; }
-pactl set-default-source deskcam_mic
+source "$(dirname "$0")/virtual_microphone.sh"
+start_virtual_microphone
 
 now_ms=$(date +%s%3N)
 flash_start=$((now_ms + 2000))
 flash_length=2000
-"$sim" --image-port 0 --command-port 0 --size 640x360 --flash "$flash_start:$flash_length" >"$work/sim.out" 2>"$work/sim.err" &
-pids+=($!)
-for _ in $(seq 100); do grep -q '^image-port' "$work/sim.out" 2>/dev/null && break; sleep 0.05; done
-port=$(awk '/^image-port/ {print $2}' "$work/sim.out")
-[ -n "$port" ] || { cat "$work/sim.err"; echo "FAIL: the simulator did not start"; exit 1; }
+start_simulator sim --size 640x360 --flash "$flash_start:$flash_length"
 
 "$tone_writer" "$fifo" 12 "$flash_start" "$flash_length" &
-pids+=($!)
+tone_pid=$!
+pids+=($tone_pid)
 
 echo "== 5 s with the virtual microphone"
 "$cli" record --camera 127.0.0.1 --image-port "$port" --seconds 5 "$work/with-sound.mp4" 2>"$work/record.log" ||
@@ -68,4 +49,20 @@ timeout 30 "$cli" record --camera 127.0.0.1 --image-port "$port" --seconds 2 "$w
   2>"$work/no-file.log" || status=$?
 [ "$status" -eq 1 ] || { tail -n 30 "$work/no-file.log"; echo "FAIL: exit status $status, expected 1"; exit 1; }
 [ ! -e "$work/missing/out.mp4" ]
+
+echo "== the microphone stops delivering after a second"
+wait "$tone_pid" || true
+"$tone_writer" "$fifo" 1.5 0 0 &
+pids+=($!)
+"$cli" record --camera 127.0.0.1 --image-port "$port" --seconds 4 "$work/mic-stops.mp4" 2>"$work/mic-stops.log" ||
+  { tail -n 30 "$work/mic-stops.log"; exit 1; }
+grep -q "warning: the microphone delivered no sound from 0:0[0-2] to the end of the recording" "$work/mic-stops.log" ||
+  { tail -n 30 "$work/mic-stops.log"; echo "FAIL: the silent microphone was not told"; exit 1; }
+
+echo "== the camera stops sending after 10 pictures and comes back after a reconnection"
+start_simulator stall --size 320x240 --stall-after 10
+"$cli" record --camera 127.0.0.1 --image-port "$port" --seconds 5 --no-audio "$work/camera-stops.mp4" \
+  2>"$work/camera-stops.log" || { tail -n 30 "$work/camera-stops.log"; exit 1; }
+grep -Eq "warning: the camera sent no new picture from 0:00 to (0:0[3-5]|the end)" "$work/camera-stops.log" ||
+  { tail -n 30 "$work/camera-stops.log"; echo "FAIL: the silent camera was not told"; exit 1; }
 echo "ok"

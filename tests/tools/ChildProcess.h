@@ -1,7 +1,7 @@
 #pragma once
 
-// Test helper: runs a program with its standard output on a pipe, reads it line by line with a timeout and
-// stops the program (SIGTERM) when the helper goes away.
+// Test helper: runs a program with its standard output (and, if asked, its standard error) on a pipe, reads
+// it line by line with a timeout and stops the program (SIGTERM) when the helper goes away.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -19,12 +19,13 @@ extern char **environ;
 
 class ChildProcess {
   public:
-    explicit ChildProcess(const std::vector<std::string> &argv) {
+    explicit ChildProcess(const std::vector<std::string> &argv, bool withStandardError = false) {
         int fds[2];
         if (pipe2(fds, O_CLOEXEC) != 0) return;
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+        if (withStandardError) posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
         std::vector<char *> args;
         for (const auto &arg : argv) args.push_back(const_cast<char *>(arg.c_str()));
         args.push_back(nullptr);
@@ -44,6 +45,10 @@ class ChildProcess {
     ChildProcess &operator=(const ChildProcess &) = delete;
 
     bool started() const { return pid_ > 0; }
+    // Sends the program a signal while it runs.
+    void signal(int number) {
+        if (pid_ > 0 && !exitCode_) kill(pid_, number);
+    }
 
     // The next line of standard output without its newline, or none at the end or after the timeout.
     std::optional<std::string> readLine(std::chrono::milliseconds timeout = std::chrono::seconds(10)) {

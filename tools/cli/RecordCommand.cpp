@@ -7,10 +7,12 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QFile>
 #include <QImageReader>
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <future>
 #include <thread>
@@ -63,6 +65,28 @@ bool parseJob(const CliArguments &arguments, RecordJob &job, std::string &error)
     return ok;
 }
 
+// SIGINT or SIGTERM ends the recording early and the file is finished as after --seconds; a second one
+// ends the program at once (the file, fragmented while recording, still plays). A file size limit
+// becomes a write error the recorder reports instead of killing the program.
+class StopSignals {
+  public:
+    StopSignals() {
+        std::signal(SIGXFSZ, SIG_IGN);
+        struct sigaction action {};
+        action.sa_handler = onSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND;
+        sigaction(SIGINT, &action, nullptr);
+        sigaction(SIGTERM, &action, nullptr);
+    }
+    static int received() { return received_.load(); }
+
+  private:
+    static void onSignal(int number) { received_ = number; }
+    static inline std::atomic<int> received_{0};
+    static_assert(std::atomic<int>::is_always_lock_free);
+};
+
 // The viewer's worker thread in small: reconnect while the stream is silent.
 class Supervisor {
   public:
@@ -81,7 +105,7 @@ class Supervisor {
 QSizeF firstPictureSize(ImageRecvTCPSocket &receiver, double timeoutSeconds) {
     const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                              std::chrono::duration<double>(timeoutSeconds));
-    while (Clock::now() < deadline) {
+    while (Clock::now() < deadline && !StopSignals::received()) {
         if (const ImageBytes bytes = receiver.getFirstImageData(); bytes && !bytes->empty()) {
             QByteArray data(reinterpret_cast<const char *>(bytes->data()),
                             static_cast<qsizetype>(bytes->size()));
@@ -94,17 +118,75 @@ QSizeF firstPictureSize(ImageRecvTCPSocket &receiver, double timeoutSeconds) {
     return {};
 }
 
-// Stops the recording once it holds the asked seconds of media time.
+// Stops the recording once it holds the asked seconds of media time, or at a stop signal.
 void stopAfter(RVImagesToVideo &recorder, double seconds, const std::atomic<bool> &returned) {
+    const auto waitWhile = [&](auto condition) {
+        while (!returned && !StopSignals::received() && condition())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
     std::int64_t startMicros = 0;
-    while (!returned && (startMicros = recorder.statistics().startMicros) == 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    const std::int64_t endMicros = startMicros + static_cast<std::int64_t>(seconds * 1e6);
-    while (!returned && CaptureTimestamps::nowMicros() < endMicros) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    waitWhile([&] { return (startMicros = recorder.statistics().startMicros) == 0; });
+    // Half a frame early: the frame of the slot at S seconds would run the file a frame past S.
+    const std::int64_t endMicros =
+        startMicros + static_cast<std::int64_t>((seconds - 0.5 / kFramesPerSecond) * 1e6);
+    waitWhile([&] { return CaptureTimestamps::nowMicros() < endMicros; });
     recorder.doStop();
+}
+
+void printSpells(const char *what, const std::vector<RVImagesToVideo::Report::Spell> &spells) {
+    for (const auto &spell : spells) {
+        std::fprintf(stderr, "deskcam-cli record: warning: %s from %s", what,
+                     RVImagesToVideo::Report::timeText(spell.start).c_str());
+        if (spell.end) {
+            std::fprintf(stderr, " to %s", RVImagesToVideo::Report::timeText(*spell.end).c_str());
+        } else {
+            std::fprintf(stderr, " to the end");
+        }
+        std::fprintf(stderr, " of the recording\n");
+    }
+}
+
+// Says how the recording ended; the exit code.
+int tellOutcome(const RVImagesToVideo &recorder, const RecordJob &job) {
+    using Outcome = RVImagesToVideo::Report::Outcome;
+    const RVImagesToVideo::Report report = recorder.report();
+    printSpells("the camera sent no new picture", report.cameraSilences);
+    printSpells("the microphone delivered no sound", report.microphoneSilences);
+    const char *out = job.out.c_str();
+    switch (report.outcome) {
+        case Outcome::Saved:
+            break;
+        case Outcome::NothingRecorded:
+            std::fprintf(stderr,
+                         "deskcam-cli record: stopped before anything was recorded; %s was not written\n",
+                         out);
+            return kExitFailed;
+        case Outcome::WriteFailed:
+            std::fprintf(stderr, "deskcam-cli record: %s %s (%s): the recording stopped after %.1f s; %s\n",
+                         report.diskFull ? "no room left for" : "could not write", out,
+                         report.failure.c_str(), report.seconds,
+                         QFile::exists(QString::fromStdString(job.out))
+                             ? "the file keeps what was recorded until then"
+                             : "nothing was kept");
+            return kExitFailed;
+        case Outcome::NotStarted:
+        case Outcome::Pending:
+            std::fprintf(stderr, "deskcam-cli record: %s was not written%s%s\n", out,
+                         report.failure.empty() ? "" : ": ", report.failure.c_str());
+            return kExitFailed;
+    }
+    if (const int signal = StopSignals::received()) {
+        std::fprintf(stderr, "deskcam-cli record: stopped by %s after %.1f s\n", sigabbrev_np(signal),
+                     report.seconds);
+    }
+    const auto statistics = recorder.statistics();
+    std::printf("recorded %s: %llu frames, %llu ticks, %llu late (%llu slots skipped), %llu decodes\n", out,
+                static_cast<unsigned long long>(statistics.framesAppended),
+                static_cast<unsigned long long>(statistics.ticks),
+                static_cast<unsigned long long>(statistics.lateTicks),
+                static_cast<unsigned long long>(statistics.skippedSlots),
+                static_cast<unsigned long long>(statistics.decodes));
+    return kExitOk;
 }
 
 int record(const RecordJob &job) {
@@ -113,12 +195,17 @@ int record(const RecordJob &job) {
     static char name[] = "deskcam-cli";
     static char *argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
+    const StopSignals stopSignals;
 
     ImageRecvTCPSocket &receiver = ImageRecvTCPSocket::sharedInstance();
     receiver.initServer(job.host, job.port);
     Supervisor supervisor(receiver);
     QSizeF size = job.size;
     if (size.isEmpty()) size = firstPictureSize(receiver, job.timeoutSeconds);
+    if (size.isEmpty() && StopSignals::received()) {
+        std::fprintf(stderr, "deskcam-cli record: stopped before the recording began\n");
+        return kExitFailed;
+    }
     if (size.isEmpty()) {
         std::fprintf(stderr, "deskcam-cli record: no picture from %s:%u within %g s\n", job.host.c_str(),
                      static_cast<unsigned>(job.port), job.timeoutSeconds);
@@ -138,18 +225,11 @@ int record(const RecordJob &job) {
     recording.join();
     recorder->doStop();
 
-    auto finished = outcome.get_future();
-    if (finished.wait_for(kFinishPatience) != std::future_status::ready || !finished.get()) {
-        std::fprintf(stderr, "deskcam-cli record: %s was not written\n", job.out.c_str());
+    if (outcome.get_future().wait_for(kFinishPatience) != std::future_status::ready) {
+        std::fprintf(stderr, "deskcam-cli record: %s was not finished in time\n", job.out.c_str());
         return kExitFailed;
     }
-    const auto statistics = recorder->statistics();
-    std::printf("recorded %s: %llu frames, %llu ticks, %llu late, %llu decodes\n", job.out.c_str(),
-                static_cast<unsigned long long>(statistics.framesAppended),
-                static_cast<unsigned long long>(statistics.ticks),
-                static_cast<unsigned long long>(statistics.lateTicks),
-                static_cast<unsigned long long>(statistics.decodes));
-    return kExitOk;
+    return tellOutcome(*recorder, job);
 }
 
 int runRecord(const CliArguments &arguments) {
@@ -169,7 +249,7 @@ const SubCommand kRecordCommand = {
     "record",
     "--camera HOST [--image-port P] --seconds S [--no-audio] [--size WxH] [--timeout S] OUT.mp4",
     "record the pictures (and the default microphone) into OUT.mp4 for S seconds, at the first picture's "
-    "size unless --size is given",
+    "size unless --size is given; SIGINT or SIGTERM stops early and still finishes the file",
     {
         cameraOption(),
         imagePortOption(),

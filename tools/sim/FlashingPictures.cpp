@@ -23,6 +23,8 @@ FlashingPictures::FlashingPictures(std::shared_ptr<PictureSource> pictures, Wind
 std::vector<std::uint8_t> FlashingPictures::picture(std::uint64_t frameNumber) {
     using namespace std::chrono;
     const std::int64_t nowMs = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-    if (nowMs >= window_.startMs && nowMs < window_.startMs + window_.lengthMs) return white_;
+    const std::int64_t sinceStart = nowMs - window_.startMs;
+    const std::int64_t intoWindow = window_.periodMs > 0 ? sinceStart % window_.periodMs : sinceStart;
+    if (sinceStart >= 0 && intoWindow < window_.lengthMs) return white_;
     return pictures_->picture(frameNumber);
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-// A picture source that shows a plain white picture during one window of wall-clock time, for checking
-// that a recording's picture and sound line up: a tone played during the same window must start and end
-// with the flash.
+// A picture source that shows a plain white picture during a window of wall-clock time, once or again
+// every period, for checking that a recording's picture and sound line up: a tone played during the same
+// windows must start and end with the flashes.
 
 #include "PictureSource.h"
 
@@ -14,6 +14,7 @@ class FlashingPictures : public PictureSource {
     struct Window {
         std::int64_t startMs = 0;  // milliseconds since the Unix epoch (CLOCK_REALTIME)
         std::int64_t lengthMs = 0;
+        std::int64_t periodMs = 0;  // 0: once
     };
 
     FlashingPictures(std::shared_ptr<PictureSource> pictures, Window window, int width, int height, int quality);

@@ -101,12 +101,18 @@ const std::vector<OptionRow> &optionTable() {
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.closeAfter); }},
         {"--first-frame-delay", "MS", "send the first frame of each connection MS milliseconds late",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.firstFrameDelayMs); }},
-        {"--flash", "START_MS:LENGTH_MS",
-         "send white pictures from START_MS (ms since the Unix epoch) for LENGTH_MS (recording sync checks)",
+        {"--flash", "START_MS:LENGTH_MS[:PERIOD_MS]",
+         "send white pictures from START_MS (ms since the Unix epoch) for LENGTH_MS, again every PERIOD_MS "
+         "(recording sync checks)",
          [](SimOptions &o, const std::string &v) {
-             const auto colon = v.find(':');
-             return colon != std::string::npos && parseNumber(v.substr(0, colon), o.flash.startMs) &&
-                    parseNumber(v.substr(colon + 1), o.flash.lengthMs, std::int64_t{1});
+             const auto first = v.find(':');
+             const auto second = first == std::string::npos ? first : v.find(':', first + 1);
+             if (first == std::string::npos || !parseNumber(v.substr(0, first), o.flash.startMs))
+                 return false;
+             if (second == std::string::npos)
+                 return parseNumber(v.substr(first + 1), o.flash.lengthMs, std::int64_t{1});
+             return parseNumber(v.substr(first + 1, second - first - 1), o.flash.lengthMs, std::int64_t{1}) &&
+                    parseNumber(v.substr(second + 1), o.flash.periodMs, o.flash.lengthMs + 1);
          }},
         {"-h, --help", nullptr, "show this text",
          [](SimOptions &o, const std::string &) { return o.help = true; }},

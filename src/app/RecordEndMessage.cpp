@@ -1,0 +1,61 @@
+#include "app/RecordEndMessage.h"
+
+#include "app/Localization.h"
+
+#include <QFile>
+
+namespace {
+
+QString timeText(double seconds) {
+    return QString::fromStdString(RVImagesToVideo::Report::timeText(seconds));
+}
+
+}  // namespace
+
+QString RecordEndMessage::savedMessage(const QString &path) {
+    return QStringLiteral("Record saved in path\uFF1A%1").arg(path);
+}
+
+QString RecordEndMessage::text(const RVImagesToVideo::Report &report, const Localization &texts) {
+    using Outcome = RVImagesToVideo::Report::Outcome;
+    QString message;
+    switch (report.outcome) {
+        case Outcome::Saved:
+            message = savedMessage(QString::fromStdString(report.path));
+            break;
+        case Outcome::NothingRecorded:
+        case Outcome::Pending:
+            return texts.text(QStringLiteral("record_nothing"));
+        case Outcome::WriteFailed:
+            message = failure(report, texts);
+            break;
+        case Outcome::NotStarted:
+            return texts.text(QStringLiteral("record_not_started"))
+                .arg(QString::fromStdString(report.failure));
+    }
+    message += spells(report.cameraSilences, QStringLiteral("record_camera_silent"), texts);
+    message += spells(report.microphoneSilences, QStringLiteral("record_microphone_silent"), texts);
+    return message;
+}
+
+QString RecordEndMessage::failure(const RVImagesToVideo::Report &report, const Localization &texts) {
+    const QString path = QString::fromStdString(report.path);
+    const QString what =
+        report.diskFull ? texts.text(QStringLiteral("record_disk_full")).arg(path, timeText(report.seconds))
+                        : texts.text(QStringLiteral("record_write_failed"))
+                              .arg(path, timeText(report.seconds), QString::fromStdString(report.failure));
+    const QString kept =
+        QFile::exists(path) ? QStringLiteral("record_kept") : QStringLiteral("record_nothing_kept");
+    return what + QLatin1Char('\n') + texts.text(kept);
+}
+
+QString RecordEndMessage::spells(const std::vector<RVImagesToVideo::Report::Spell> &spells,
+                                 const QString &key, const Localization &texts) {
+    QString lines;
+    for (const auto &spell : spells) {
+        lines += QLatin1Char('\n');
+        lines += spell.end ? texts.text(key).arg(timeText(spell.start), timeText(*spell.end))
+                           : texts.text(key + QStringLiteral("_to_end")).arg(timeText(spell.start));
+    }
+    return lines;
+}

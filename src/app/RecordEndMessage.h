@@ -1,0 +1,24 @@
+#pragma once
+
+// What the viewer tells the user when a recording has ended, from the recorder's report: where the file
+// was saved, or that nothing was recorded, or that the disk filled up or the file could not be written
+// (and what it keeps), followed by a line for every spell in which the camera or the microphone went
+// silent. Texts in the user's language, except the saved message, which is the system's own.
+
+#include "recorder/RVImagesToVideo.h"
+
+#include <QString>
+
+class Localization;
+
+class RecordEndMessage {
+  public:
+    static QString text(const RVImagesToVideo::Report &report, const Localization &texts);
+    // "Record saved in path：%@" (the colon is the full-width U+FF1A).
+    static QString savedMessage(const QString &path);
+
+  private:
+    static QString failure(const RVImagesToVideo::Report &report, const Localization &texts);
+    static QString spells(const std::vector<RVImagesToVideo::Report::Spell> &spells, const QString &key,
+                          const Localization &texts);
+};
