@@ -34,6 +34,13 @@ int RecordControl::runningThreads() const {
     return running;
 }
 
+std::optional<int> RecordControl::recordingSeconds() const {
+    if (!bRecording()) return std::nullopt;
+    return int(std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() -
+                                                                current_->startedAt)
+                   .count());
+}
+
 void RecordControl::Record_Button_Click(const QDateTime &pressedAt) {
     if (bRecording()) {
         StopRecord(current_);
@@ -60,6 +67,7 @@ void RecordControl::startRecording(const QDateTime &pressedAt) {
     recording->recorder = RVImagesToVideo::create();
     recording->recorder->setMicrophoneEnabled(hooks_.microphone);
     if (hooks_.frameSource) recording->recorder->setFrameSource(hooks_.frameSource);
+    recording->recorder->setPictureTransform(hooks_.pictureTransform);
     recording->recorder->setAlertPresenter(
         [this](const std::string &message) { presentMicrophoneAlert(message); });
     current_ = recording;

@@ -22,10 +22,12 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -41,6 +43,7 @@ class RecordControl : public QObject {
         std::function<void(const QString &text, std::function<void()> dismissed)> alertAndWait;
         std::function<void(bool recording)> showButtonState;  // picture and tooltip of the record button
         RVImagesToVideo::FrameSource frameSource;             // the receiver's latest frame
+        RVImagesToVideo::PictureTransform pictureTransform;   // the view's mirror and flip; may be empty
         bool microphone = true;
     };
 
@@ -60,6 +63,8 @@ class RecordControl : public QObject {
     std::shared_ptr<RVImagesToVideo> m_Video_Writer() const {
         return current_ ? current_->recorder : nullptr;
     }
+    // Whole seconds since the running recording was started; nothing while none runs.
+    std::optional<int> recordingSeconds() const;
     // Recordings whose thread has not ended yet.
     int runningThreads() const;
 
@@ -72,6 +77,7 @@ class RecordControl : public QObject {
     struct Recording {
         std::shared_ptr<RVImagesToVideo> recorder;
         QString path;
+        std::chrono::steady_clock::time_point startedAt = std::chrono::steady_clock::now();
         std::thread Thread_Record_Start;
         std::atomic<bool> recording{true};  // bRecording of this recording
         std::atomic<bool> threadDone{false};

@@ -222,7 +222,8 @@ void RVImagesToVideo::tick(std::int32_t fps, std::int64_t anchorMicros, std::int
 
     const CMTime frameTime = CMTimeAdd(CMTimeMake(frameCounter_, fps), sessionStart_);
     current_video_time_ = frameTime;
-    const QImage picture = latestPicture();
+    QImage picture = latestPicture();
+    if (pictureTransform_ && !picture.isNull()) picture = pictureTransform_(picture);
     if (!picture.isNull()) {
         const auto input = writerInput();
         if (appendToAdapter(*input, newPixelBufferFromNSImage(picture), frameTime)) {
