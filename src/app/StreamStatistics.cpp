@@ -24,6 +24,8 @@ void StreamStatistics::forgetBefore(Micros now) {
     const Micros start = now - kWindow;
     // One receiver sample at or before the window's start stays, so rates span the whole second.
     while (receiver_.size() > 1 && receiver_[1].time <= start) receiver_.pop_front();
+    // A sample from long before (the overlay was hidden meanwhile) would average over all that time.
+    while (!receiver_.empty() && receiver_.front().time < start - kWindow) receiver_.pop_front();
     while (!shown_.empty() && shown_.front().time <= start) shown_.pop_front();
     while (!dropped_.empty() && dropped_.front().time <= start) dropped_.pop_front();
 }

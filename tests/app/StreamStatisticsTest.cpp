@@ -45,6 +45,13 @@ TEST(StreamStatistics, RatesFollowTheStreamAndFallWhenItStalls) {
     EXPECT_FALSE(figures.latencyMs.has_value());
     EXPECT_EQ(figures.droppedLastSecond, 0u);
     EXPECT_EQ(figures.droppedTotal, 13u);
+
+    // Sampled again after a minute unwatched: the rates start afresh rather than average over the minute.
+    const StreamStatistics::Micros later = end + 60'000 * kMs;
+    statistics.sampleReceiver(later, pictures + 1500, pictures * 50'000);
+    EXPECT_EQ(statistics.figures(later).receivedPerSecond, 0);
+    statistics.sampleReceiver(later + 500 * kMs, pictures + 1510, pictures * 50'000);
+    EXPECT_DOUBLE_EQ(statistics.figures(later + 500 * kMs).receivedPerSecond, 20);
 }
 
 }  // namespace
