@@ -34,6 +34,7 @@ void DrawingSheet::setPictureSize(QSize size) {
     pictureSize_ = size;
     strokes_.clear();
     history_.clear();
+    changed();
 }
 
 void DrawingSheet::beginStroke(Stroke::Kind kind, const QColor &colour, double width, QPointF at) {
@@ -42,12 +43,14 @@ void DrawingSheet::beginStroke(Stroke::Kind kind, const QColor &colour, double w
     // A press without a move still leaves a dot.
     stroke.path.lineTo(at);
     strokes_.push_back(std::move(stroke));
+    changed();
 }
 
 void DrawingSheet::extendStroke(QPointF at) {
     if (strokes_.empty() || strokes_.back().points.back() == at) return;
     strokes_.back().points.push_back(at);
     strokes_.back().path.lineTo(at);
+    ++revision_;
 }
 
 bool DrawingSheet::eraseAt(QPointF at, double radius) {
@@ -58,6 +61,7 @@ bool DrawingSheet::eraseAt(QPointF at, double radius) {
         eraseCheckpointTaken_ = true;
     }
     std::erase_if(strokes_, hit);
+    changed();
     return true;
 }
 
@@ -65,12 +69,14 @@ void DrawingSheet::clear() {
     if (strokes_.empty()) return;
     checkpoint();
     strokes_.clear();
+    changed();
 }
 
 bool DrawingSheet::undo() {
     if (history_.empty()) return false;
     strokes_ = std::move(history_.back());
     history_.pop_back();
+    changed();
     return true;
 }
 
@@ -88,15 +94,17 @@ bool DrawingSheet::passesWithin(const Stroke &stroke, QPointF at, double radius)
     return false;
 }
 
-void DrawingSheet::paint(QPainter &painter) const {
-    if (strokes_.empty()) return;
+void DrawingSheet::paint(QPainter &painter, std::optional<std::size_t> count) const {
+    const std::size_t end = std::min(count.value_or(strokes_.size()), strokes_.size());
+    for (std::size_t i = 0; i < end; ++i) paintStroke(painter, strokes_[i]);
+}
+
+void DrawingSheet::paintStroke(QPainter &painter, const Stroke &stroke) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
-    for (const Stroke &stroke : strokes_) {
-        painter.setPen(penFor(stroke));
-        painter.drawPath(stroke.path);
-    }
+    painter.setPen(penFor(stroke));
+    painter.drawPath(stroke.path);
     painter.restore();
 }
 

@@ -12,6 +12,8 @@
 #include <QPointF>
 #include <QSize>
 
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 class QPainter;
@@ -48,21 +50,31 @@ class DrawingSheet {
     // Goes back one step; false when there is nothing to undo.
     bool undo();
 
+    // Counters for caches: revision() changes with every change; baseRevision() with every change except
+    // the growth of the last stroke, so everything before the stroke being drawn can stay cached.
+    std::uint64_t revision() const { return revision_; }
+    std::uint64_t baseRevision() const { return baseRevision_; }
+
     const std::vector<Stroke> &strokes() const { return strokes_; }
     bool isEmpty() const { return strokes_.empty(); }
     bool canUndo() const { return !history_.empty(); }
 
-    // Paints the strokes with painter's transform taking picture pixels to its device.
-    void paint(QPainter &painter) const;
+    // Paints the strokes with painter's transform taking picture pixels to its device; the first count
+    // strokes only, if given.
+    void paint(QPainter &painter, std::optional<std::size_t> count = std::nullopt) const;
+    static void paintStroke(QPainter &painter, const Stroke &stroke);
     // The strokes burnt into a copy of picture (which has the sheet's size).
     QImage burntInto(const QImage &picture) const;
 
   private:
     void checkpoint();
+    void changed() { baseRevision_ = ++revision_; }
     static bool passesWithin(const Stroke &stroke, QPointF at, double radius);
 
     QSize pictureSize_;
     std::vector<Stroke> strokes_;
     std::vector<std::vector<Stroke>> history_;  // the strokes before each step, oldest first
     bool eraseCheckpointTaken_ = false;
+    std::uint64_t revision_ = 0;
+    std::uint64_t baseRevision_ = 0;
 };

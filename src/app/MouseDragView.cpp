@@ -55,12 +55,8 @@ void MouseDragView::paintEvent(QPaintEvent *event) {
     for (const QRect &part : uncoveredParts(toArea) & event->region()) painter.fillRect(part, kBackground);
     if (image_.isNull()) return;
     paintPicture(painter, toArea, event->rect());
-    if (showsDrawings() && !sheet_.isEmpty()) {
-        painter.resetTransform();
-        painter.setClipRect(event->rect());
-        painter.setTransform(toArea);
-        sheet_.paint(painter);
-    }
+    if (showsDrawings() && !sheet_.isEmpty())
+        layer_.paint(painter, sheet_, toArea, size(), devicePixelRatioF(), event->rect(), drawing_);
     if (!frozenLabel_.isEmpty()) paintFrozenMark(painter);
     if (newPicture_) {
         newPicture_ = false;

@@ -10,6 +10,7 @@
 // and can be drawn, only over a picture of the sheet's size, so never over the no-device picture.
 
 #include "app/DisplayGeometry.h"
+#include "app/DrawingLayer.h"
 #include "app/DrawingSheet.h"
 
 #include <QImage>
@@ -50,6 +51,7 @@ class MouseDragView : public QWidget {
     // Changes made here directly are shown after update().
     DrawingSheet &drawingSheet() { return sheet_; }
     const DrawingSheet &drawingSheet() const { return sheet_; }
+    const DrawingLayer &drawingLayer() const { return layer_; }
     bool showsDrawings() const { return !image_.isNull() && image_.size() == sheet_.pictureSize(); }
 
     // A mark that says the picture is held still: a frame round the area and label at its top; an empty
@@ -85,6 +87,7 @@ class MouseDragView : public QWidget {
     Tool tool_ = Tool::Pan;
     QColor inkColour_{229, 57, 53};
     DrawingSheet sheet_;
+    DrawingLayer layer_;
     bool drawing_ = false;  // a drawing gesture is under way
     QString frozenLabel_;
 };
