@@ -9,6 +9,7 @@
 #include "MediaProbe.h"
 #include "ViewerTestFixture.h"
 #include "app/MouseDragView.h"
+#include "app/StatusOverlay.h"
 #include "library/DKBookmark.h"
 
 #include <QAbstractButton>
@@ -206,8 +207,11 @@ TEST_F(ViewControllerCaptureTest, MirrorAndFlipReachCapturesAndRecordings) {
 
     viewer->setFlipped(true);
     viewer->setRecordingMicrophone(false);
+    viewer->setStatusOverlayShown(true);
     viewer->ui().record_button->click();
     QTest::qWait(1500);
+    EXPECT_TRUE(viewer->statusOverlay()->shownLines().last().startsWith(QStringLiteral("recording 00:0")))
+        << viewer->statusOverlay()->shownLines().join(QLatin1Char('\n')).toStdString();
     viewer->ui().record_button->click();
     dismissAlert();
     const QString recording =
