@@ -331,6 +331,7 @@ void ViewController::pictureDrawn() {
 
 // Camera pictures are mirrored and flipped as chosen; the no-device picture never is, so it stays legible.
 void ViewController::applyOrientation() {
+    recordedOrientation_ = orientation_;
     imgView_mousemove->displayGeometry().setOrientation(freezeFrame_.shown() ? orientation_
                                                                              : PictureOrientation{});
     imgView_mousemove->update();
@@ -678,26 +679,25 @@ void ViewController::updateFreezeLook() {
 
 void ViewController::setMirrored(bool mirrored) {
     orientation_.mirrored = mirrored;
-    const QSignalBlocker blocker(ui_.mirror_action);
-    ui_.mirror_action->setChecked(mirrored);
-    storeFlag(kMirrorKey, mirrored);
-    recordedOrientation_ = orientation_;
+    showSwitch(ui_.mirror_action, kMirrorKey, mirrored);
     applyOrientation();
 }
 
 void ViewController::setFlipped(bool flipped) {
     orientation_.flipped = flipped;
-    const QSignalBlocker blocker(ui_.flip_action);
-    ui_.flip_action->setChecked(flipped);
-    storeFlag(kFlipKey, flipped);
-    recordedOrientation_ = orientation_;
+    showSwitch(ui_.flip_action, kFlipKey, flipped);
     applyOrientation();
 }
 
+// A remembered on/off setting: its menu entry shows it (without acting again) and the settings keep it.
+void ViewController::showSwitch(QAction *action, const char *key, bool on) {
+    const QSignalBlocker blocker(action);
+    action->setChecked(on);
+    storeFlag(key, on);
+}
+
 void ViewController::setStatusOverlayShown(bool shown) {
-    const QSignalBlocker blocker(ui_.overlay_action);
-    ui_.overlay_action->setChecked(shown);
-    storeFlag(kStatusOverlayKey, shown);
+    showSwitch(ui_.overlay_action, kStatusOverlayKey, shown);
     statusOverlay_->setVisible(shown);
     if (shown) {
         refreshStatus();

@@ -42,6 +42,7 @@
 #include <thread>
 
 class QAbstractButton;
+class QAction;
 class QTimer;
 class RecordControl;
 
@@ -145,6 +146,7 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     void applyTeachingTexts();
     void connectTeachingTools();
     void updateFreezeLook();
+    void showSwitch(QAction *action, const char *key, bool on);
     void updateDrawButton();
     void leaveToolOrFullScreen();
     void captureTo(const QImage &picture);
