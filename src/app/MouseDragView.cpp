@@ -154,7 +154,7 @@ void MouseDragView::draw(QPointF areaPoint, bool first) {
         case Tool::Highlighter: {
             const bool pen = tool_ == Tool::Pen;
             if (first) {
-                sheet_.beginStroke(pen ? Stroke::Kind::Pen : Stroke::Kind::Highlighter, inkColour_,
+                sheet_.beginStroke(pen ? Stroke::Kind::Pen : Stroke::Kind::Highlighter, inkColour(tool_),
                                    (pen ? kPenWidth : kHighlighterWidth) * toPicture, *point);
             } else {
                 sheet_.extendStroke(*point);

@@ -46,8 +46,11 @@ class MouseDragView : public QWidget {
     // --- drawing
     Tool tool() const { return tool_; }
     void setTool(Tool tool);
-    QColor inkColour() const { return inkColour_; }
-    void setInkColour(const QColor &colour) { inkColour_ = colour; }
+    // Pen and highlighter each keep their own ink (red and yellow to begin with).
+    QColor inkColour(Tool tool) const { return tool == Tool::Highlighter ? highlighterInk_ : penInk_; }
+    void setInkColour(Tool tool, const QColor &colour) {
+        (tool == Tool::Highlighter ? highlighterInk_ : penInk_) = colour;
+    }
     // Changes made here directly are shown after update().
     DrawingSheet &drawingSheet() { return sheet_; }
     const DrawingSheet &drawingSheet() const { return sheet_; }
@@ -85,7 +88,8 @@ class MouseDragView : public QWidget {
     bool newPicture_ = false;
 
     Tool tool_ = Tool::Pan;
-    QColor inkColour_{229, 57, 53};
+    QColor penInk_{229, 57, 53};
+    QColor highlighterInk_{253, 216, 53};
     DrawingSheet sheet_;
     DrawingLayer layer_;
     bool drawing_ = false;  // a drawing gesture is under way

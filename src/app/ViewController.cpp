@@ -579,7 +579,9 @@ void ViewController::setUpTeachingTools() {
     statusTimer_->setInterval(kStatusRefresh);
     applyTeachingTexts();
     connectTeachingTools();
-    imgView_mousemove->setInkColour(ViewControllerLayout::inks().front().colour);
+    // The pen starts in red, the highlighter in yellow.
+    imgView_mousemove->setInkColour(MouseDragView::Tool::Pen, ViewControllerLayout::inks()[0].colour);
+    imgView_mousemove->setInkColour(MouseDragView::Tool::Highlighter, ViewControllerLayout::inks()[1].colour);
     updateFreezeLook();
     updateDrawButton();
     setMirrored(storedFlag(kMirrorKey));
@@ -641,13 +643,11 @@ void ViewController::connectTeachingTools() {
                                                                          : MouseDragView::Tool::Pan);
     });
     connect(ui_.colour_actions, &QActionGroup::triggered, this, [this](QAction *ink) {
-        imgView_mousemove->setInkColour(ink->data().value<QColor>());
-        // Picking a colour means drawing with it.
-        if (imgView_mousemove->tool() != MouseDragView::Tool::Pen &&
-            imgView_mousemove->tool() != MouseDragView::Tool::Highlighter) {
-            chooseTool(lastDrawingTool_);
-        }
-        updateDrawButton();
+        // The colour goes to the pen or the highlighter, whichever was taken last, and picking it means
+        // drawing with it.
+        const MouseDragView::Tool tool = inkTool();
+        imgView_mousemove->setInkColour(tool, ink->data().value<QColor>());
+        chooseTool(tool);
     });
     connect(ui_.undo_action, &QAction::triggered, this, &ViewController::undoStroke);
     connect(ui_.clear_action, &QAction::triggered, this, &ViewController::clearDrawings);
@@ -744,7 +744,17 @@ void ViewController::updateDrawButton() {
     const char *picture = lastDrawingTool_ == MouseDragView::Tool::Highlighter ? "highlighter.png"
                           : lastDrawingTool_ == MouseDragView::Tool::Eraser    ? "eraser.png"
                                                                                : "pen.png";
-    ui_.draw_button->setIcon(drawButtonIcon(picture, imgView_mousemove->inkColour()));
+    const QColor ink = imgView_mousemove->inkColour(inkTool());
+    ui_.draw_button->setIcon(drawButtonIcon(picture, ink));
+    for (QAction *colour : ui_.colour_actions->actions()) {
+        if (colour->data().value<QColor>() == ink) colour->setChecked(true);
+    }
+}
+
+// The tool whose ink the colour menu shows and sets: the pen, or the highlighter when it was taken last.
+MouseDragView::Tool ViewController::inkTool() const {
+    return lastDrawingTool_ == MouseDragView::Tool::Highlighter ? MouseDragView::Tool::Highlighter
+                                                                : MouseDragView::Tool::Pen;
 }
 
 void ViewController::undoStroke() {

@@ -148,6 +148,7 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     void updateFreezeLook();
     void showSwitch(QAction *action, const char *key, bool on);
     void updateDrawButton();
+    MouseDragView::Tool inkTool() const;
     void leaveToolOrFullScreen();
     void captureTo(const QImage &picture);
 

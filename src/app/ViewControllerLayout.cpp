@@ -213,7 +213,6 @@ void ViewControllerLayout::buildTeachingTools() {
         item->setData(ink.colour);
         colour_actions->addAction(item);
     }
-    colour_actions->actions().front()->setChecked(true);
     drawMenu->addSeparator();
     undo_action = action(drawMenu, "undo_action", false);
     clear_action = action(drawMenu, "clear_action", false);

@@ -30,8 +30,7 @@ class ViewControllerLayout {
     // Height of the control strip, in device-independent pixels.
     static constexpr int kStripHeight = 56;
 
-    // The ink colours of the drawing tools' menu with the keys of their names; the first is the one a
-    // start begins with.
+    // The ink colours of the drawing tools' menu with the keys of their names.
     struct Ink {
         QColor colour;
         const char *key;

@@ -109,7 +109,7 @@ TEST(MouseDragViewPainting, ShowsWhatOneDrawOfThePictureShows) {
 
 TEST_F(MouseDragViewTest, WithADrawingToolADragDrawsOnThePictureAndNowhereElse) {
     view.setTool(MouseDragView::Tool::Pen);
-    view.setInkColour(Qt::blue);
+    view.setInkColour(MouseDragView::Tool::Pen, Qt::blue);
     // No sheet for this picture's size (the no-device picture, say): the drag pans.
     sendMouse(&view, QEvent::MouseButtonPress, QPointF(90, 50), Qt::LeftButton);
     sendMouse(&view, QEvent::MouseMove, QPointF(95, 50), Qt::LeftButton);

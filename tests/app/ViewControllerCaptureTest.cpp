@@ -245,7 +245,7 @@ TEST_F(ViewControllerCaptureTest, ACaptureWithDrawingsHasTheStrokeWhereTheScreen
     sendMouse(view, QEvent::MouseButtonRelease, centre + QPointF(200, -90) * zoom, Qt::NoButton);
     ASSERT_EQ(view->drawingSheet().strokes().size(), 1u);
 
-    const QColor ink = view->inkColour();
+    const QColor ink = view->inkColour(MouseDragView::Tool::Pen);
     viewer->ui().capture_drawings_action->trigger();
     const QImage burnt = savedPicture(readAlert());
     const QImage plain = savedPicture(pressCaptureAndReadAlert());

@@ -301,8 +301,14 @@ TEST_F(ViewControllerTest, TeachingToolsAnswerTheirKeysAndTooltipsNameThem) {
     QTest::keyClick(viewer.get(), Qt::Key_P);
     EXPECT_EQ(view->tool(), MouseDragView::Tool::Pen);
     EXPECT_TRUE(ui.draw_button->isChecked());
+    const auto checkedInk = [&] { return ui.colour_actions->checkedAction()->text(); };
+    EXPECT_EQ(checkedInk(), QStringLiteral("Red"));
     QTest::keyClick(viewer.get(), Qt::Key_M);
     EXPECT_EQ(view->tool(), MouseDragView::Tool::Highlighter);
+    EXPECT_EQ(checkedInk(), QStringLiteral("Yellow")) << "each tool keeps its own ink";
+    ui.colour_actions->actions().at(3)->trigger();
+    EXPECT_EQ(view->inkColour(MouseDragView::Tool::Highlighter), ViewControllerLayout::inks()[3].colour);
+    EXPECT_EQ(view->inkColour(MouseDragView::Tool::Pen), ViewControllerLayout::inks()[0].colour);
     QTest::keyClick(viewer.get(), Qt::Key_E);
     EXPECT_EQ(view->tool(), MouseDragView::Tool::Eraser);
     QTest::keyClick(viewer.get(), Qt::Key_Escape);
