@@ -48,7 +48,7 @@ StatusOverlay::StatusOverlay(QWidget *parent) : QWidget(parent) {
     setAttribute(Qt::WA_NoSystemBackground);
     move(kMargin, kMargin);
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSizeF(font.pointSizeF() * 0.95);
+    font.setPointSizeF(font.pointSizeF() * 1.1);
     setFont(font);
 }
 
