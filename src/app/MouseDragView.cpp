@@ -13,6 +13,7 @@ const QColor kBackground(24, 26, 28);
 const QColor kFrozenColour(64, 156, 255);
 constexpr int kBandRows = 32;  // widget rows per draw of the picture
 constexpr int kFrozenFrame = 4;
+constexpr int kCornerMargin = 12;  // between the corner panel and the view's corner
 
 // Smoothing costs a bilinear pass over every painted pixel; it is only needed where pixels do not map one
 // to one onto the screen.
@@ -45,6 +46,17 @@ void MouseDragView::setFrozenMark(const QString &label) {
     update();
 }
 
+void MouseDragView::setCornerPanel(const QImage &panel) {
+    const QRect before = cornerPanelRect();
+    cornerPanel_ = panel;
+    update(before | cornerPanelRect());
+}
+
+QRect MouseDragView::cornerPanelRect() const {
+    if (cornerPanel_.isNull()) return {};
+    return QRect(QPoint(kCornerMargin, kCornerMargin), cornerPanel_.deviceIndependentSize().toSize());
+}
+
 Qt::CursorShape MouseDragView::idleCursor() const {
     return tool_ == Tool::Pan ? Qt::OpenHandCursor : Qt::CrossCursor;
 }
@@ -53,11 +65,13 @@ void MouseDragView::paintEvent(QPaintEvent *event) {
     QPainter painter(this);
     const QTransform toArea = geometry_.pictureToArea();
     for (const QRect &part : uncoveredParts(toArea) & event->region()) painter.fillRect(part, kBackground);
-    if (image_.isNull()) return;
-    paintPicture(painter, toArea, event->rect());
+    if (!image_.isNull()) paintPicture(painter, toArea, event->rect());
     if (showsDrawings() && !sheet_.isEmpty())
         layer_.paint(painter, sheet_, toArea, size(), devicePixelRatioF(), event->rect(), drawing_);
+    painter.resetTransform();
+    painter.setClipRect(event->rect());
     if (!frozenLabel_.isEmpty()) paintFrozenMark(painter);
+    if (!cornerPanel_.isNull()) painter.drawImage(cornerPanelRect().topLeft(), cornerPanel_);
     if (newPicture_) {
         newPicture_ = false;
         emit pictureDrawn();
@@ -80,8 +94,7 @@ void MouseDragView::paintPicture(QPainter &painter, const QTransform &toArea, co
 }
 
 void MouseDragView::paintFrozenMark(QPainter &painter) {
-    painter.resetTransform();
-    painter.setClipping(false);
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(kFrozenColour, kFrozenFrame));
     painter.setBrush(Qt::NoBrush);
@@ -98,6 +111,7 @@ void MouseDragView::paintFrozenMark(QPainter &painter) {
     painter.drawRoundedRect(pill, pill.height() / 2, pill.height() / 2);
     painter.setPen(Qt::white);
     painter.drawText(pill, Qt::AlignCenter, frozenLabel_);
+    painter.restore();
 }
 
 QRegion MouseDragView::uncoveredParts(const QTransform &toArea) const {

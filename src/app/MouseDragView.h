@@ -60,6 +60,9 @@ class MouseDragView : public QWidget {
     // A mark that says the picture is held still: a frame round the area and label at its top; an empty
     // label takes it away.
     void setFrozenMark(const QString &label);
+    // A picture over the top-left corner (the status panel); a null image takes it away.
+    void setCornerPanel(const QImage &panel);
+    const QImage &cornerPanel() const { return cornerPanel_; }
 
   signals:
     // A picture given to setImage() has been painted for the first time.
@@ -81,6 +84,7 @@ class MouseDragView : public QWidget {
     void paintFrozenMark(QPainter &painter);
     void draw(QPointF areaPoint, bool first);
     Qt::CursorShape idleCursor() const;
+    QRect cornerPanelRect() const;
 
     QImage image_;
     DisplayGeometry geometry_;
@@ -94,4 +98,5 @@ class MouseDragView : public QWidget {
     DrawingLayer layer_;
     bool drawing_ = false;  // a drawing gesture is under way
     QString frozenLabel_;
+    QImage cornerPanel_;
 };

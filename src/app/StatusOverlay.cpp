@@ -43,25 +43,14 @@ QStringList StatusOverlay::lines(const Status &status, const Localization &texts
     return lines;
 }
 
-StatusOverlay::StatusOverlay(QWidget *parent) : QWidget(parent) {
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAttribute(Qt::WA_NoSystemBackground);
-    move(kMargin, kMargin);
+QImage StatusOverlay::panel(const QStringList &lines, bool lastStandsOut, double ratio) {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPointSizeF(font.pointSizeF() * 1.1);
-    setFont(font);
-}
-
-void StatusOverlay::setLines(const QStringList &lines, bool lastStandsOut) {
-    if (lines == lines_ && lastStandsOut == lastStandsOut_) return;
-    lines_ = lines;
-    lastStandsOut_ = lastStandsOut;
-    const QFontMetrics metrics(font());
+    const QFontMetrics metrics(font);
     int width = 0;
     for (const QString &line : lines) width = std::max(width, metrics.horizontalAdvance(line));
     const QSize size(width + 2 * kPadding, int(lines.size()) * metrics.lineSpacing() + 2 * kPadding);
-    const qreal ratio = devicePixelRatioF();
-    QPixmap panel(size * ratio);
+    QImage panel((QSizeF(size) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
     panel.setDevicePixelRatio(ratio);
     panel.fill(Qt::transparent);
     QPainter painter(&panel);
@@ -69,20 +58,12 @@ void StatusOverlay::setLines(const QStringList &lines, bool lastStandsOut) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(kGround);
     painter.drawRoundedRect(QRectF(QPointF(0, 0), QSizeF(size)), 8, 8);
-    painter.setFont(font());
+    painter.setFont(font);
     int baseline = kPadding + metrics.ascent();
     for (qsizetype i = 0; i < lines.size(); ++i) {
         painter.setPen(lastStandsOut && i == lines.size() - 1 ? kRecording : kText);
         painter.drawText(kPadding, baseline, lines[i]);
         baseline += metrics.lineSpacing();
     }
-    painter.end();
-    panel_ = panel;
-    resize(size);
-    update();
-}
-
-void StatusOverlay::paintEvent(QPaintEvent *) {
-    QPainter painter(this);
-    painter.drawPixmap(0, 0, panel_);
+    return panel;
 }

@@ -1,26 +1,21 @@
 #pragma once
 
 // The status panel over the top-left corner of the view: a few lines of figures on a dark translucent
-// ground. The text is drawn into a cached picture when it changes (a few times a second), so the panel
-// costs a blit when the live picture under it repaints.
+// ground. The text is drawn into a picture when it changes (a few times a second), and the drag view copies
+// that picture over each frame: a child widget there would cost more per frame than the panel itself.
 
 #include "app/StreamStatistics.h"
 
-#include <QPixmap>
+#include <QImage>
 #include <QSize>
 #include <QStringList>
-#include <QWidget>
 
 #include <optional>
 
 class Localization;
 
-class StatusOverlay : public QWidget {
-    Q_OBJECT
+class StatusOverlay {
   public:
-    // Distance from the corner of the view, in pixels.
-    static constexpr int kMargin = 12;
-
     // What the panel says about the stream and the recording.
     struct Status {
         StreamStatistics::Figures figures;
@@ -30,17 +25,7 @@ class StatusOverlay : public QWidget {
     };
     static QStringList lines(const Status &status, const Localization &texts);
 
-    explicit StatusOverlay(QWidget *parent);
-
-    // lastStandsOut: the last line is drawn in red (the recording line).
-    void setLines(const QStringList &lines, bool lastStandsOut = false);
-    const QStringList &shownLines() const { return lines_; }
-
-  protected:
-    void paintEvent(QPaintEvent *event) override;
-
-  private:
-    QStringList lines_;
-    bool lastStandsOut_ = false;
-    QPixmap panel_;
+    // The panel showing lines, for a screen of the given pixel ratio; lastStandsOut: the last line is drawn
+    // in red (the recording line).
+    static QImage panel(const QStringList &lines, bool lastStandsOut, double ratio);
 };

@@ -573,8 +573,6 @@ void ViewController::closeWindow() {
 // Teaching tools (GUI thread)
 
 void ViewController::setUpTeachingTools() {
-    statusOverlay_ = new StatusOverlay(imgView_mousemove);
-    statusOverlay_->hide();
     statusTimer_ = new QTimer(this);
     statusTimer_->setInterval(kStatusRefresh);
     applyTeachingTexts();
@@ -698,13 +696,18 @@ void ViewController::showSwitch(QAction *action, const char *key, bool on) {
 
 void ViewController::setStatusOverlayShown(bool shown) {
     showSwitch(ui_.overlay_action, kStatusOverlayKey, shown);
-    statusOverlay_->setVisible(shown);
     if (shown) {
-        refreshStatus();
         statusTimer_->start();
+        refreshStatus();
     } else {
         statusTimer_->stop();
+        statusLines_.clear();
+        imgView_mousemove->setCornerPanel(QImage());
     }
+}
+
+bool ViewController::statusOverlayShown() const {
+    return statusTimer_->isActive();
 }
 
 void ViewController::refreshStatus() {
@@ -715,8 +718,11 @@ void ViewController::refreshStatus() {
     if (freezeFrame_.shown()) status.pictureSize = currentImage().size();
     status.reconnections = std::max(0, reconnectionCount() - 1);  // the first is the start-up connection
     status.recordingSeconds = recordControl_->recordingSeconds();
-    statusOverlay_->setLines(StatusOverlay::lines(status, Localization::shared()),
-                             status.recordingSeconds.has_value());
+    QStringList lines = StatusOverlay::lines(status, Localization::shared());
+    if (lines == statusLines_) return;
+    statusLines_ = std::move(lines);
+    imgView_mousemove->setCornerPanel(
+        StatusOverlay::panel(statusLines_, status.recordingSeconds.has_value(), devicePixelRatioF()));
 }
 
 void ViewController::chooseTool(MouseDragView::Tool tool) {

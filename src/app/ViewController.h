@@ -75,7 +75,9 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     QImage capturePicture(bool withDrawings) const;
     bool frozen() const { return freezeFrame_.frozen(); }
     PictureOrientation orientation() const { return orientation_; }
-    StatusOverlay *statusOverlay() const { return statusOverlay_; }
+    bool statusOverlayShown() const;
+    // What the status overlay says; empty while it is off.
+    const QStringList &statusLines() const { return statusLines_; }
     // Recordings take sound from the default microphone unless told otherwise (tests).
     void setRecordingMicrophone(bool enabled);
     // The localised text for key, followed by the button's shortcut if it has one: "Turn left (Ctrl+L)".
@@ -188,7 +190,7 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     FreezeFrame freezeFrame_;  // the camera picture on screen (its bytes), and whether it is held
     QImage spareImage_;        // the picture before the one on screen: its pixels take the next one
     PictureOrientation orientation_;
-    StatusOverlay *statusOverlay_ = nullptr;
+    QStringList statusLines_;
     QTimer *statusTimer_ = nullptr;  // refreshes the overlay while it shows
     StreamStatistics statistics_;
     MouseDragView::Tool lastDrawingTool_ = MouseDragView::Tool::Pen;  // what the drawing button takes up

@@ -9,7 +9,6 @@
 #include "MediaProbe.h"
 #include "ViewerTestFixture.h"
 #include "app/MouseDragView.h"
-#include "app/StatusOverlay.h"
 #include "library/DKBookmark.h"
 
 #include <QAbstractButton>
@@ -210,8 +209,8 @@ TEST_F(ViewControllerCaptureTest, MirrorAndFlipReachCapturesAndRecordings) {
     viewer->setStatusOverlayShown(true);
     viewer->ui().record_button->click();
     QTest::qWait(1500);
-    EXPECT_TRUE(viewer->statusOverlay()->shownLines().last().startsWith(QStringLiteral("recording 00:0")))
-        << viewer->statusOverlay()->shownLines().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(viewer->statusLines().last().startsWith(QStringLiteral("recording 00:0")))
+        << viewer->statusLines().join(QLatin1Char('\n')).toStdString();
     viewer->ui().record_button->click();
     dismissAlert();
     const QString recording =

@@ -4,7 +4,6 @@
 
 #include "ViewerTestFixture.h"
 #include "app/MouseDragView.h"
-#include "app/StatusOverlay.h"
 
 #include <QApplication>
 #include <QDir>
@@ -293,7 +292,7 @@ TEST_F(ViewControllerTest, TeachingToolsAnswerTheirKeysAndTooltipsNameThem) {
                               "Clear drawings (Del)", "(Esc)"}) {
         EXPECT_TRUE(ui.draw_button->toolTip().contains(QLatin1String(entry))) << entry;
     }
-    EXPECT_FALSE(viewer->statusOverlay()->isVisible()) << "off by default";
+    EXPECT_FALSE(viewer->statusOverlayShown()) << "off by default";
 
     viewer->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(viewer.get()));
@@ -322,7 +321,7 @@ TEST_F(ViewControllerTest, TeachingToolsAnswerTheirKeysAndTooltipsNameThem) {
     EXPECT_EQ(viewer->orientation(), (PictureOrientation{true, true}));
     EXPECT_EQ(geometry().orientation(), PictureOrientation{}) << "the no-device picture stays legible";
     QTest::keyClick(viewer.get(), Qt::Key_I, Qt::ControlModifier);
-    EXPECT_TRUE(viewer->statusOverlay()->isVisible());
+    EXPECT_TRUE(viewer->statusOverlayShown());
     QTest::keyClick(viewer.get(), Qt::Key_Space);
     EXPECT_TRUE(QTest::qWaitFor([&] { return viewer->frozen(); }, 1000));
     EXPECT_EQ(ui.freeze_button->toolTip(), QStringLiteral("Go live again (Space)"));
@@ -336,7 +335,7 @@ TEST_F(ViewControllerTest, MirrorFlipAndTheOverlayAreRememberedAcrossStarts) {
     EXPECT_EQ(viewer->orientation(), (PictureOrientation{true, false}));
     EXPECT_TRUE(viewer->ui().mirror_action->isChecked());
     EXPECT_FALSE(viewer->ui().flip_action->isChecked());
-    EXPECT_TRUE(viewer->statusOverlay()->isVisible());
+    EXPECT_TRUE(viewer->statusOverlayShown());
     EXPECT_TRUE(viewer->ui().overlay_action->isChecked());
 }
 
@@ -387,9 +386,9 @@ TEST_F(ViewControllerTest, StrokesStayOnThePictureUntilItsSizeChanges) {
 }
 
 // The overlay's figures, read from its lines: "Received R fps · shown S fps".
-std::pair<double, double> overlayRates(const StatusOverlay *overlay) {
+std::pair<double, double> overlayRates(const ViewController &viewer) {
     static const QRegularExpression rates(QStringLiteral("Received ([0-9.]+) fps · shown ([0-9.]+) fps"));
-    const QRegularExpressionMatch match = rates.match(overlay->shownLines().value(0));
+    const QRegularExpressionMatch match = rates.match(viewer.statusLines().value(0));
     if (!match.hasMatch()) return {-1, -1};
     return {match.captured(1).toDouble(), match.captured(2).toDouble()};
 }
@@ -398,25 +397,25 @@ TEST_F(ViewControllerTest, TheOverlaysFiguresFollowTheCameraAndFallWhenItStalls)
     // 10 pictures a second, then silence on an open connection after 60 of them.
     ASSERT_TRUE(startWithCamera({"--size", "640x360", "--fps", "10", "--stall-after", "60"}));
     viewer->setStatusOverlayShown(true);
-    const StatusOverlay *overlay = viewer->statusOverlay();
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            const auto [received, shown] = overlayRates(overlay);
+            const auto [received, shown] = overlayRates(*viewer);
             return received > 8 && received < 12 && shown > 8 && shown < 12;
         },
         kCameraWaitMs))
-        << overlay->shownLines().join(QLatin1Char('\n')).toStdString();
-    const QStringList lines = overlay->shownLines();
+        << viewer->statusLines().join(QLatin1Char('\n')).toStdString();
+    const QStringList lines = viewer->statusLines();
+    EXPECT_FALSE(viewer->dragView()->cornerPanel().isNull()) << "the panel shows";
     EXPECT_EQ(lines.value(4), QStringLiteral("Picture 640×360"));
     EXPECT_TRUE(lines.value(2).startsWith(QStringLiteral("Latency "))) << lines.value(2).toStdString();
     EXPECT_FALSE(lines.value(2).contains(QStringLiteral("–")));
     EXPECT_TRUE(lines.value(3).startsWith(QStringLiteral("Bitrate ")));
     EXPECT_EQ(lines.value(5), QStringLiteral("Reconnections 0"));
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return overlayRates(overlay) == std::pair<double, double>(0, 0); },
+    ASSERT_TRUE(QTest::qWaitFor([&] { return overlayRates(*viewer) == std::pair<double, double>(0, 0); },
                                 kCameraWaitMs))
-        << overlay->shownLines().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(overlay->shownLines().value(2), QStringLiteral("Latency – ms (median)"));
+        << viewer->statusLines().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(viewer->statusLines().value(2), QStringLiteral("Latency – ms (median)"));
 }
 
 }  // namespace
