@@ -117,13 +117,19 @@ ThreadTimes threadTimes() {
     return times;
 }
 
-// The CPU each thread (grouped by name) used between two snapshots, in milliseconds per shown frame.
-void printThreadShares(const ThreadTimes &before, const ThreadTimes &after, int frames) {
-    std::map<std::string, double> byName;
+// The CPU seconds each thread (grouped by name) used between two snapshots, added to byName.
+void addThreadShares(const ThreadTimes &before, const ThreadTimes &after,
+                     std::map<std::string, double> &byName) {
     for (const auto &[tid, entry] : after.byThread) {
         const auto earlier = before.byThread.find(tid);
         byName[entry.first] += entry.second - (earlier == before.byThread.end() ? 0 : earlier->second.second);
     }
+}
+
+// The CPU each thread (grouped by name) used between two snapshots, in milliseconds per shown frame.
+void printThreadShares(const ThreadTimes &before, const ThreadTimes &after, int frames) {
+    std::map<std::string, double> byName;
+    addThreadShares(before, after, byName);
     for (const auto &[name, seconds] : byName) {
         if (seconds > 0)
             std::printf("  thread %-16s %.2f ms per frame\n", name.c_str(), seconds * 1000 / frames);
@@ -203,20 +209,24 @@ void drawOnPicture(DrawingSheet &sheet, QSize picture) {
     }
 }
 
-// The viewer's CPU time (the camera's thread taken out) over a stretch, and the pictures it showed.
+// The viewer's CPU time (the camera's thread taken out) over stretches, the pictures it showed, and the
+// CPU seconds of each thread by name.
 struct Stretch {
     double cpuSeconds = 0;
     int shown = 0;
+    std::map<std::string, double> threads;
 };
 
-Stretch measureStretch(double seconds, const TimedSender &camera, const int &shownSoFar) {
+void measureStretch(double seconds, const TimedSender &camera, const int &shownSoFar, Stretch &total) {
     const double cpuStart = processCpuSeconds();
     const double cameraStart = std::chrono::duration<double>(camera.cpuTime()).count();
     const int shownStart = shownSoFar;
+    const ThreadTimes threadsBefore = threadTimes();
     runEventLoopFor(static_cast<int>(seconds * 1000));
-    return {processCpuSeconds() - cpuStart -
-                (std::chrono::duration<double>(camera.cpuTime()).count() - cameraStart),
-            shownSoFar - shownStart};
+    addThreadShares(threadsBefore, threadTimes(), total.threads);
+    total.cpuSeconds += processCpuSeconds() - cpuStart -
+                        (std::chrono::duration<double>(camera.cpuTime()).count() - cameraStart);
+    total.shown += shownSoFar - shownStart;
 }
 
 double perShownMs(const Stretch &stretch) {
@@ -234,17 +244,19 @@ int compareTeachingTools(ViewController &viewer, const TimedSender &camera, cons
         sheet.clear();
         viewer.setStatusOverlayShown(false);
         runEventLoopFor(500);
-        const Stretch without = measureStretch(settings.seconds, camera, shown);
+        Stretch without, with;
+        measureStretch(settings.seconds, camera, shown, without);
         drawOnPicture(sheet, viewer.currentImage().size());
         viewer.setStatusOverlayShown(true);
         runEventLoopFor(500);
-        const Stretch with = measureStretch(settings.seconds, camera, shown);
+        measureStretch(settings.seconds, camera, shown, with);
         std::printf("round %d: without %.2f ms per frame (%d shown), with %.2f ms per frame (%d shown)\n",
                     round + 1, perShownMs(without), without.shown, perShownMs(with), with.shown);
-        plain.cpuSeconds += without.cpuSeconds;
-        plain.shown += without.shown;
-        teaching.cpuSeconds += with.cpuSeconds;
-        teaching.shown += with.shown;
+        for (const auto &[stretch, sum] : {std::pair{&without, &plain}, std::pair{&with, &teaching}}) {
+            sum->cpuSeconds += stretch->cpuSeconds;
+            sum->shown += stretch->shown;
+            for (const auto &[name, seconds] : stretch->threads) sum->threads[name] += seconds;
+        }
     }
     std::printf("platform %s, window 1280x800, %dx%d at %.0f fps, %d rounds of 2 x %.0f s\n",
                 qPrintable(QGuiApplication::platformName()), settings.width, settings.height, settings.fps,
@@ -255,6 +267,13 @@ int compareTeachingTools(ViewController &viewer, const TimedSender &camera, cons
                 perShownMs(plain), perShownMs(teaching));
     std::printf("ratio with/without       %.3f (target: within 1.1)\n",
                 perShownMs(plain) > 0 ? perShownMs(teaching) / perShownMs(plain) : 0);
+    std::printf("where the time went, ms per frame without / with (the camera's thread included):\n");
+    for (const auto &[name, seconds] : teaching.threads) {
+        const double before = plain.threads[name] * 1000 / std::max(plain.shown, 1);
+        const double after = seconds * 1000 / std::max(teaching.shown, 1);
+        if (before > 0.005 || after > 0.005)
+            std::printf("  thread %-16s %.2f / %.2f\n", name.c_str(), before, after);
+    }
     return 0;
 }
 
