@@ -17,6 +17,8 @@ void DrawingLayer::paint(QPainter &painter, const DrawingSheet &sheet, const QTr
     painter.save();
     painter.resetTransform();
     painter.setClipRect(dirty);
+    // The copies are one to one: smoothing would send them down Qt's slower scaling path.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     const QRectF dirtyPixels(QRectF(dirty).topLeft() * ratio, QRectF(dirty).size() * ratio);
     for (const QRect &tile : tiles_) {
         if (!dirtyPixels.intersects(tile)) continue;

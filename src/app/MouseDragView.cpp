@@ -70,8 +70,10 @@ void MouseDragView::paintEvent(QPaintEvent *event) {
         layer_.paint(painter, sheet_, toArea, size(), devicePixelRatioF(), event->rect(), drawing_);
     painter.resetTransform();
     painter.setClipRect(event->rect());
+    // What follows is drawn one to one: with smoothing on, Qt would take its slower scaling path.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (!frozenLabel_.isEmpty()) paintFrozenMark(painter);
-    if (!cornerPanel_.isNull()) painter.drawImage(cornerPanelRect().topLeft(), cornerPanel_);
+    if (!cornerPanel_.isNull()) paintCornerPanel(painter);
     if (newPicture_) {
         newPicture_ = false;
         emit pictureDrawn();
@@ -112,6 +114,18 @@ void MouseDragView::paintFrozenMark(QPainter &painter) {
     painter.setPen(Qt::white);
     painter.drawText(pill, Qt::AlignCenter, frozenLabel_);
     painter.restore();
+}
+
+void MouseDragView::paintCornerPanel(QPainter &painter) {
+    // In bands, like the picture: a taller draw goes to Qt's painting threads, whose hand-over costs more
+    // than this small copy.
+    const QPoint at = cornerPanelRect().topLeft();
+    const double ratio = cornerPanel_.devicePixelRatio();
+    for (int top = 0; top < cornerPanel_.height(); top += kBandRows) {
+        const QRect band(0, top, cornerPanel_.width(), std::min(kBandRows, cornerPanel_.height() - top));
+        painter.drawImage(QRectF(QPointF(at) + QPointF(0, top / ratio), QSizeF(band.size()) / ratio),
+                          cornerPanel_, band);
+    }
 }
 
 QRegion MouseDragView::uncoveredParts(const QTransform &toArea) const {

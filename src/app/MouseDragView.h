@@ -82,6 +82,7 @@ class MouseDragView : public QWidget {
     QRegion uncoveredParts(const QTransform &toArea) const;
     void paintPicture(QPainter &painter, const QTransform &toArea, const QRect &dirty);
     void paintFrozenMark(QPainter &painter);
+    void paintCornerPanel(QPainter &painter);
     void draw(QPointF areaPoint, bool first);
     Qt::CursorShape idleCursor() const;
     QRect cornerPanelRect() const;

@@ -132,4 +132,17 @@ TEST_F(MouseDragViewTest, WithADrawingToolADragDrawsOnThePictureAndNowhereElse) 
     EXPECT_TRUE(view.drawingSheet().isEmpty());
 }
 
+TEST_F(MouseDragViewTest, ACornerPanelShowsOverThePictureAtTheTopLeft) {
+    QImage panel(20, 70, QImage::Format_ARGB32_Premultiplied);  // taller than one band
+    panel.fill(Qt::green);
+    view.setCornerPanel(panel);
+    view.resize(200, 100);
+    const QImage shown = view.grab().toImage();
+    EXPECT_EQ(shown.pixelColor(12, 12), QColor(Qt::green));
+    EXPECT_EQ(shown.pixelColor(31, 81), QColor(Qt::green));
+    EXPECT_NE(shown.pixelColor(32, 82), QColor(Qt::green));
+    view.setCornerPanel(QImage());
+    EXPECT_NE(view.grab().toImage().pixelColor(12, 12), QColor(Qt::green));
+}
+
 }  // namespace
