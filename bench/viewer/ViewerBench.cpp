@@ -6,7 +6,10 @@
 //       with Qt's decoder alone, measured in the same run: paced at the camera's frame rate as the viewer
 //       meets them, and back to back.
 //
-//   bench_viewer [--seconds S] [--fps F] [--size WxH]      (defaults: 10, 30, 1920x1080)
+//   (c) with --teaching: the viewer's CPU per shown frame with strokes on the picture and the status
+//       overlay on, against the same viewer without them, in alternating stretches of S seconds each.
+//
+//   bench_viewer [--seconds S] [--fps F] [--size WxH] [--teaching]     (defaults: 10, 30, 1920x1080)
 //
 // Runs on the offscreen platform unless a DISPLAY or QT_QPA_PLATFORM is set.
 
@@ -16,6 +19,7 @@
 #include "TimedSender.h"
 #include "WireFrame.h"
 #include "app/LaunchOptions.h"
+#include "app/MouseDragView.h"
 #include "app/QtMainQueue.h"
 #include "app/ViewController.h"
 #include "device/ImageRecvTCPSocket.h"
@@ -23,6 +27,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <netinet/in.h>
@@ -33,6 +38,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -47,17 +53,25 @@ namespace {
 constexpr std::size_t kDistinctPictures = 60;  // two seconds of distinct frames at 30 fps
 constexpr int kWarmUpMs = 3000;
 constexpr int kPacedDecodes = 150;  // five seconds at 30 fps
+constexpr int kTeachingRounds = 3;  // pairs of stretches without and with the teaching tools
 
 struct Settings {
     double seconds = 10;
     double fps = 30;
     int width = 1920;
     int height = 1080;
+    bool teaching = false;
 };
 
 bool parseSettings(const QStringList &arguments, Settings &settings) {
-    for (int i = 1; i + 1 < arguments.size(); i += 2) {
+    for (int i = 1; i < arguments.size(); i += 2) {
         const QString &name = arguments[i];
+        if (name == QLatin1String("--teaching")) {
+            settings.teaching = true;
+            --i;
+            continue;
+        }
+        if (i + 1 >= arguments.size()) return false;
         const QString &value = arguments[i + 1];
         if (name == QLatin1String("--seconds")) {
             settings.seconds = value.toDouble();
@@ -70,8 +84,7 @@ bool parseSettings(const QStringList &arguments, Settings &settings) {
             return false;
         }
     }
-    return arguments.size() % 2 == 1 && settings.seconds > 0 && settings.fps > 0 && settings.width > 0 &&
-           settings.height > 0;
+    return settings.seconds > 0 && settings.fps > 0 && settings.width > 0 && settings.height > 0;
 }
 
 std::size_t fingerprint(const std::vector<std::uint8_t> &bytes) {
@@ -104,13 +117,19 @@ ThreadTimes threadTimes() {
     return times;
 }
 
-// The CPU each thread (grouped by name) used between two snapshots, in milliseconds per shown frame.
-void printThreadShares(const ThreadTimes &before, const ThreadTimes &after, int frames) {
-    std::map<std::string, double> byName;
+// The CPU seconds each thread (grouped by name) used between two snapshots, added to byName.
+void addThreadShares(const ThreadTimes &before, const ThreadTimes &after,
+                     std::map<std::string, double> &byName) {
     for (const auto &[tid, entry] : after.byThread) {
         const auto earlier = before.byThread.find(tid);
         byName[entry.first] += entry.second - (earlier == before.byThread.end() ? 0 : earlier->second.second);
     }
+}
+
+// The CPU each thread (grouped by name) used between two snapshots, in milliseconds per shown frame.
+void printThreadShares(const ThreadTimes &before, const ThreadTimes &after, int frames) {
+    std::map<std::string, double> byName;
+    addThreadShares(before, after, byName);
     for (const auto &[name, seconds] : byName) {
         if (seconds > 0)
             std::printf("  thread %-16s %.2f ms per frame\n", name.c_str(), seconds * 1000 / frames);
@@ -175,16 +194,102 @@ double percentile(std::vector<double> values, double fraction) {
     return values[std::min(index, values.size() - 1)];
 }
 
+// What a presenter leaves on a page: six handwritten pen lines and two highlighted ones.
+void drawOnPicture(DrawingSheet &sheet, QSize picture) {
+    const double w = picture.width(), h = picture.height();
+    for (int line = 0; line < 6; ++line) {
+        const double y = h * (0.2 + 0.1 * line);
+        sheet.beginStroke(Stroke::Kind::Pen, QColor(229, 57, 53), 5, {w * 0.15, y});
+        for (int i = 1; i <= 150; ++i)
+            sheet.extendStroke({w * (0.15 + 0.5 * i / 150), y + 12 * std::sin(i * 0.7)});
+    }
+    for (const double y : {0.35, 0.65}) {
+        sheet.beginStroke(Stroke::Kind::Highlighter, QColor(253, 216, 53), 30, {w * 0.1, h * y});
+        for (int i = 1; i <= 40; ++i) sheet.extendStroke({w * (0.1 + 0.7 * i / 40), h * y + 2 * std::sin(i)});
+    }
+}
+
+// The viewer's CPU time (the camera's thread taken out) over stretches, the pictures it showed, and the
+// CPU seconds of each thread by name.
+struct Stretch {
+    double cpuSeconds = 0;
+    int shown = 0;
+    std::map<std::string, double> threads;
+};
+
+void measureStretch(double seconds, const TimedSender &camera, const int &shownSoFar, Stretch &total) {
+    const double cpuStart = processCpuSeconds();
+    const double cameraStart = std::chrono::duration<double>(camera.cpuTime()).count();
+    const int shownStart = shownSoFar;
+    const ThreadTimes threadsBefore = threadTimes();
+    runEventLoopFor(static_cast<int>(seconds * 1000));
+    addThreadShares(threadsBefore, threadTimes(), total.threads);
+    total.cpuSeconds += processCpuSeconds() - cpuStart -
+                        (std::chrono::duration<double>(camera.cpuTime()).count() - cameraStart);
+    total.shown += shownSoFar - shownStart;
+}
+
+double perShownMs(const Stretch &stretch) {
+    return stretch.shown > 0 ? stretch.cpuSeconds / stretch.shown * 1000 : 0;
+}
+
+// Strokes and the status overlay on, then off, in turns, so that a change of load on the machine falls on
+// both alike.
+int compareTeachingTools(ViewController &viewer, const TimedSender &camera, const Settings &settings) {
+    int shown = 0;
+    QObject::connect(&viewer, &ViewController::imageShown, [&] { ++shown; });
+    DrawingSheet &sheet = viewer.dragView()->drawingSheet();
+    Stretch plain, teaching;
+    for (int round = 0; round < kTeachingRounds; ++round) {
+        sheet.clear();
+        viewer.setStatusOverlayShown(false);
+        runEventLoopFor(500);
+        Stretch without, with;
+        measureStretch(settings.seconds, camera, shown, without);
+        drawOnPicture(sheet, viewer.currentImage().size());
+        viewer.setStatusOverlayShown(true);
+        runEventLoopFor(500);
+        measureStretch(settings.seconds, camera, shown, with);
+        std::printf("round %d: without %.2f ms per frame (%d shown), with %.2f ms per frame (%d shown)\n",
+                    round + 1, perShownMs(without), without.shown, perShownMs(with), with.shown);
+        for (const auto &[stretch, sum] : {std::pair{&without, &plain}, std::pair{&with, &teaching}}) {
+            sum->cpuSeconds += stretch->cpuSeconds;
+            sum->shown += stretch->shown;
+            for (const auto &[name, seconds] : stretch->threads) sum->threads[name] += seconds;
+        }
+    }
+    std::printf("platform %s, window 1280x800, %dx%d at %.0f fps, %d rounds of 2 x %.0f s\n",
+                qPrintable(QGuiApplication::platformName()), settings.width, settings.height, settings.fps,
+                kTeachingRounds, settings.seconds);
+    std::printf("strokes                  %zu (6 pen lines of 151 points, 2 highlighter lines)\n",
+                sheet.strokes().size());
+    std::printf("viewer CPU per frame     %.2f ms without, %.2f ms with strokes and overlay\n",
+                perShownMs(plain), perShownMs(teaching));
+    std::printf("ratio with/without       %.3f (target: within 1.1)\n",
+                perShownMs(plain) > 0 ? perShownMs(teaching) / perShownMs(plain) : 0);
+    std::printf("where the time went, ms per frame without / with (the camera's thread included):\n");
+    for (const auto &[name, seconds] : teaching.threads) {
+        const double before = plain.threads[name] * 1000 / std::max(plain.shown, 1);
+        const double after = seconds * 1000 / std::max(teaching.shown, 1);
+        if (before > 0.005 || after > 0.005)
+            std::printf("  thread %-16s %.2f / %.2f\n", name.c_str(), before, after);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    // The status overlay's switch is remembered in the user's settings; the benchmark keeps its own.
+    QTemporaryDir settingsHome;
+    if (settingsHome.isValid()) qputenv("XDG_CONFIG_HOME", settingsHome.path().toLocal8Bit());
     QApplication application(argc, argv);
     Settings settings;
     if (!parseSettings(QApplication::arguments(), settings)) {
-        std::fprintf(stderr, "usage: bench_viewer [--seconds S] [--fps F] [--size WxH]\n");
+        std::fprintf(stderr, "usage: bench_viewer [--seconds S] [--fps F] [--size WxH] [--teaching]\n");
         return 2;
     }
     QtMainQueue::install(application);
@@ -231,6 +336,7 @@ int main(int argc, char **argv) {
     });
 
     runEventLoopFor(kWarmUpMs);  // connection, reconnection, first relayout
+    if (settings.teaching) return compareTeachingTools(viewer, camera, settings);
     const double cpuStart = processCpuSeconds();
     const double cameraStart = std::chrono::duration<double>(camera.cpuTime()).count();
     const ThreadTimes threadsBefore = threadTimes();

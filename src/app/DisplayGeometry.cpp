@@ -82,13 +82,22 @@ double DisplayGeometry::turnedPictureHeight() const {
 }
 
 QTransform DisplayGeometry::pictureToArea() const {
-    // Read from the bottom up: centre the picture on the origin, turn it (counter-clockwise on screen is a
-    // negative angle when y points down), zoom it, then move it to the square's centre in the area.
+    // Read from the bottom up: centre the picture on the origin, mirror and flip it, turn it
+    // (counter-clockwise on screen is a negative angle when y points down), zoom it, then move it to the
+    // square's centre in the area.
     const QPointF centre = dragOrigin_ + QPointF(surfaceSide_ / 2, surfaceSide_ / 2);
     QTransform transform;
     transform.translate(centre.x(), centre.y());
     transform.scale(zoom_, zoom_);
     transform.rotate(-rotation_);
+    transform.scale(orientation_.mirrored ? -1 : 1, orientation_.flipped ? -1 : 1);
     transform.translate(-picture_.width() / 2, -picture_.height() / 2);
     return transform;
+}
+
+std::optional<QPointF> DisplayGeometry::areaToPicture(QPointF point) const {
+    bool invertible = false;
+    const QTransform inverse = pictureToArea().inverted(&invertible);
+    if (!invertible || picture_.isEmpty()) return std::nullopt;
+    return inverse.map(point);
 }

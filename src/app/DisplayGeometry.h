@@ -10,7 +10,10 @@
 //
 // Coordinates are the display area's, in the widget convention: x to the right, y downwards. Turns are
 // kept as the picture's counter-clockwise rotation r in degrees; the rotation slider shows the clockwise
-// turn s = 360 - r.
+// turn s = 360 - r. Mirror and flip (PictureOrientation) act on the picture before its turn; picture
+// coordinates are always those of the camera's own, unmirrored picture.
+
+#include "app/PictureOrientation.h"
 
 #include <QPointF>
 #include <QRectF>
@@ -45,6 +48,7 @@ class DisplayGeometry {
     std::optional<double> setFitImage();
     void setZoom(double factor) { zoom_ = factor; }
     void setRotation(double degreesCounterClockwise) { rotation_ = degreesCounterClockwise; }
+    void setOrientation(PictureOrientation orientation) { orientation_ = orientation; }
     // Puts the drag surface's centre on the area's centre, undoing any drag.
     void recentre();
     // Moves the drag surface so its top-left corner is at origin (area coordinates).
@@ -54,6 +58,7 @@ class DisplayGeometry {
     double diagonal() const { return diagonal_; }
     double zoom() const { return zoom_; }
     double rotation() const { return rotation_; }
+    PictureOrientation orientation() const { return orientation_; }
     // Frames in the coordinates of their parent: the area for the drag surface, the drag surface for the
     // square, the square for the picture (before its turn).
     QRectF dragSurfaceFrame() const { return {dragOrigin_, QSizeF(surfaceSide_, surfaceSide_)}; }
@@ -63,6 +68,9 @@ class DisplayGeometry {
     double turnedPictureHeight() const;
     // Maps picture pixel coordinates to area coordinates: what the painter applies.
     QTransform pictureToArea() const;
+    // Maps an area point back to picture pixel coordinates (where the mouse is on the page); nothing while
+    // there is no picture to map to.
+    std::optional<QPointF> areaToPicture(QPointF point) const;
 
   private:
     QSizeF area_;
@@ -72,4 +80,5 @@ class DisplayGeometry {
     QPointF dragOrigin_;
     double zoom_ = 1.0;
     double rotation_ = 0;
+    PictureOrientation orientation_;
 };

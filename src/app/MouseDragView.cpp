@@ -10,7 +10,10 @@
 namespace {
 
 const QColor kBackground(24, 26, 28);
+const QColor kFrozenColour(64, 156, 255);
 constexpr int kBandRows = 32;  // widget rows per draw of the picture
+constexpr int kFrozenFrame = 4;
+constexpr int kCornerMargin = 12;  // between the corner panel and the view's corner
 
 // Smoothing costs a bilinear pass over every painted pixel; it is only needed where pixels do not map one
 // to one onto the screen.
@@ -22,24 +25,66 @@ bool needsSmoothing(const DisplayGeometry &geometry) {
 
 MouseDragView::MouseDragView(QWidget *parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setCursor(Qt::OpenHandCursor);
+    setCursor(idleCursor());
     setMinimumSize(1, 1);
 }
 
 void MouseDragView::setImage(const QImage &image) {
     image_ = image;
+    newPicture_ = !image.isNull();
     update();
+}
+
+void MouseDragView::setTool(Tool tool) {
+    tool_ = tool;
+    drawing_ = false;
+    setCursor(idleCursor());
+}
+
+void MouseDragView::setFrozenMark(const QString &label) {
+    frozenLabel_ = label;
+    update();
+}
+
+void MouseDragView::setCornerPanel(const QImage &panel) {
+    const QRect before = cornerPanelRect();
+    cornerPanel_ = panel;
+    update(before | cornerPanelRect());
+}
+
+QRect MouseDragView::cornerPanelRect() const {
+    if (cornerPanel_.isNull()) return {};
+    return QRect(QPoint(kCornerMargin, kCornerMargin), cornerPanel_.deviceIndependentSize().toSize());
+}
+
+Qt::CursorShape MouseDragView::idleCursor() const {
+    return tool_ == Tool::Pan ? Qt::OpenHandCursor : Qt::CrossCursor;
 }
 
 void MouseDragView::paintEvent(QPaintEvent *event) {
     QPainter painter(this);
     const QTransform toArea = geometry_.pictureToArea();
     for (const QRect &part : uncoveredParts(toArea) & event->region()) painter.fillRect(part, kBackground);
-    if (image_.isNull()) return;
+    if (!image_.isNull()) paintPicture(painter, toArea, event->rect());
+    if (showsDrawings() && !sheet_.isEmpty())
+        layer_.paint(painter, sheet_, toArea, size(), devicePixelRatioF(), event->rect(), drawing_);
+    painter.resetTransform();
+    painter.setClipRect(event->rect());
+    // What follows is drawn one to one: with smoothing on, Qt would take its slower scaling path.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    if (!frozenLabel_.isEmpty()) paintFrozenMark(painter);
+    if (!cornerPanel_.isNull()) paintCornerPanel(painter);
+    if (newPicture_) {
+        newPicture_ = false;
+        emit pictureDrawn();
+    }
+}
+
+void MouseDragView::paintPicture(QPainter &painter, const QTransform &toArea, const QRect &dirty) {
     // Qt hands a large transformed draw to its painting threads; for a picture this size their hand-over
     // costs more CPU than the drawing saves (about 2.9 against 1.5 ms at 1920x1080), and a live view
     // redraws every frame. Bands of a few rows each stay on this thread.
-    const QRect target = toArea.mapRect(QRectF(image_.rect())).toAlignedRect() & event->rect();
+    const QRect target = toArea.mapRect(QRectF(image_.rect())).toAlignedRect() & dirty;
     painter.setRenderHint(QPainter::SmoothPixmapTransform, needsSmoothing(geometry_));
     for (int top = target.top(); top <= target.bottom(); top += kBandRows) {
         painter.resetTransform();
@@ -47,6 +92,39 @@ void MouseDragView::paintEvent(QPaintEvent *event) {
             QRect(target.left(), top, target.width(), std::min(kBandRows, target.bottom() + 1 - top)));
         painter.setTransform(toArea);
         painter.drawImage(QPointF(0, 0), image_);
+    }
+}
+
+void MouseDragView::paintFrozenMark(QPainter &painter) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(kFrozenColour, kFrozenFrame));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(rect()).adjusted(kFrozenFrame / 2.0, kFrozenFrame / 2.0, -kFrozenFrame / 2.0,
+                                             -kFrozenFrame / 2.0));
+    QFont font = painter.font();
+    font.setBold(true);
+    painter.setFont(font);
+    const QRect text = painter.fontMetrics().boundingRect(frozenLabel_);
+    const QRectF pill(QPointF((width() - text.width()) / 2.0 - 14, kFrozenFrame),
+                      QSizeF(text.width() + 28, text.height() + 10));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kFrozenColour);
+    painter.drawRoundedRect(pill, pill.height() / 2, pill.height() / 2);
+    painter.setPen(Qt::white);
+    painter.drawText(pill, Qt::AlignCenter, frozenLabel_);
+    painter.restore();
+}
+
+void MouseDragView::paintCornerPanel(QPainter &painter) {
+    // In bands, like the picture: a taller draw goes to Qt's painting threads, whose hand-over costs more
+    // than this small copy.
+    const QPoint at = cornerPanelRect().topLeft();
+    const double ratio = cornerPanel_.devicePixelRatio();
+    for (int top = 0; top < cornerPanel_.height(); top += kBandRows) {
+        const QRect band(0, top, cornerPanel_.width(), std::min(kBandRows, cornerPanel_.height() - top));
+        painter.drawImage(QRectF(QPointF(at) + QPointF(0, top / ratio), QSizeF(band.size()) / ratio),
+                          cornerPanel_, band);
     }
 }
 
@@ -67,18 +145,58 @@ void MouseDragView::resizeEvent(QResizeEvent *event) {
 
 void MouseDragView::mousePressEvent(QMouseEvent *event) {
     lastPoint_ = event->position();
+    drawing_ = tool_ != Tool::Pan && showsDrawings() && event->button() == Qt::LeftButton;
+    if (drawing_) {
+        draw(event->position(), true);
+        return;
+    }
     setCursor(Qt::ClosedHandCursor);
 }
 
 void MouseDragView::mouseMoveEvent(QMouseEvent *event) {
     if (!(event->buttons() & Qt::LeftButton)) return;
     const QPointF point = event->position();
-    const QPointF origin = geometry_.dragSurfaceFrame().topLeft();
-    geometry_.setDragOrigin(point - lastPoint_ + origin);
+    if (drawing_) {
+        draw(point, false);
+    } else {
+        const QPointF origin = geometry_.dragSurfaceFrame().topLeft();
+        geometry_.setDragOrigin(point - lastPoint_ + origin);
+        update();
+    }
     lastPoint_ = point;
-    update();
 }
 
 void MouseDragView::mouseReleaseEvent(QMouseEvent *) {
-    setCursor(Qt::OpenHandCursor);
+    drawing_ = false;
+    setCursor(idleCursor());
+}
+
+void MouseDragView::draw(QPointF areaPoint, bool first) {
+    const std::optional<QPointF> point = geometry_.areaToPicture(areaPoint);
+    if (!point) return;
+    // Screen sizes become picture sizes at the zoom of the moment.
+    const double toPicture = 1.0 / geometry_.zoom();
+    bool changed = true;
+    switch (tool_) {
+        case Tool::Pen:
+        case Tool::Highlighter: {
+            const bool pen = tool_ == Tool::Pen;
+            if (first) {
+                sheet_.beginStroke(pen ? Stroke::Kind::Pen : Stroke::Kind::Highlighter, inkColour(tool_),
+                                   (pen ? kPenWidth : kHighlighterWidth) * toPicture, *point);
+            } else {
+                sheet_.extendStroke(*point);
+            }
+            break;
+        }
+        case Tool::Eraser:
+            if (first) sheet_.beginErase();
+            changed = sheet_.eraseAt(*point, kEraserRadius * toPicture);
+            break;
+        case Tool::Pan:
+            return;
+    }
+    if (!changed) return;
+    update();
+    emit drawingChanged();
 }

@@ -1,13 +1,17 @@
 #pragma once
 
-// The drag surface: carries the picture stack and moves it by the mouse delta of every drag step.
+// The drag surface: carries the picture stack and moves it by the mouse delta of every drag step; with a
+// drawing tool chosen, the mouse draws on the picture instead.
 //
 // The widget covers the whole display area, so every press and drag inside the area reaches it, also where
 // the picture is not. Its logical frame (M by M, anywhere in the area, partly outside it if dragged so)
 // lives in its DisplayGeometry, and painting follows that geometry: what is on screen is what the numbers
-// say.
+// say. The strokes (DrawingSheet) are in picture pixels and painted through the same geometry; they show,
+// and can be drawn, only over a picture of the sheet's size, so never over the no-device picture.
 
 #include "app/DisplayGeometry.h"
+#include "app/DrawingLayer.h"
+#include "app/DrawingSheet.h"
 
 #include <QImage>
 #include <QPointF>
@@ -18,6 +22,14 @@
 class MouseDragView : public QWidget {
     Q_OBJECT
   public:
+    enum class Tool { Pan, Pen, Highlighter, Eraser };
+
+    // Stroke widths and the eraser's reach in screen pixels at the moment of drawing; strokes then keep
+    // their width on the page, so they grow and shrink with the zoom.
+    static constexpr double kPenWidth = 4;
+    static constexpr double kHighlighterWidth = 24;
+    static constexpr double kEraserRadius = 10;
+
     explicit MouseDragView(QWidget *parent = nullptr);
 
     // The picture at its own pixel size (the picture view's content); a null image shows nothing.
@@ -31,6 +43,33 @@ class MouseDragView : public QWidget {
     QPointF lastPoint() const { return lastPoint_; }
     void setLastPoint(QPointF point) { lastPoint_ = point; }
 
+    // --- drawing
+    Tool tool() const { return tool_; }
+    void setTool(Tool tool);
+    // Pen and highlighter each keep their own ink (red and yellow to begin with).
+    QColor inkColour(Tool tool) const { return tool == Tool::Highlighter ? highlighterInk_ : penInk_; }
+    void setInkColour(Tool tool, const QColor &colour) {
+        (tool == Tool::Highlighter ? highlighterInk_ : penInk_) = colour;
+    }
+    // Changes made here directly are shown after update().
+    DrawingSheet &drawingSheet() { return sheet_; }
+    const DrawingSheet &drawingSheet() const { return sheet_; }
+    const DrawingLayer &drawingLayer() const { return layer_; }
+    bool showsDrawings() const { return !image_.isNull() && image_.size() == sheet_.pictureSize(); }
+
+    // A mark that says the picture is held still: a frame round the area and label at its top; an empty
+    // label takes it away.
+    void setFrozenMark(const QString &label);
+    // A picture over the top-left corner (the status panel); a null image takes it away.
+    void setCornerPanel(const QImage &panel);
+    const QImage &cornerPanel() const { return cornerPanel_; }
+
+  signals:
+    // A picture given to setImage() has been painted for the first time.
+    void pictureDrawn();
+    // A stroke was drawn or erased with the mouse.
+    void drawingChanged();
+
   protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -41,8 +80,24 @@ class MouseDragView : public QWidget {
   private:
     // The parts of the widget the picture leaves to the background.
     QRegion uncoveredParts(const QTransform &toArea) const;
+    void paintPicture(QPainter &painter, const QTransform &toArea, const QRect &dirty);
+    void paintFrozenMark(QPainter &painter);
+    void paintCornerPanel(QPainter &painter);
+    void draw(QPointF areaPoint, bool first);
+    Qt::CursorShape idleCursor() const;
+    QRect cornerPanelRect() const;
 
     QImage image_;
     DisplayGeometry geometry_;
     QPointF lastPoint_;
+    bool newPicture_ = false;
+
+    Tool tool_ = Tool::Pan;
+    QColor penInk_{229, 57, 53};
+    QColor highlighterInk_{253, 216, 53};
+    DrawingSheet sheet_;
+    DrawingLayer layer_;
+    bool drawing_ = false;  // a drawing gesture is under way
+    QString frozenLabel_;
+    QImage cornerPanel_;
 };

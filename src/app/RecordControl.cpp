@@ -37,6 +37,13 @@ bool RecordControl::busy() const {
                        [](const std::shared_ptr<Recording> &recording) { return !recording->ended; });
 }
 
+std::optional<int> RecordControl::recordingSeconds() const {
+    if (!bRecording()) return std::nullopt;
+    return int(std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() -
+                                                                current_->startedAt)
+                   .count());
+}
+
 void RecordControl::Record_Button_Click(const QDateTime &pressedAt) {
     if (bRecording()) {
         // What to tell the user is known once the file is finished (recordingEnded).
@@ -63,6 +70,7 @@ void RecordControl::startRecording(const QDateTime &pressedAt) {
     recording->recorder = RVImagesToVideo::create();
     recording->recorder->setMicrophoneEnabled(hooks_.microphone);
     if (hooks_.frameSource) recording->recorder->setFrameSource(hooks_.frameSource);
+    recording->recorder->setPictureTransform(hooks_.pictureTransform);
     recording->recorder->setAlertPresenter(
         [this](const std::string &message) { presentMicrophoneAlert(message); });
     // A stop that comes before the recorder's first frame leaves nothing, whenever the thread gets going.

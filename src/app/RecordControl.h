@@ -33,6 +33,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -51,6 +52,7 @@ class RecordControl : public QObject {
         std::function<void(const QString &text, std::function<void()> dismissed)> alertAndWait;
         std::function<void(bool recording)> showButtonState;  // picture and tooltip of the record button
         RVImagesToVideo::FrameSource frameSource;             // the receiver's latest frame
+        RVImagesToVideo::PictureTransform pictureTransform;   // the view's mirror and flip; may be empty
         bool microphone = true;
     };
 
@@ -72,6 +74,8 @@ class RecordControl : public QObject {
     std::shared_ptr<RVImagesToVideo> m_Video_Writer() const {
         return current_ ? current_->recorder : nullptr;
     }
+    // Whole seconds since the running recording was started; nothing while none runs.
+    std::optional<int> recordingSeconds() const;
     // Recordings whose thread has not ended yet.
     int runningThreads() const;
     // A recording runs, or its file is not finished yet.
@@ -96,6 +100,7 @@ class RecordControl : public QObject {
         std::shared_ptr<RVImagesToVideo> recorder;
         QString path;
         QSizeF size;  // the track size: current_view_info at the press
+        std::chrono::steady_clock::time_point startedAt = std::chrono::steady_clock::now();
         std::thread Thread_Record_Start;
         std::atomic<bool> recording{true};  // bRecording of this recording
         std::atomic<bool> threadDone{false};

@@ -7,6 +7,7 @@
 #include "app/Localization.h"
 #include "app/MouseDragView.h"
 #include "app/RecordControl.h"
+#include "app/StatusOverlay.h"
 #include "base/Log.h"
 #include "library/DKBookmark.h"
 #include "library/LibraryViewController.h"
@@ -19,12 +20,15 @@
 #include <QDir>
 #include <QLayout>
 #include <QMessageBox>
+#include <QPainter>
 #include <QResizeEvent>
 #include <QSaveFile>
 #include <QSessionManager>
+#include <QSettings>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <pthread.h>
 
@@ -39,6 +43,39 @@ constexpr auto kCommandRetry = 3s;    // a new command channel after the socket 
 constexpr char kMenuPlaceholder[] = " ";
 constexpr double kZoomStep = 0.1;
 constexpr char kUndecodableFileName[] = "foo.png";
+constexpr auto kStatusRefresh = 250ms;
+// Settings of the viewer (QSettings "deskcam"), remembered across starts.
+constexpr char kMirrorKey[] = "mirror";
+constexpr char kFlipKey[] = "flip";
+constexpr char kStatusOverlayKey[] = "status_overlay";
+
+bool storedFlag(const char *key) {
+    return QSettings(QStringLiteral("deskcam"), QStringLiteral("deskcam"))
+        .value(QLatin1String(key), false)
+        .toBool();
+}
+
+void storeFlag(const char *key, bool value) {
+    QSettings(QStringLiteral("deskcam"), QStringLiteral("deskcam")).setValue(QLatin1String(key), value);
+}
+
+// The receiver's clock: the steady clock in microseconds.
+std::int64_t steadyMicros() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The drawing button's picture: the tool's own, over a bar of the ink colour.
+QIcon drawButtonIcon(const char *picture, const QColor &ink) {
+    QPixmap pixmap(QStringLiteral(":/pictures/") + QLatin1String(picture));
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ink);
+    painter.drawRoundedRect(QRectF(6, pixmap.height() - 7, pixmap.width() - 12, 6), 3, 3);
+    return QIcon(pixmap);
+}
 
 // Linux keeps 15 characters of a thread name.
 void nameThisThread(const char *name) {
@@ -113,6 +150,7 @@ void ViewController::viewDidLoad() {
     connect(&listRetry_, &QTimer::timeout, this, &ViewController::askAgainForMissingList);
     listRetry_.start(kCommandRetry);
     setUpRecordControl();
+    setUpTeachingTools();
     // The viewer's or the library's window changing size re-fits the picture (see eventFilter).
     qApp->installEventFilter(this);
     Thread_Get_Resolution = std::thread([this] {
@@ -135,9 +173,7 @@ void ViewController::setUpShortcuts() {
     addShortcut(QKeySequence::ZoomOut, &ViewController::zoomOut);
     addShortcut(QKeySequence(Qt::Key_F11), &ViewController::toggleFullScreen);
     addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), &ViewController::closeWindow);
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] {
-        if (window()->isFullScreen()) toggleFullScreen();
-    });
+    // Escape belongs to the pan tool's action: it leaves a drawing tool first, then full screen.
 }
 
 void ViewController::applyToolTips() {
@@ -244,8 +280,13 @@ bool ViewController::pauseWorker(std::chrono::microseconds duration) {
 // Pictures (GUI thread)
 
 void ViewController::showNoDevicePicture() {
-    shownBytes_.reset();
+    // A held picture stays; going live again shows what the camera does then.
+    if (freezeFrame_.frozen()) return;
+    freezeFrame_.forget();
+    shownSequence_ = 0;
+    shownArrivalMicros_ = 0;
     imgView_mousemove->setImage(noDevicePicture_);
+    applyOrientation();
     set_1x1_resolution();
 }
 
@@ -253,9 +294,14 @@ void ViewController::showNextImage() {
     pumpPending_ = false;
     const ImageBytes bytes = img_socket.getFirstImageData();
     img_socket.func_remove_image_list_first();
-    // The same bytes as last time are on screen already (or were undecodable already).
-    if (!bytes || bytes->empty() || bytes == shownBytes_) return;
-    shownBytes_ = bytes;
+    showBytes(bytes);
+}
+
+void ViewController::showBytes(const ImageBytes &latest) {
+    // Nothing new, or frozen: the view keeps its picture.
+    const ImageBytes bytes = freezeFrame_.take(latest);
+    if (!bytes) return;
+    countDroppedPictures();
     // Decoded into the pixels of the picture before last when nobody holds them any more, so a stream of
     // same-sized pictures does not map and fault in a fresh 8 MB buffer for every frame.
     QImage picture = std::move(spareImage_);
@@ -266,12 +312,41 @@ void ViewController::showNextImage() {
     }
     spareImage_ = imgView_mousemove->image();
     imgView_mousemove->setImage(picture);
+    applyOrientation();
     if (picture.width() != current_view_info.width() || picture.height() != current_view_info.height()) {
         set_1x1_resolution();
         setFitImage();
         update_current_select_list();
     }
+    // Strokes belong to the camera's picture size: a new resolution clears them.
+    imgView_mousemove->drawingSheet().setPictureSize(picture.size());
     emit imageShown();
+}
+
+// Pictures that came in since the one shown before, and were replaced before the screen got them. While
+// frozen nothing counts: the view holds on purpose.
+void ViewController::countDroppedPictures() {
+    const std::uint64_t sequence = img_socket.picturesReceived();
+    if (shownSequence_ != 0 && sequence > shownSequence_ + 1)
+        statistics_.picturesDropped(steadyMicros(), sequence - shownSequence_ - 1);
+    shownSequence_ = sequence;
+    // Read on the GUI thread, where the receiver also takes its frames: this is the shown picture's arrival.
+    shownArrivalMicros_ = img_socket.latestArrivalMicros();
+}
+
+void ViewController::pictureDrawn() {
+    if (shownArrivalMicros_ == 0) return;
+    const std::int64_t now = steadyMicros();
+    statistics_.pictureShown(now, now - shownArrivalMicros_);
+    shownArrivalMicros_ = 0;
+}
+
+// Camera pictures are mirrored and flipped as chosen; the no-device picture never is, so it stays legible.
+void ViewController::applyOrientation() {
+    recordedOrientation_ = orientation_;
+    imgView_mousemove->displayGeometry().setOrientation(freezeFrame_.shown() ? orientation_
+                                                                             : PictureOrientation{});
+    imgView_mousemove->update();
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -477,11 +552,27 @@ void ViewController::selectChange() {
 // Capture, recording, library: their controls fill these in.
 
 void ViewController::btnCapture() {
+    captureTo(capturePicture(false));
+}
+
+void ViewController::btnCaptureWithDrawings() {
+    captureTo(capturePicture(true));
+}
+
+void ViewController::captureTo(const QImage &picture) {
     // The file is named after the press, before the folder panel may take the user's time.
     const QDateTime pressedAt = QDateTime::currentDateTime();
-    const auto result =
-        CaptureControl::capture(currentImage(), DKBookmark::defaultShareBookmark(), pressedAt);
+    const auto result = CaptureControl::capture(picture, DKBookmark::defaultShareBookmark(), pressedAt);
     alertMessage(result.message);
+}
+
+QImage ViewController::capturePicture(bool withDrawings) const {
+    QImage picture = currentImage();
+    if (!freezeFrame_.shown()) return picture;  // the no-device picture, as it is shown
+    // Strokes are in the camera picture's pixels, so they go in before the mirror and flip.
+    if (withDrawings && imgView_mousemove->showsDrawings())
+        picture = imgView_mousemove->drawingSheet().burntInto(picture);
+    return orientation_.applied(picture);
 }
 
 void ViewController::alertMessage(const QString &text) {
@@ -492,7 +583,11 @@ void ViewController::Record_Button_Click() {
     recordControl_->Record_Button_Click();
 }
 
-void ViewController::setUpRecordControl() {
+void ViewController::setRecordingMicrophone(bool enabled) {
+    setUpRecordControl(enabled);
+}
+
+void ViewController::setUpRecordControl(bool microphone) {
     RecordControl::Hooks hooks;
     hooks.deviceConnected = [this] { return img_socket.bConnected(); };
     hooks.saveRoot = [] { return DKBookmark::defaultShareBookmark().getSavePath(); };
@@ -508,6 +603,11 @@ void ViewController::setUpRecordControl() {
                       recording ? QStringLiteral("record_stop") : QStringLiteral("record_start"));
     };
     hooks.frameSource = [this] { return img_socket.getFirstImageData(); };
+    // On the recording thread: the orientation of the moment, so a change shows in the running recording.
+    hooks.pictureTransform = [this](const QImage &picture) {
+        return recordedOrientation_.load().applied(picture);
+    };
+    hooks.microphone = microphone;
     recordControl_ = std::make_unique<RecordControl>(std::move(hooks));
     exitAfterRecordings_ = std::make_unique<ExitAfterRecordings>(
         *recordControl_, this, ExitAfterRecordings::Ways{[this] { close(); }, [this] { closeWindow(); }});
@@ -534,4 +634,207 @@ void ViewController::closeWindow() {
     if (exitAfterRecordings_->waitBeforeLeaving(true)) return;
     imgView_mousemove->setImage(QImage());
     QCoreApplication::quit();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Teaching tools (GUI thread)
+
+void ViewController::setUpTeachingTools() {
+    statusTimer_ = new QTimer(this);
+    statusTimer_->setInterval(kStatusRefresh);
+    applyTeachingTexts();
+    connectTeachingTools();
+    // The pen starts in red, the highlighter in yellow.
+    imgView_mousemove->setInkColour(MouseDragView::Tool::Pen, ViewControllerLayout::inks()[0].colour);
+    imgView_mousemove->setInkColour(MouseDragView::Tool::Highlighter, ViewControllerLayout::inks()[1].colour);
+    updateFreezeLook();
+    updateDrawButton();
+    setMirrored(storedFlag(kMirrorKey));
+    setFlipped(storedFlag(kFlipKey));
+    setStatusOverlayShown(storedFlag(kStatusOverlayKey));
+}
+
+void ViewController::applyTeachingTexts() {
+    const Localization &texts = Localization::shared();
+    const auto name = [&](QAction *action, const char *key, const QKeySequence &keys) {
+        action->setText(texts.text(QLatin1String(key)));
+        action->setShortcut(keys);
+    };
+    ui_.freeze_button->setShortcut(QKeySequence(Qt::Key_Space));
+    name(ui_.mirror_action, "mirror", QKeySequence(Qt::Key_H));
+    name(ui_.flip_action, "flip", QKeySequence(Qt::Key_V));
+    name(ui_.overlay_action, "status_overlay", QKeySequence(Qt::CTRL | Qt::Key_I));
+    name(ui_.pan_action, "pan", QKeySequence(Qt::Key_Escape));
+    name(ui_.pen_action, "pen", QKeySequence(Qt::Key_P));
+    name(ui_.highlighter_action, "highlighter", QKeySequence(Qt::Key_M));
+    name(ui_.eraser_action, "eraser", QKeySequence(Qt::Key_E));
+    name(ui_.undo_action, "undo", QKeySequence(QKeySequence::Undo));
+    name(ui_.clear_action, "clear_drawings", QKeySequence(QKeySequence::Delete));
+    name(ui_.capture_drawings_action, "capture_with_drawings",
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    const QList<QAction *> colours = ui_.colour_actions->actions();
+    for (qsizetype i = 0; i < colours.size(); ++i)
+        colours[i]->setText(texts.text(QLatin1String(ViewControllerLayout::inks()[std::size_t(i)].key)));
+
+    // Menu buttons list what their menus hold, with the keys.
+    const auto entries = [](std::initializer_list<QAction *> actions) {
+        QStringList lines;
+        for (QAction *action : actions)
+            lines << QStringLiteral("%1 (%2)").arg(action->text(),
+                                                   action->shortcut().toString(QKeySequence::NativeText));
+        return lines.join(QLatin1Char('\n'));
+    };
+    ui_.orientation_button->setToolTip(entries({ui_.mirror_action, ui_.flip_action, ui_.overlay_action}));
+    ui_.draw_button->setToolTip(
+        entries({ui_.pen_action, ui_.highlighter_action, ui_.eraser_action, ui_.undo_action, ui_.clear_action,
+                 ui_.pan_action, ui_.capture_drawings_action}));
+    ui_.capture_button->setToolTip(ui_.capture_button->toolTip() + QLatin1Char('\n') +
+                                   entries({ui_.capture_drawings_action}));
+}
+
+void ViewController::connectTeachingTools() {
+    connect(ui_.freeze_button, &QToolButton::clicked, this, &ViewController::toggleFreeze);
+    connect(ui_.mirror_action, &QAction::toggled, this, &ViewController::setMirrored);
+    connect(ui_.flip_action, &QAction::toggled, this, &ViewController::setFlipped);
+    connect(ui_.overlay_action, &QAction::toggled, this, &ViewController::setStatusOverlayShown);
+    connect(ui_.pan_action, &QAction::triggered, this, &ViewController::leaveToolOrFullScreen);
+    connect(ui_.pen_action, &QAction::triggered, this, [this] { chooseTool(MouseDragView::Tool::Pen); });
+    connect(ui_.highlighter_action, &QAction::triggered, this,
+            [this] { chooseTool(MouseDragView::Tool::Highlighter); });
+    connect(ui_.eraser_action, &QAction::triggered, this,
+            [this] { chooseTool(MouseDragView::Tool::Eraser); });
+    connect(ui_.draw_button, &QToolButton::clicked, this, [this] {
+        chooseTool(imgView_mousemove->tool() == MouseDragView::Tool::Pan ? lastDrawingTool_
+                                                                         : MouseDragView::Tool::Pan);
+    });
+    connect(ui_.colour_actions, &QActionGroup::triggered, this, [this](QAction *ink) {
+        // The colour goes to the pen or the highlighter, whichever was taken last, and picking it means
+        // drawing with it.
+        const MouseDragView::Tool tool = inkTool();
+        imgView_mousemove->setInkColour(tool, ink->data().value<QColor>());
+        chooseTool(tool);
+    });
+    connect(ui_.undo_action, &QAction::triggered, this, &ViewController::undoStroke);
+    connect(ui_.clear_action, &QAction::triggered, this, &ViewController::clearDrawings);
+    connect(ui_.capture_drawings_action, &QAction::triggered, this, &ViewController::btnCaptureWithDrawings);
+    connect(imgView_mousemove, &MouseDragView::pictureDrawn, this, &ViewController::pictureDrawn);
+    connect(statusTimer_, &QTimer::timeout, this, &ViewController::refreshStatus);
+}
+
+void ViewController::toggleFreeze() {
+    freezeFrame_.setFrozen(!freezeFrame_.frozen());
+    shownSequence_ = 0;
+    updateFreezeLook();
+    if (freezeFrame_.frozen()) return;
+    // Live again: the camera's newest picture, or the no-device picture if it has gone silent meanwhile.
+    if (img_socket.bConnected()) {
+        showBytes(img_socket.getFirstImageData());
+    } else {
+        showNoDevicePicture();
+    }
+}
+
+void ViewController::updateFreezeLook() {
+    const bool frozen = freezeFrame_.frozen();
+    ui_.freeze_button->setChecked(frozen);
+    setToolTipKey(ui_.freeze_button, frozen ? QStringLiteral("unfreeze") : QStringLiteral("freeze"));
+    imgView_mousemove->setFrozenMark(frozen ? Localization::shared().text(QStringLiteral("frozen_mark"))
+                                            : QString());
+}
+
+void ViewController::setMirrored(bool mirrored) {
+    orientation_.mirrored = mirrored;
+    showSwitch(ui_.mirror_action, kMirrorKey, mirrored);
+    applyOrientation();
+}
+
+void ViewController::setFlipped(bool flipped) {
+    orientation_.flipped = flipped;
+    showSwitch(ui_.flip_action, kFlipKey, flipped);
+    applyOrientation();
+}
+
+// A remembered on/off setting: its menu entry shows it (without acting again) and the settings keep it.
+void ViewController::showSwitch(QAction *action, const char *key, bool on) {
+    const QSignalBlocker blocker(action);
+    action->setChecked(on);
+    storeFlag(key, on);
+}
+
+void ViewController::setStatusOverlayShown(bool shown) {
+    showSwitch(ui_.overlay_action, kStatusOverlayKey, shown);
+    if (shown) {
+        statusTimer_->start();
+        refreshStatus();
+    } else {
+        statusTimer_->stop();
+        statusLines_.clear();
+        imgView_mousemove->setCornerPanel(QImage());
+    }
+}
+
+bool ViewController::statusOverlayShown() const {
+    return statusTimer_->isActive();
+}
+
+void ViewController::refreshStatus() {
+    const std::int64_t now = steadyMicros();
+    statistics_.sampleReceiver(now, img_socket.picturesReceived(), img_socket.pictureBytesReceived());
+    StatusOverlay::Status status;
+    status.figures = statistics_.figures(now);
+    if (freezeFrame_.shown()) status.pictureSize = currentImage().size();
+    status.reconnections = std::max(0, reconnectionCount() - 1);  // the first is the start-up connection
+    status.recordingSeconds = recordControl_->recordingSeconds();
+    QStringList lines = StatusOverlay::lines(status, Localization::shared());
+    if (lines == statusLines_) return;
+    statusLines_ = std::move(lines);
+    imgView_mousemove->setCornerPanel(
+        StatusOverlay::panel(statusLines_, status.recordingSeconds.has_value(), devicePixelRatioF()));
+}
+
+void ViewController::chooseTool(MouseDragView::Tool tool) {
+    imgView_mousemove->setTool(tool);
+    if (tool != MouseDragView::Tool::Pan) lastDrawingTool_ = tool;
+    updateDrawButton();
+}
+
+void ViewController::leaveToolOrFullScreen() {
+    if (imgView_mousemove->tool() != MouseDragView::Tool::Pan) {
+        chooseTool(MouseDragView::Tool::Pan);
+    } else if (window()->isFullScreen()) {
+        toggleFullScreen();
+    }
+}
+
+void ViewController::updateDrawButton() {
+    const MouseDragView::Tool tool = imgView_mousemove->tool();
+    QAction *checked = tool == MouseDragView::Tool::Pen           ? ui_.pen_action
+                       : tool == MouseDragView::Tool::Highlighter ? ui_.highlighter_action
+                       : tool == MouseDragView::Tool::Eraser      ? ui_.eraser_action
+                                                                  : ui_.pan_action;
+    checked->setChecked(true);
+    ui_.draw_button->setChecked(tool != MouseDragView::Tool::Pan);
+    const char *picture = lastDrawingTool_ == MouseDragView::Tool::Highlighter ? "highlighter.png"
+                          : lastDrawingTool_ == MouseDragView::Tool::Eraser    ? "eraser.png"
+                                                                               : "pen.png";
+    const QColor ink = imgView_mousemove->inkColour(inkTool());
+    ui_.draw_button->setIcon(drawButtonIcon(picture, ink));
+    for (QAction *colour : ui_.colour_actions->actions()) {
+        if (colour->data().value<QColor>() == ink) colour->setChecked(true);
+    }
+}
+
+// The tool whose ink the colour menu shows and sets: the pen, or the highlighter when it was taken last.
+MouseDragView::Tool ViewController::inkTool() const {
+    return lastDrawingTool_ == MouseDragView::Tool::Highlighter ? MouseDragView::Tool::Highlighter
+                                                                : MouseDragView::Tool::Pen;
+}
+
+void ViewController::undoStroke() {
+    if (imgView_mousemove->drawingSheet().undo()) imgView_mousemove->update();
+}
+
+void ViewController::clearDrawings() {
+    imgView_mousemove->drawingSheet().clear();
+    imgView_mousemove->update();
 }

@@ -11,10 +11,20 @@
 // Hooks for the capture, record and library controls: the slots btnCapture(), Record_Button_Click() and
 // btnOpenLibrary() are wired to their buttons; currentImage() is the picture on screen; setToolTipKey()
 // gives a button its localised tooltip. Messages to the user are window-modal boxes on window().
+//
+// Teaching tools: freeze holds the view on one picture (the stream, supervision and recordings go on);
+// mirror and flip (remembered) orient camera pictures in the view, captures and recordings alike; the drag
+// view's drawing tools draw strokes over the picture; the status overlay (remembered) shows the stream's
+// figures.
 
 #include "app/CCSliderDelegate.h"
 #include "app/DisplayGeometry.h"
+#include "app/FreezeFrame.h"
 #include "app/LaunchOptions.h"
+#include "app/MouseDragView.h"
+#include "app/PictureOrientation.h"
+#include "app/StatusOverlay.h"
+#include "app/StreamStatistics.h"
 #include "app/ViewControllerLayout.h"
 #include "device/CommandUDPSocket.h"
 #include "device/ImageRecvTCPSocket.h"
@@ -33,8 +43,9 @@
 #include <thread>
 
 class ExitAfterRecordings;
-class MouseDragView;
 class QAbstractButton;
+class QAction;
+class QTimer;
 class RecordControl;
 
 class ViewController : public QWidget, public CCSliderDelegate, public CommandUDPSocketDelegate {
@@ -60,7 +71,17 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     const ViewControllerLayout &ui() const { return ui_; }
     MouseDragView *dragView() const { return imgView_mousemove; }
     // The encoded picture behind currentImage(), when it came from the camera.
-    ImageBytes shownImageBytes() const { return shownBytes_; }
+    ImageBytes shownImageBytes() const { return freezeFrame_.shown(); }
+    // What a capture saves: the picture on screen, mirrored and flipped as shown (a camera picture), with
+    // the strokes burnt in when asked.
+    QImage capturePicture(bool withDrawings) const;
+    bool frozen() const { return freezeFrame_.frozen(); }
+    PictureOrientation orientation() const { return orientation_; }
+    bool statusOverlayShown() const;
+    // What the status overlay says; empty while it is off.
+    const QStringList &statusLines() const { return statusLines_; }
+    // Recordings take sound from the default microphone unless told otherwise (tests).
+    void setRecordingMicrophone(bool enabled);
     // The localised text for key, followed by the button's shortcut if it has one: "Turn left (Ctrl+L)".
     void setToolTipKey(QAbstractButton *button, const QString &key);
 
@@ -87,12 +108,21 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     void selectChange();
     // Capture, recording and library: filled in by those controls.
     void btnCapture();
+    void btnCaptureWithDrawings();
     // Shows text in a window-modal alert with one "OK" button and returns at once.
     void alertMessage(const QString &text);
     void Record_Button_Click();
     void btnOpenLibrary();
     // Clears the picture and ends the program, once the recordings' files are finished.
     void closeWindow();
+    // Teaching tools.
+    void toggleFreeze();
+    void setMirrored(bool mirrored);
+    void setFlipped(bool flipped);
+    void setStatusOverlayShown(bool shown);
+    void chooseTool(MouseDragView::Tool tool);
+    void undoStroke();
+    void clearDrawings();
 
   signals:
     // A camera picture has just been set on the view (after any relayout it caused).
@@ -118,7 +148,16 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     void buildPictureStack();
     void setUpShortcuts();
     void connectControls();
-    void setUpRecordControl();
+    void setUpRecordControl(bool microphone = true);
+    void setUpTeachingTools();
+    void applyTeachingTexts();
+    void connectTeachingTools();
+    void updateFreezeLook();
+    void showSwitch(QAction *action, const char *key, bool on);
+    void updateDrawButton();
+    MouseDragView::Tool inkTool() const;
+    void leaveToolOrFullScreen();
+    void captureTo(const QImage &picture);
 
     // --- worker thread
     void runStartSocket();
@@ -130,6 +169,11 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     // --- GUI thread
     void showNoDevicePicture();
     void showNextImage();
+    void showBytes(const ImageBytes &latest);
+    void countDroppedPictures();
+    void pictureDrawn();
+    void applyOrientation();
+    void refreshStatus();
     void reconnectCommandChannel();
     void rebuildCommandChannel(const char *reason);
     void detachCommandChannel();
@@ -156,8 +200,18 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     int commandChannelNumber_ = 0;       // counts the channels built, so a late rebuild knows its own
     bool commandChannelClosed_ = false;  // the current channel's socket closed; a rebuild is on its way
     QTimer listRetry_;                   // asks again while the menu holds no list
-    ImageBytes shownBytes_;
-    QImage spareImage_;  // the picture before the one on screen: its pixels take the next one
+    FreezeFrame freezeFrame_;  // the camera picture on screen (its bytes), and whether it is held
+    QImage spareImage_;        // the picture before the one on screen: its pixels take the next one
+    PictureOrientation orientation_;
+    QStringList statusLines_;
+    QTimer *statusTimer_ = nullptr;  // refreshes the overlay while it shows
+    StreamStatistics statistics_;
+    MouseDragView::Tool lastDrawingTool_ = MouseDragView::Tool::Pen;  // what the drawing button takes up
+    std::uint64_t shownSequence_ = 0;      // the receiver's picture count at the picture on screen; 0: none
+    std::int64_t shownArrivalMicros_ = 0;  // when that picture's last byte came; 0: not yet drawn or none
+
+    // --- read by recording threads; outlives recordControl_
+    std::atomic<PictureOrientation> recordedOrientation_{PictureOrientation{}};
     std::unique_ptr<RecordControl> recordControl_;              // the record button's recordings
     std::unique_ptr<ExitAfterRecordings> exitAfterRecordings_;  // every way out waits for their files
 

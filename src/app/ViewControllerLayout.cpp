@@ -1,6 +1,8 @@
 #include "app/ViewControllerLayout.h"
 
 #include <QHBoxLayout>
+#include <QMenu>
+#include <QPainter>
 #include <QVBoxLayout>
 
 namespace {
@@ -15,6 +17,8 @@ constexpr int kSeparatorGap = 4;  // on each side of a separator, besides the sp
 constexpr int kSliderWidth = 150;
 constexpr int kSliderMinimumWidth = 80;
 constexpr int kSliderStretch = 1;
+constexpr int kMenuArrowWidth = 14;
+constexpr int kSwatchSide = 16;
 
 // The strip's colour is the camera maker's green, rgb(53, 105, 54); everything on it is white.
 constexpr char kStripStyle[] = R"(
@@ -44,9 +48,45 @@ constexpr char kStripStyle[] = R"(
 #ctrl_resolve_list::down-arrow { image: url(:/pictures/chevron_down.png); width: 12px; height: 12px; }
 #ctrl_resolve_list QAbstractItemView { background: white; outline: none; }
 #separator { background: rgba(255, 255, 255, 60); }
+#bottom_view QToolButton:checked { background: rgba(255, 255, 255, 64); }
+#bottom_view QToolButton[popupMode="1"] { padding-right: 14px; }
+#bottom_view QToolButton::menu-button { border: none; width: 14px; }
+#bottom_view QToolButton::menu-arrow { image: url(:/pictures/chevron_down.png); width: 10px; height: 10px; }
+#bottom_view QToolButton::menu-indicator {
+    image: url(:/pictures/chevron_down.png); width: 9px; height: 9px;
+    subcontrol-origin: padding; subcontrol-position: bottom right;
+}
+#bottom_view QMenu {
+    color: white; background: rgb(36, 72, 37); border: 1px solid rgba(255, 255, 255, 60); padding: 4px;
+}
+#bottom_view QMenu::item { padding: 5px 24px 5px 8px; border-radius: 4px; }
+#bottom_view QMenu::item:selected { background: rgb(63, 125, 64); }
+#bottom_view QMenu::separator { height: 1px; background: rgba(255, 255, 255, 60); margin: 4px 8px; }
+#bottom_view QMenu::indicator { width: 14px; height: 14px; }
+#bottom_view QMenu::indicator:checked { image: url(:/pictures/check.png); }
+#bottom_view QMenu::icon:checked { background: rgba(255, 255, 255, 70); border-radius: 3px; }
 )";
 
+QIcon swatch(const QColor &colour) {
+    QPixmap pixmap(kSwatchSide, kSwatchSide);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0, 0, 0, 90), 1));
+    painter.setBrush(colour);
+    painter.drawEllipse(QRectF(1.5, 1.5, kSwatchSide - 3, kSwatchSide - 3));
+    return QIcon(pixmap);
+}
+
 }  // namespace
+
+const std::vector<ViewControllerLayout::Ink> &ViewControllerLayout::inks() {
+    static const std::vector<Ink> inks{
+        {{229, 57, 53}, "colour_red"},   {{253, 216, 53}, "colour_yellow"}, {{67, 160, 71}, "colour_green"},
+        {{30, 136, 229}, "colour_blue"}, {{33, 33, 33}, "colour_black"},
+    };
+    return inks;
+}
 
 void ViewControllerLayout::setupUi(QWidget *host) {
     host_ = host;
@@ -101,6 +141,7 @@ void ViewControllerLayout::makeControls() {
     record_button = toolButton("record_button", "record.png");
     library_button = toolButton("library_button", "library.png");
     max_window_button = toolButton("max_window_button", "max_window.png");
+    buildTeachingTools();
 }
 
 // Groups of controls between thin lines; the sliders give up width first when the window is narrow, the
@@ -116,6 +157,8 @@ void ViewControllerLayout::arrangeStrip() {
     addGroup({ctrl_resolve_list});
     addSeparator();
     addGroup({capture_button, record_button, library_button});
+    addSeparator();
+    addGroup({freeze_button, orientation_button, draw_button});
     addSeparator();
     addGroup({max_window_button});
 }
@@ -145,6 +188,62 @@ QToolButton *ViewControllerLayout::toolButton(const char *objectName, const char
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::TabFocus);
     return button;
+}
+
+// One compact group: freeze, a menu for mirror, flip and the status overlay, and the drawing tools.
+void ViewControllerLayout::buildTeachingTools() {
+    freeze_button = toolButton("freeze_button", "freeze.png");
+    freeze_button->setCheckable(true);
+
+    orientation_button = toolButton("orientation_button", "mirror.png");
+    auto *orientationMenu = new QMenu(orientation_button);
+    mirror_action = action(orientationMenu, "mirror_action", true);
+    flip_action = action(orientationMenu, "flip_action", true);
+    orientationMenu->addSeparator();
+    overlay_action = action(orientationMenu, "overlay_action", true);
+    orientation_button->setMenu(orientationMenu);
+    orientation_button->setPopupMode(QToolButton::InstantPopup);
+
+    draw_button = toolButton("draw_button", "pen.png");
+    draw_button->setFixedWidth(kButtonSide + kMenuArrowWidth);
+    draw_button->setCheckable(true);
+    auto *drawMenu = new QMenu(draw_button);
+    tool_actions = new QActionGroup(drawMenu);
+    pan_action = action(drawMenu, "pan_action", true);
+    pen_action = action(drawMenu, "pen_action", true);
+    pen_action->setIcon(QIcon(QStringLiteral(":/pictures/pen.png")));
+    highlighter_action = action(drawMenu, "highlighter_action", true);
+    highlighter_action->setIcon(QIcon(QStringLiteral(":/pictures/highlighter.png")));
+    eraser_action = action(drawMenu, "eraser_action", true);
+    eraser_action->setIcon(QIcon(QStringLiteral(":/pictures/eraser.png")));
+    for (QAction *tool : {pan_action, pen_action, highlighter_action, eraser_action})
+        tool_actions->addAction(tool);
+    pan_action->setChecked(true);
+    drawMenu->addSeparator();
+    colour_actions = new QActionGroup(drawMenu);
+    for (const Ink &ink : inks()) {
+        QAction *item = action(drawMenu, "colour_action", true);
+        item->setIcon(swatch(ink.colour));
+        item->setData(ink.colour);
+        colour_actions->addAction(item);
+    }
+    drawMenu->addSeparator();
+    undo_action = action(drawMenu, "undo_action", false);
+    clear_action = action(drawMenu, "clear_action", false);
+    drawMenu->addSeparator();
+    capture_drawings_action = action(drawMenu, "capture_drawings_action", false);
+    capture_drawings_action->setIcon(QIcon(QStringLiteral(":/pictures/capture.png")));
+    draw_button->setMenu(drawMenu);
+    draw_button->setPopupMode(QToolButton::MenuButtonPopup);
+}
+
+QAction *ViewControllerLayout::action(QMenu *menu, const char *objectName, bool checkable) {
+    QAction *item = menu->addAction(QString());
+    item->setObjectName(QString::fromLatin1(objectName));
+    item->setCheckable(checkable);
+    // The window holds the shortcuts, so they work with the menu closed.
+    host_->addAction(item);
+    return item;
 }
 
 void ViewControllerLayout::styleStrip() {

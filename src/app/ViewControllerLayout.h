@@ -6,13 +6,16 @@
 //   +--------------------------------------------------------------------------------------+
 //   | display area                                                                         |
 //   +--------------------------------------------------------------------------------------+
-//   | turn-left (turn) turn-right | 1:1 fit (zoom) Scale: 1.0x     [menu] | capture record library | max |
+//   | turn-left (turn) turn-right | 1:1 fit (zoom) Scale: 1.0x  [menu] | capture record library |
+//   |                                              freeze mirror-and-flip▾ pen▾ | max |
 //   +--------------------------------------------------------------------------------------+
 
 #include "app/CCSlider.h"
 #include "app/DoubleSlider.h"
 #include "app/ResolutionMenu.h"
 
+#include <QActionGroup>
+#include <QColor>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,13 +23,24 @@
 #include <QWidget>
 
 #include <initializer_list>
+#include <vector>
+
+class QMenu;
 
 class ViewControllerLayout {
   public:
     // Height of the control strip, in device-independent pixels.
     static constexpr int kStripHeight = 56;
 
-    // Builds the widgets as children of host and lays them out.
+    // The ink colours of the drawing tools' menu with the keys of their names.
+    struct Ink {
+        QColor colour;
+        const char *key;
+    };
+    static const std::vector<Ink> &inks();
+
+    // Builds the widgets as children of host and lays them out. The menus' actions get their texts and
+    // shortcuts from the controller.
     void setupUi(QWidget *host);
 
     // --- outlets, owned by host
@@ -45,6 +59,25 @@ class ViewControllerLayout {
     QToolButton *capture_button = nullptr;
     QToolButton *library_button = nullptr;
     QToolButton *record_button = nullptr;
+    // The teaching tools: freeze (checkable), the mirror-and-flip menu and the drawing tools' button (a
+    // click takes or leaves the pen, its arrow opens the menu).
+    QToolButton *freeze_button = nullptr;
+    QToolButton *orientation_button = nullptr;
+    QToolButton *draw_button = nullptr;
+    QAction *mirror_action = nullptr;
+    QAction *flip_action = nullptr;
+    QAction *overlay_action = nullptr;
+    // Exclusive: pan (no drawing), pen, highlighter, eraser.
+    QActionGroup *tool_actions = nullptr;
+    QAction *pan_action = nullptr;
+    QAction *pen_action = nullptr;
+    QAction *highlighter_action = nullptr;
+    QAction *eraser_action = nullptr;
+    // Exclusive, one per ink colour; each action's data is its QColor.
+    QActionGroup *colour_actions = nullptr;
+    QAction *undo_action = nullptr;
+    QAction *clear_action = nullptr;
+    QAction *capture_drawings_action = nullptr;
 
   private:
     void makeControls();
@@ -53,6 +86,8 @@ class ViewControllerLayout {
     void addGroup(std::initializer_list<QWidget *> controls);
     void addSeparator();
     QToolButton *toolButton(const char *objectName, const char *picture);
+    void buildTeachingTools();
+    QAction *action(QMenu *menu, const char *objectName, bool checkable);
     void styleStrip();
 
     QWidget *host_ = nullptr;

@@ -177,6 +177,11 @@ bool ImageRecvTCPSocket::processPackBody(const std::vector<std::uint8_t> &unit) 
     buffer[n] = 0;
     FrameUnit::restore({buffer.get(), n});
 
+    latestArrivalMicros_ = std::chrono::duration_cast<std::chrono::microseconds>(
+                               std::chrono::steady_clock::now().time_since_epoch())
+                               .count();
+    pictureBytesReceived_ += n;
+    ++picturesReceived_;
     // The latest frame is replaced before the entry is queued, so whoever sees the entry finds its picture.
     imageData_ = std::make_shared<const std::vector<std::uint8_t>>(buffer.get(), buffer.get() + n);
     {

@@ -56,6 +56,13 @@ class ImageRecvTCPSocket : public AsyncTcpSocketDelegate {
     ImageBytes getFirstImageData() const;
     ImageBytes imageData() const { return getFirstImageData(); }
 
+    // Running totals for the viewer's status figures: pictures and picture bytes accepted so far, and when
+    // the newest picture's last byte came in (steady clock, microseconds). Read together with the latest
+    // frame on the socket's callback queue, they describe that frame.
+    std::uint64_t picturesReceived() const { return picturesReceived_.load(); }
+    std::uint64_t pictureBytesReceived() const { return pictureBytesReceived_.load(); }
+    std::int64_t latestArrivalMicros() const { return latestArrivalMicros_.load(); }
+
     // A copy of the frame queue, oldest first; the copy shares the entries' buffers.
     std::list<STRUCT_RECVDATA> list_image_data() const;
     void func_remove_image_list_first();
@@ -98,6 +105,9 @@ class ImageRecvTCPSocket : public AsyncTcpSocketDelegate {
     std::atomic<std::int64_t> last_time_us_{0};  // wall-clock time of the last frame unit, microseconds
     std::atomic<std::uint64_t> timeuse_{0};
     std::atomic<ImageBytes> imageData_;  // the latest frame
+    std::atomic<std::uint64_t> picturesReceived_{0};
+    std::atomic<std::uint64_t> pictureBytesReceived_{0};
+    std::atomic<std::int64_t> latestArrivalMicros_{0};
 
     // --- guarded by serverMutex_
     mutable std::mutex serverMutex_;

@@ -246,7 +246,8 @@ void RVImagesToVideo::tick(std::int32_t fps, std::int64_t anchorMicros, std::int
         }
     }
     if (!first) frameCounter_ = last;
-    const QImage picture = latestPicture(nowMicros);
+    QImage picture = latestPicture(nowMicros);
+    if (pictureTransform_ && !picture.isNull()) picture = pictureTransform_(picture);
     watchSources(nowMicros);
     if (picture.isNull()) {
         deskcam::logLine("[Error]: writeImageAsMovie() - ns_image is nil.\r\n");

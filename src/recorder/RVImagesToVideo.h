@@ -47,6 +47,8 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     // The encoded bytes of the newest camera picture, shared and immutable (the receiver's latest frame).
     using FrameBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
     using FrameSource = std::function<FrameBytes()>;
+    // Turns a decoded picture into the one that is encoded (the viewer's mirror and flip); recording thread.
+    using PictureTransform = std::function<QImage(const QImage &)>;
     // Shows a message about an unusable microphone and returns once the user has dismissed it.
     using AlertPresenter = std::function<void(const std::string &message)>;
 
@@ -95,6 +97,8 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     // --- set before the recording call
     // Where pictures come from; by default the image stream receiver's latest frame.
     void setFrameSource(FrameSource source);
+    // Default: pictures are encoded as decoded.
+    void setPictureTransform(PictureTransform transform) { pictureTransform_ = std::move(transform); }
     // false: no microphone, the recording has video only (deskcam-cli record --no-audio).
     void setMicrophoneEnabled(bool enabled);
     // Default: the message goes to the process log.
@@ -198,6 +202,7 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     // --- recording thread only, then read by the completion step
     FrameSource frameSource_;
     std::function<bool()> stillWanted_;
+    PictureTransform pictureTransform_;
     bool microphoneEnabled_ = true;
     AlertPresenter alertPresenter_;
     CMTime current_video_time_;

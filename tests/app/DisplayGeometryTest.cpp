@@ -1,8 +1,11 @@
 #include "app/DisplayGeometry.h"
 
+#include <QPainter>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -157,3 +160,127 @@ TEST(DisplayGeometry, PaintTransformFollowsZoomAndTurn) {
 }
 
 }  // namespace
+
+// A picture whose every pixel says where it is: red = x, green = y.
+QImage addressedPicture(int width, int height) {
+    QImage picture(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) picture.setPixel(x, y, qRgb(x, y, 0));
+    }
+    return picture;
+}
+
+// What the view paints at area point: the address of the picture pixel shown there.
+QPoint pixelShownAt(const DisplayGeometry &geometry, const QImage &picture, QPointF point) {
+    QImage area(geometry.areaSize().toSize(), QImage::Format_RGB32);
+    area.fill(Qt::white);
+    QPainter painter(&area);
+    painter.setTransform(geometry.pictureToArea());
+    painter.drawImage(QPointF(0, 0), picture);
+    painter.end();
+    const QRgb shown = area.pixel(int(std::floor(point.x())), int(std::floor(point.y())));
+    return {qRed(shown), qGreen(shown)};
+}
+
+struct Pose {
+    double rotation;
+    double zoom;
+    QPointF pan;
+    PictureOrientation orientation;
+};
+
+std::vector<Pose> everyPose() {
+    std::vector<Pose> poses;
+    for (double rotation : {360.0, 90.0, 180.0, 270.0, 33.5}) {
+        for (double zoom : {0.6, 1.0, 1.7}) {
+            for (QPointF pan : {QPointF(0, 0), QPointF(37, -21)}) {
+                for (bool mirrored : {false, true}) {
+                    for (bool flipped : {false, true}) {
+                        poses.push_back({rotation, zoom, pan, PictureOrientation{mirrored, flipped}});
+                    }
+                }
+            }
+        }
+    }
+    return poses;
+}
+
+void applyPose(DisplayGeometry &geometry, const Pose &pose) {
+    geometry.setRotation(pose.rotation);
+    geometry.setZoom(pose.zoom);
+    geometry.setOrientation(pose.orientation);
+    geometry.recentre();
+    geometry.setDragOrigin(geometry.dragSurfaceFrame().topLeft() + pose.pan);
+}
+
+// The mouse draws a stroke under one pose; under every other pose the stroke's points land on the same
+// picture pixels, as the painter shows them. (The screen pixel that holds a point has its centre up to
+// half a pixel away, which may lie in the neighbouring picture pixel.)
+TEST(DisplayGeometry, StrokePointsStayOnTheirPicturePixelsThroughTurnZoomPanAndMirror) {
+    const QImage picture = addressedPicture(240, 160);
+    DisplayGeometry geometry = laidOut({720, 520}, QSizeF(picture.size()));
+    applyPose(geometry, {33.5, 1.7, {12, 5}, {true, false}});
+    std::vector<QPointF> stroke;
+    std::vector<QPoint> pixels;
+    for (int i = 0; i < 12; ++i) {
+        const QPointF mouse(300.5 + 9 * i, 200.5 + 5 * i);  // screen pixel centres
+        const std::optional<QPointF> point = geometry.areaToPicture(mouse);
+        ASSERT_TRUE(point.has_value());
+        stroke.push_back(*point);
+        pixels.emplace_back(int(std::floor(point->x())), int(std::floor(point->y())));
+        EXPECT_EQ(pixelShownAt(geometry, picture, mouse), pixels.back())
+            << "under the drawing pose, point " << i;
+    }
+    for (const Pose &pose : everyPose()) {
+        applyPose(geometry, pose);
+        const int tolerance = 1;
+        SCOPED_TRACE(testing::Message()
+                     << "turn " << pose.rotation << " zoom " << pose.zoom << " pan " << pose.pan.x()
+                     << " mirrored " << pose.orientation.mirrored << " flipped " << pose.orientation.flipped);
+        for (std::size_t i = 0; i < stroke.size(); ++i) {
+            const QPointF onScreen = geometry.pictureToArea().map(stroke[i]);
+            const QPoint shown = pixelShownAt(geometry, picture, onScreen);
+            EXPECT_LE(std::abs(shown.x() - pixels[i].x()), tolerance) << "point " << i;
+            EXPECT_LE(std::abs(shown.y() - pixels[i].y()), tolerance) << "point " << i;
+            const QPointF back = *geometry.areaToPicture(onScreen);
+            EXPECT_NEAR(back.x(), stroke[i].x(), 1e-9);
+            EXPECT_NEAR(back.y(), stroke[i].y(), 1e-9);
+        }
+    }
+}
+
+TEST(DisplayGeometry, MirrorAndFlipComeBeforeTheTurn) {
+    DisplayGeometry geometry = laidOut({1000, 800}, {200, 100});
+    geometry.setOrientation({true, false});
+    // Mirrored, the picture's top-left corner is shown top-right.
+    EXPECT_EQ(geometry.pictureToArea().map(QPointF(0, 0)), QPointF(600, 350));
+    // Then turned a quarter clockwise (slider 90): mirrored first, so that corner goes to bottom-right.
+    geometry.setRotation(270);
+    const QPointF corner = geometry.pictureToArea().map(QPointF(0, 0));
+    EXPECT_NEAR(corner.x(), 550, 1e-9);
+    EXPECT_NEAR(corner.y(), 500, 1e-9);
+    // Mirror and flip together are a half turn; neither changes what fit does.
+    geometry.setRotation(360);
+    geometry.setOrientation({true, true});
+    EXPECT_EQ(geometry.pictureToArea().map(QPointF(0, 0)), QPointF(600, 450));
+    EXPECT_EQ(*geometry.setFitImage(), 8.0);
+    EXPECT_FALSE(laidOut({100, 100}, {0, 0}).areaToPicture({50, 50}).has_value());
+}
+
+TEST(PictureOrientation, MapsPixelsAndImagesAlike) {
+    const QImage picture = addressedPicture(7, 5);
+    for (const PictureOrientation orientation :
+         {PictureOrientation{}, PictureOrientation{true, false}, PictureOrientation{false, true},
+          PictureOrientation{true, true}}) {
+        const QImage oriented = orientation.applied(picture);
+        const QTransform transform = orientation.transform(QSizeF(picture.size()));
+        for (const QPoint pixel : {QPoint(0, 0), QPoint(6, 0), QPoint(2, 3), QPoint(6, 4)}) {
+            // The pixel's centre goes to the centre of the pixel that now holds its colour.
+            const QPointF centre = transform.map(QPointF(pixel) + QPointF(0.5, 0.5));
+            const QRgb moved = oriented.pixel(int(std::floor(centre.x())), int(std::floor(centre.y())));
+            EXPECT_EQ(QPoint(qRed(moved), qGreen(moved)), pixel)
+                << orientation.mirrored << orientation.flipped;
+        }
+    }
+    EXPECT_EQ(PictureOrientation{}.applied(picture).constBits(), picture.constBits()) << "no copy";
+}

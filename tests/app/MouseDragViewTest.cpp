@@ -107,4 +107,42 @@ TEST(MouseDragViewPainting, ShowsWhatOneDrawOfThePictureShows) {
     }
 }
 
+TEST_F(MouseDragViewTest, WithADrawingToolADragDrawsOnThePictureAndNowhereElse) {
+    view.setTool(MouseDragView::Tool::Pen);
+    view.setInkColour(MouseDragView::Tool::Pen, Qt::blue);
+    // No sheet for this picture's size (the no-device picture, say): the drag pans.
+    sendMouse(&view, QEvent::MouseButtonPress, QPointF(90, 50), Qt::LeftButton);
+    sendMouse(&view, QEvent::MouseMove, QPointF(95, 50), Qt::LeftButton);
+    sendMouse(&view, QEvent::MouseButtonRelease, QPointF(95, 50), Qt::NoButton);
+    EXPECT_TRUE(view.drawingSheet().isEmpty());
+    EXPECT_EQ(markerBounds(view), QRect(85, 40, 40, 20));
+
+    view.displayGeometry().recentre();
+    view.drawingSheet().setPictureSize({40, 20});
+    sendMouse(&view, QEvent::MouseButtonPress, QPointF(90, 50), Qt::LeftButton);
+    sendMouse(&view, QEvent::MouseMove, QPointF(110, 50), Qt::LeftButton);
+    sendMouse(&view, QEvent::MouseButtonRelease, QPointF(110, 50), Qt::NoButton);
+    ASSERT_EQ(view.drawingSheet().strokes().size(), 1u);
+    EXPECT_EQ(view.drawingSheet().strokes()[0].points, (std::vector<QPointF>{{10, 10}, {30, 10}}));
+    EXPECT_EQ(markerBounds(view), QRect(80, 40, 40, 20)) << "no pan";
+    EXPECT_EQ(view.grab().toImage().pixelColor(100, 50), QColor(Qt::blue));
+
+    view.setTool(MouseDragView::Tool::Eraser);
+    sendMouse(&view, QEvent::MouseButtonPress, QPointF(100, 55), Qt::LeftButton);
+    EXPECT_TRUE(view.drawingSheet().isEmpty());
+}
+
+TEST_F(MouseDragViewTest, ACornerPanelShowsOverThePictureAtTheTopLeft) {
+    QImage panel(20, 70, QImage::Format_ARGB32_Premultiplied);  // taller than one band
+    panel.fill(Qt::green);
+    view.setCornerPanel(panel);
+    view.resize(200, 100);
+    const QImage shown = view.grab().toImage();
+    EXPECT_EQ(shown.pixelColor(12, 12), QColor(Qt::green));
+    EXPECT_EQ(shown.pixelColor(31, 81), QColor(Qt::green));
+    EXPECT_NE(shown.pixelColor(32, 82), QColor(Qt::green));
+    view.setCornerPanel(QImage());
+    EXPECT_NE(view.grab().toImage().pixelColor(12, 12), QColor(Qt::green));
+}
+
 }  // namespace

@@ -1,16 +1,23 @@
-// The capture button of the live viewer, end to end: deskcam-sim on loopback, the viewer on the offscreen
-// platform, a save root in a temporary folder, and the alert read back from the window.
+// The capture and record buttons of the live viewer, end to end: deskcam-sim on loopback, the viewer on the
+// offscreen platform, a save root in a temporary folder, and the alert read back from the window. Also
+// what the teaching tools do to captures and recordings: freeze, mirror and flip, strokes burnt in.
 
 #include "app/ViewController.h"
 
 #include "ServerSocket.h"
 
+#include "MediaProbe.h"
 #include "ViewerTestFixture.h"
+#include "app/MouseDragView.h"
 #include "library/DKBookmark.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -26,6 +33,37 @@ constexpr int kCameraWaitMs = 8000;
 
 bool samePixels(const QImage &a, const QImage &b) {
     return a.convertToFormat(QImage::Format_ARGB32) == b.convertToFormat(QImage::Format_ARGB32);
+}
+
+// The quarters of the simulator's picture in the frames-dir tests: each says where it was sent.
+const QColor kTopLeft(0, 0, 200), kTopRight(0, 200, 200), kBottomLeft(200, 200, 200),
+    kBottomRight(20, 20, 20);
+
+// Whether a (JPEG- or H.264-blurred) pixel is near colour.
+bool near(const QColor &pixel, const QColor &colour) {
+    return std::abs(pixel.red() - colour.red()) < 40 && std::abs(pixel.green() - colour.green()) < 40 &&
+           std::abs(pixel.blue() - colour.blue()) < 40;
+}
+
+// Which quarter's colour a picture has at the centre of each of its quarters: "TL TR BL BR" as sent.
+QString quarters(const QImage &picture) {
+    const std::pair<QColor, const char *> names[] = {
+        {kTopLeft, "TL"}, {kTopRight, "TR"}, {kBottomLeft, "BL"}, {kBottomRight, "BR"}};
+    QStringList seen;
+    for (const QPoint at : {QPoint(1, 1), QPoint(3, 1), QPoint(1, 3), QPoint(3, 3)}) {
+        const QColor pixel = picture.pixelColor(picture.width() * at.x() / 4, picture.height() * at.y() / 4);
+        QString name = QStringLiteral("?");
+        for (const auto &[colour, label] : names) {
+            if (near(pixel, colour)) name = QLatin1String(label);
+        }
+        seen << name;
+    }
+    return seen.join(QLatin1Char(' '));
+}
+
+void sendMouse(QWidget *widget, QEvent::Type type, QPointF position, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, position, widget->mapToGlobal(position), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
 }
 
 class ViewControllerCaptureTest : public ViewerTestFixture {
@@ -46,6 +84,9 @@ class ViewControllerCaptureTest : public ViewerTestFixture {
     // Presses the capture button and returns the text of the alert it leaves on the window, dismissing it.
     QString pressCaptureAndReadAlert() {
         viewer->ui().capture_button->click();
+        return readAlert();
+    }
+    QString readAlert() {
         QMessageBox *alert = viewer->findChild<QMessageBox *>();
         if (!alert || !alert->isVisible()) return QStringLiteral("<no alert>");
         EXPECT_EQ(alert->windowModality(), Qt::WindowModal);
@@ -58,8 +99,34 @@ class ViewControllerCaptureTest : public ViewerTestFixture {
     QStringList captures() const {
         return QDir(root + "/CaptureImages").entryList({"image_*.png"}, QDir::Files, QDir::Name);
     }
+    // The picture that the capture just made says it saved.
+    QImage savedPicture(const QString &alert) const {
+        return QImage(alert.section(QString::fromUtf8("："), 1));
+    }
+
+    // The simulator sends one 640x360 picture of four coloured quarters, over and over.
+    bool startWithQuarters() {
+        QImage picture(640, 360, QImage::Format_RGB32);
+        QPainter painter(&picture);
+        painter.fillRect(0, 0, 320, 180, kTopLeft);
+        painter.fillRect(320, 0, 320, 180, kTopRight);
+        painter.fillRect(0, 180, 320, 180, kBottomLeft);
+        painter.fillRect(320, 180, 320, 180, kBottomRight);
+        painter.end();
+        if (!frames.isValid() || !picture.save(frames.filePath("quarters.jpg"), "JPEG", 95)) return false;
+        if (!simulator.start({"--frames-dir", frames.path(), "--fps", "10"})) return false;
+        startViewer(simulator.imagePort(), simulator.commandPort());
+        return QTest::qWaitFor([&] { return viewer->shownImageBytes() != nullptr; }, kCameraWaitMs);
+    }
+
+    // Dismisses the message a button leaves on the window.
+    void dismissAlert() {
+        if (QMessageBox *alert = viewer->findChild<QMessageBox *>()) alert->buttons().front()->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 
     QTemporaryDir folder;
+    QTemporaryDir frames;
     QString root;
 };
 
@@ -106,6 +173,89 @@ TEST_F(ViewControllerCaptureTest, TellsWhenThereIsNoSaveRootOrTheSaveFails) {
     bookmark().setSavePath(folder.filePath("Deleted/ZUVA"));
     EXPECT_EQ(pressCaptureAndReadAlert(), "Image save failed.");
     EXPECT_FALSE(QDir(folder.filePath("Deleted")).exists());
+}
+
+TEST_F(ViewControllerCaptureTest, AFrozenPictureIsTheOneCapturedWhileNewFramesArrive) {
+    ASSERT_TRUE(simulator.start({"--size", "640x360", "--fps", "20"}));
+    startViewer(simulator.imagePort(), simulator.commandPort());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewer->shownImageBytes() != nullptr; }, kCameraWaitMs));
+
+    viewer->ui().freeze_button->click();
+    ASSERT_TRUE(viewer->frozen());
+    const ImageBytes frozen = viewer->shownImageBytes();
+    const std::uint64_t received = receiver->picturesReceived();
+    // The test card changes with every frame; the view does not.
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return receiver->picturesReceived() >= received + 10; }, kCameraWaitMs));
+    EXPECT_NE(receiver->getFirstImageData(), frozen);
+    EXPECT_EQ(viewer->shownImageBytes(), frozen);
+
+    const QImage saved = savedPicture(pressCaptureAndReadAlert());
+    EXPECT_TRUE(samePixels(saved, QImage::fromData(frozen->data(), int(frozen->size()), "JPEG")));
+
+    viewer->ui().freeze_button->click();  // live again
+    EXPECT_FALSE(viewer->frozen());
+    EXPECT_NE(viewer->shownImageBytes(), frozen);
+}
+
+TEST_F(ViewControllerCaptureTest, MirrorAndFlipReachCapturesAndRecordings) {
+    ASSERT_TRUE(startWithQuarters());
+    EXPECT_EQ(quarters(savedPicture(pressCaptureAndReadAlert())), "TL TR BL BR");
+    viewer->setMirrored(true);
+    EXPECT_EQ(quarters(savedPicture(pressCaptureAndReadAlert())), "TR TL BR BL");
+
+    viewer->setFlipped(true);
+    viewer->setRecordingMicrophone(false);
+    viewer->setStatusOverlayShown(true);
+    viewer->ui().record_button->click();
+    QTest::qWait(1500);
+    EXPECT_TRUE(viewer->statusLines().last().startsWith(QStringLiteral("recording 00:0")))
+        << viewer->statusLines().join(QLatin1Char('\n')).toStdString();
+    viewer->ui().record_button->click();
+    dismissAlert();
+    const QString recording =
+        QDir(root + "/RidirOvozev").entryInfoList({"record_*.mp4"}, QDir::Files).value(0).filePath();
+    ASSERT_FALSE(recording.isEmpty());
+    std::vector<recorder_test::DecodedPicture> pictures;
+    // The file is complete once its index has been written, a moment after the stop.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            pictures = recorder_test::decodePictures(recording.toStdString());
+            return !pictures.empty();
+        },
+        kCameraWaitMs));
+    EXPECT_EQ(quarters(pictures.front().picture), "BR BL TR TL");
+}
+
+// A stroke drawn right of the centre of the mirrored view lies right of the centre in the capture that
+// burns it in, as on screen; the plain capture has the page there.
+TEST_F(ViewControllerCaptureTest, ACaptureWithDrawingsHasTheStrokeWhereTheScreenShowedIt) {
+    ASSERT_TRUE(startWithQuarters());
+    viewer->setMirrored(true);
+    viewer->chooseTool(MouseDragView::Tool::Pen);
+    MouseDragView *view = viewer->dragView();
+    // Fitted: the 640x360 picture fills the height, centred. A line 100 to 200 picture pixels right of
+    // the centre, 90 above it, on the top-right quarter as shown (the top-left one as sent).
+    const double zoom = view->height() / 360.0;
+    const QPointF centre = QRectF(view->rect()).center();
+    sendMouse(view, QEvent::MouseButtonPress, centre + QPointF(100, -90) * zoom, Qt::LeftButton);
+    for (int step = 1; step <= 10; ++step)
+        sendMouse(view, QEvent::MouseMove, centre + QPointF(100 + 10 * step, -90) * zoom, Qt::LeftButton);
+    sendMouse(view, QEvent::MouseButtonRelease, centre + QPointF(200, -90) * zoom, Qt::NoButton);
+    ASSERT_EQ(view->drawingSheet().strokes().size(), 1u);
+
+    const QColor ink = view->inkColour(MouseDragView::Tool::Pen);
+    viewer->ui().capture_drawings_action->trigger();
+    const QImage burnt = savedPicture(readAlert());
+    const QImage plain = savedPicture(pressCaptureAndReadAlert());
+    ASSERT_EQ(burnt.size(), QSize(640, 360));
+    ASSERT_EQ(plain.size(), QSize(640, 360));
+    for (int x = 320 + 110; x <= 320 + 190; x += 20) {
+        EXPECT_TRUE(near(burnt.pixelColor(x, 90), ink)) << "x " << x;
+        EXPECT_TRUE(near(plain.pixelColor(x, 90), kTopLeft)) << "x " << x;
+    }
+    EXPECT_TRUE(near(burnt.pixelColor(320 + 150, 120), kTopLeft)) << "the stroke is no wider than the pen";
+    EXPECT_TRUE(near(burnt.pixelColor(320 - 150, 90), kTopRight)) << "nothing on the other side";
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QMouseEvent>
 #include <QSettings>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -346,7 +347,8 @@ TEST_F(ViewControllerTest, ShortcutsWorkAndTooltipsNameThem) {
     const auto &ui = viewer->ui();
     EXPECT_EQ(ui.left_rotate_button->toolTip(), QStringLiteral("Turn left (Ctrl+L)"));
     EXPECT_EQ(ui.record_button->toolTip(), QStringLiteral("Start recording"));
-    EXPECT_EQ(ui.capture_button->toolTip(), QStringLiteral("Capture picture (Ctrl+S)"));
+    EXPECT_EQ(ui.capture_button->toolTip(),
+              QStringLiteral("Capture picture (Ctrl+S)\nCapture picture with drawings (Ctrl+Shift+S)"));
     EXPECT_TRUE(ui.max_window_button->toolTip().contains(QStringLiteral("F11")));
 
     viewer->activateWindow();
@@ -386,6 +388,144 @@ TEST_F(ViewControllerTest, QuitDoesNotSitOutTheWaitForPictures) {
     EXPECT_EQ(QApplication::exec(), 0);
     viewer.reset();
     EXPECT_LE(clock.elapsed(), kQuitBoundMs);
+}
+
+TEST_F(ViewControllerTest, TeachingToolsAnswerTheirKeysAndTooltipsNameThem) {
+    startWithoutCamera();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return showsNoDevicePicture(); }, 2000));
+    const auto &ui = viewer->ui();
+    EXPECT_EQ(ui.freeze_button->toolTip(),
+              QStringLiteral("Freeze the picture; a recording goes on with the live picture (Space)"));
+    EXPECT_EQ(ui.orientation_button->toolTip(),
+              QStringLiteral("Mirror left–right (H)\nFlip top–bottom (V)\nStatus overlay (Ctrl+I)"));
+    for (const char *entry : {"Pen (P)", "Highlighter (M)", "Eraser (E)", "Undo last stroke (Ctrl+Z)",
+                              "Clear drawings (Del)", "(Esc)"}) {
+        EXPECT_TRUE(ui.draw_button->toolTip().contains(QLatin1String(entry))) << entry;
+    }
+    EXPECT_FALSE(viewer->statusOverlayShown()) << "off by default";
+
+    viewer->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(viewer.get()));
+    const MouseDragView *view = viewer->dragView();
+    QTest::keyClick(viewer.get(), Qt::Key_P);
+    EXPECT_EQ(view->tool(), MouseDragView::Tool::Pen);
+    EXPECT_TRUE(ui.draw_button->isChecked());
+    const auto checkedInk = [&] { return ui.colour_actions->checkedAction()->text(); };
+    EXPECT_EQ(checkedInk(), QStringLiteral("Red"));
+    QTest::keyClick(viewer.get(), Qt::Key_M);
+    EXPECT_EQ(view->tool(), MouseDragView::Tool::Highlighter);
+    EXPECT_EQ(checkedInk(), QStringLiteral("Yellow")) << "each tool keeps its own ink";
+    ui.colour_actions->actions().at(3)->trigger();
+    EXPECT_EQ(view->inkColour(MouseDragView::Tool::Highlighter), ViewControllerLayout::inks()[3].colour);
+    EXPECT_EQ(view->inkColour(MouseDragView::Tool::Pen), ViewControllerLayout::inks()[0].colour);
+    QTest::keyClick(viewer.get(), Qt::Key_E);
+    EXPECT_EQ(view->tool(), MouseDragView::Tool::Eraser);
+    QTest::keyClick(viewer.get(), Qt::Key_Escape);
+    EXPECT_EQ(view->tool(), MouseDragView::Tool::Pan);
+    EXPECT_FALSE(ui.draw_button->isChecked());
+    ui.draw_button->click();  // takes up the last tool again
+    EXPECT_EQ(view->tool(), MouseDragView::Tool::Eraser);
+
+    QTest::keyClick(viewer.get(), Qt::Key_H);
+    QTest::keyClick(viewer.get(), Qt::Key_V);
+    EXPECT_EQ(viewer->orientation(), (PictureOrientation{true, true}));
+    EXPECT_EQ(geometry().orientation(), PictureOrientation{}) << "the no-device picture stays legible";
+    QTest::keyClick(viewer.get(), Qt::Key_I, Qt::ControlModifier);
+    EXPECT_TRUE(viewer->statusOverlayShown());
+    QTest::keyClick(viewer.get(), Qt::Key_Space);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return viewer->frozen(); }, 1000));
+    EXPECT_EQ(ui.freeze_button->toolTip(), QStringLiteral("Go live again (Space)"));
+}
+
+TEST_F(ViewControllerTest, MirrorFlipAndTheOverlayAreRememberedAcrossStarts) {
+    startWithoutCamera();
+    viewer->setMirrored(true);
+    viewer->setStatusOverlayShown(true);
+    startViewer(unusedLoopbackPort(SOCK_STREAM), unusedLoopbackPort(SOCK_DGRAM), /*keepSettings=*/true);
+    EXPECT_EQ(viewer->orientation(), (PictureOrientation{true, false}));
+    EXPECT_TRUE(viewer->ui().mirror_action->isChecked());
+    EXPECT_FALSE(viewer->ui().flip_action->isChecked());
+    EXPECT_TRUE(viewer->statusOverlayShown());
+    EXPECT_TRUE(viewer->ui().overlay_action->isChecked());
+}
+
+// While a drawing tool is chosen a drag draws instead of panning; strokes survive freeze and unfreeze,
+// undo and clear work by gesture, and a new camera resolution clears them.
+TEST_F(ViewControllerTest, StrokesStayOnThePictureUntilItsSizeChanges) {
+    ASSERT_TRUE(startWithCamera());
+    viewer->ui().right_rotate_button->click();
+    viewer->chooseTool(MouseDragView::Tool::Pen);
+    MouseDragView *view = viewer->dragView();
+    const DrawingSheet &sheet = view->drawingSheet();
+    const QRectF frame = geometry().dragSurfaceFrame();
+    const auto stroke = [&](QPointF from, QPointF to) {
+        sendMouse(view, QEvent::MouseButtonPress, from, Qt::LeftButton);
+        sendMouse(view, QEvent::MouseMove, (from + to) / 2, Qt::LeftButton);
+        sendMouse(view, QEvent::MouseMove, to, Qt::LeftButton);
+        sendMouse(view, QEvent::MouseButtonRelease, to, Qt::NoButton);
+    };
+    stroke({500, 300}, {700, 320});
+    ASSERT_EQ(sheet.strokes().size(), 1u);
+    EXPECT_EQ(geometry().dragSurfaceFrame(), frame) << "no pan";
+    // Stored in picture pixels: mapped back through the turned view, the points are where the mouse was.
+    const QPointF end = geometry().pictureToArea().map(sheet.strokes()[0].points.back());
+    EXPECT_NEAR(end.x(), 700, 1e-6);
+    EXPECT_NEAR(end.y(), 320, 1e-6);
+    EXPECT_EQ(sheet.pictureSize(), QSize(1920, 1080));
+
+    viewer->toggleFreeze();
+    stroke({400, 200}, {450, 260});
+    viewer->toggleFreeze();
+    ASSERT_TRUE(waitForPictures(2));
+    EXPECT_EQ(sheet.strokes().size(), 2u);
+    viewer->undoStroke();
+    EXPECT_EQ(sheet.strokes().size(), 1u);
+    viewer->clearDrawings();
+    EXPECT_TRUE(sheet.isEmpty());
+    viewer->undoStroke();
+    EXPECT_EQ(sheet.strokes().size(), 1u);
+
+    viewer->chooseTool(MouseDragView::Tool::Pan);
+    stroke({500, 300}, {530, 280});
+    EXPECT_EQ(geometry().dragSurfaceFrame().center(), frame.center() + QPointF(30, -20)) << "pans again";
+    menu()->setCurrentIndex(1);
+    emit menu()->activated(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownSize() == QSize(1280, 720); }, kCameraWaitMs));
+    EXPECT_TRUE(sheet.isEmpty());
+    EXPECT_FALSE(sheet.canUndo());
+}
+
+// The overlay's figures, read from its lines: "Received R fps · shown S fps".
+std::pair<double, double> overlayRates(const ViewController &viewer) {
+    static const QRegularExpression rates(QStringLiteral("Received ([0-9.]+) fps · shown ([0-9.]+) fps"));
+    const QRegularExpressionMatch match = rates.match(viewer.statusLines().value(0));
+    if (!match.hasMatch()) return {-1, -1};
+    return {match.captured(1).toDouble(), match.captured(2).toDouble()};
+}
+
+TEST_F(ViewControllerTest, TheOverlaysFiguresFollowTheCameraAndFallWhenItStalls) {
+    // 10 pictures a second, then silence on an open connection after 60 of them.
+    ASSERT_TRUE(startWithCamera({"--size", "640x360", "--fps", "10", "--stall-after", "60"}));
+    viewer->setStatusOverlayShown(true);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const auto [received, shown] = overlayRates(*viewer);
+            return received > 8 && received < 12 && shown > 8 && shown < 12;
+        },
+        kCameraWaitMs))
+        << viewer->statusLines().join(QLatin1Char('\n')).toStdString();
+    const QStringList lines = viewer->statusLines();
+    EXPECT_FALSE(viewer->dragView()->cornerPanel().isNull()) << "the panel shows";
+    EXPECT_EQ(lines.value(4), QStringLiteral("Picture 640×360"));
+    EXPECT_TRUE(lines.value(2).startsWith(QStringLiteral("Latency "))) << lines.value(2).toStdString();
+    EXPECT_FALSE(lines.value(2).contains(QStringLiteral("–")));
+    EXPECT_TRUE(lines.value(3).startsWith(QStringLiteral("Bitrate ")));
+    EXPECT_EQ(lines.value(5), QStringLiteral("Reconnections 0"));
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return overlayRates(*viewer) == std::pair<double, double>(0, 0); },
+                                kCameraWaitMs))
+        << viewer->statusLines().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(viewer->statusLines().value(2), QStringLiteral("Latency – ms (median)"));
 }
 
 }  // namespace

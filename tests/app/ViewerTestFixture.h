@@ -1,12 +1,15 @@
 #pragma once
 
 // A viewer under test: its own receiver, the window at 1280x800 on the offscreen platform, and a simulator
-// that a test may start. Torn down in that order, viewer first.
+// that a test may start. Torn down in that order, viewer first. Each test starts with the viewer's
+// remembered settings (mirror, flip, status overlay) at their defaults.
 
 #include "SimulatorProcess.h"
 #include "app/LaunchOptions.h"
 #include "app/ViewController.h"
 #include "device/ImageRecvTCPSocket.h"
+
+#include <QSettings>
 
 #include <gtest/gtest.h>
 
@@ -21,7 +24,12 @@ class ViewerTestFixture : public testing::Test {
         simulator.stop();
     }
 
-    void startViewer(std::uint16_t imagePort, std::uint16_t commandPort) {
+    void startViewer(std::uint16_t imagePort, std::uint16_t commandPort, bool keepSettings = false) {
+        if (!keepSettings) {
+            QSettings settings(QStringLiteral("deskcam"), QStringLiteral("deskcam"));
+            for (const char *key : {"mirror", "flip", "status_overlay"}) settings.remove(QLatin1String(key));
+        }
+        viewer.reset();
         LaunchOptions options;
         options.camera = QStringLiteral("127.0.0.1");
         options.imagePort = imagePort;

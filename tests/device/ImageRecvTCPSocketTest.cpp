@@ -93,6 +93,9 @@ TEST_F(ImageRecvTCPSocketTest, KeepsTheLastThreeFramesAndTheLatestWhole) {
         if (i == 4) earlier = receiver.getFirstImageData();
     }
     EXPECT_TRUE(receiver.bConnected());
+    EXPECT_EQ(receiver.picturesReceived(), 5u);
+    EXPECT_EQ(receiver.pictureBytesReceived(), 11u + 12 + 13 + 14 + 15);
+    EXPECT_GT(receiver.latestArrivalMicros(), 0);
 
     const auto queue = receiver.list_image_data();
     ASSERT_EQ(queue.size(), 3u);
@@ -130,6 +133,7 @@ TEST_F(ImageRecvTCPSocketTest, RejectedAndEmptyUnitsLeaveTheQueueAlone) {
     EXPECT_TRUE(receiver.processPackBody(truncated));
     EXPECT_TRUE(receiver.list_image_data().empty());
     EXPECT_FALSE(receiver.bConnected());
+    EXPECT_EQ(receiver.picturesReceived(), 0u);
 
     receiver.processPackBody(deliveredUnit(picture(8, 1)));
     EXPECT_TRUE(receiver.processPackBody(Bytes(32, 0)));  // n = 0

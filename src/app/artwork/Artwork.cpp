@@ -103,7 +103,13 @@ std::vector<Artwork::Picture> Artwork::all() {
         {QStringLiteral("capture.png"), capture()},
         {QStringLiteral("library.png"), library()},
         {QStringLiteral("zoom.png"), zoom()},
+        {QStringLiteral("freeze.png"), freeze()},
+        {QStringLiteral("mirror.png"), mirror()},
+        {QStringLiteral("pen.png"), pen()},
+        {QStringLiteral("highlighter.png"), highlighter()},
+        {QStringLiteral("eraser.png"), eraser()},
         {QStringLiteral("chevron_down.png"), chevronDown()},
+        {QStringLiteral("check.png"), checkMark()},
         {QStringLiteral("deskcam.png"), appIcon()},
     };
 }
@@ -235,11 +241,95 @@ QImage Artwork::zoom() {
     return image;
 }
 
+QImage Artwork::freeze() {
+    QImage image = blankIcon();
+    QPainter painter(&image);
+    prepareLinePainter(painter, 3);
+    painter.translate(24, 24);
+    // Six arms, each with a pair of short branches.
+    for (int arm = 0; arm < 6; ++arm) {
+        painter.drawLine(QPointF(0, 0), QPointF(0, -19));
+        painter.drawLine(QPointF(0, -11), QPointF(-6, -16));
+        painter.drawLine(QPointF(0, -11), QPointF(6, -16));
+        painter.rotate(60);
+    }
+    return image;
+}
+
+QImage Artwork::mirror() {
+    QImage image = blankIcon();
+    QPainter painter(&image);
+    prepareLinePainter(painter, 3);
+    // The axis, dashed, between a filled triangle and its outlined mirror image.
+    painter.setPen(QPen(kIconColour, 2.5, Qt::DashLine, Qt::FlatCap));
+    painter.drawLine(QPointF(24, 4), QPointF(24, 44));
+    prepareLinePainter(painter, 3);
+    const QPolygonF left{{19, 10}, {19, 38}, {5, 38}};
+    painter.setBrush(kIconColour);
+    painter.drawPolygon(left);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolygon(QTransform(-1, 0, 0, 1, 48, 0).map(left));
+    return image;
+}
+
+QImage Artwork::pen() {
+    QImage image = blankIcon();
+    QPainter painter(&image);
+    prepareLinePainter(painter, 3);
+    painter.translate(24, 24);
+    painter.rotate(45);
+    // A pencil lying from bottom-left to top-right: body, tip and the line it leaves.
+    painter.drawRoundedRect(QRectF(-5, -20, 10, 28), 2, 2);
+    painter.drawLine(QPointF(-5, -14), QPointF(5, -14));
+    painter.drawPolygon(QPolygonF{{-5, 8}, {5, 8}, {0, 17}});
+    return image;
+}
+
+QImage Artwork::highlighter() {
+    QImage image = blankIcon();
+    QPainter painter(&image);
+    // A wide translucent band under a marker with a slanted tip.
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(253, 216, 53, 170));
+    painter.drawRect(QRectF(4, 34, 40, 10));
+    prepareLinePainter(painter, 3);
+    painter.translate(24, 22);
+    painter.rotate(45);
+    painter.drawRoundedRect(QRectF(-7, -20, 14, 22), 2, 2);
+    painter.drawPolygon(QPolygonF{{-7, 2}, {7, 2}, {4, 12}, {-4, 9}});
+    return image;
+}
+
+QImage Artwork::eraser() {
+    QImage image = blankIcon();
+    QPainter painter(&image);
+    prepareLinePainter(painter, 3);
+    painter.translate(24, 22);
+    painter.rotate(-40);
+    // A block with its rubber end filled, and the floor it wipes.
+    const QRectF block(-16, -8, 32, 16);
+    painter.drawRoundedRect(block, 3, 3);
+    painter.setBrush(kIconColour);
+    painter.drawRoundedRect(QRectF(-16, -8, 13, 16), 3, 3);
+    painter.resetTransform();
+    painter.drawLine(QPointF(8, 42), QPointF(42, 42));
+    return image;
+}
+
 QImage Artwork::chevronDown() {
     QImage image = blankIcon(24);
     QPainter painter(&image);
     prepareLinePainter(painter, 2.5);
     painter.drawPolyline(QPolygonF{{6, 9}, {12, 15}, {18, 9}});
+    return image;
+}
+
+QImage Artwork::checkMark() {
+    QImage image = blankIcon(24);
+    QPainter painter(&image);
+    prepareLinePainter(painter, 2.5);
+    painter.drawPolyline(QPolygonF{{5, 12.5}, {10, 17.5}, {19, 7}});
     return image;
 }
 

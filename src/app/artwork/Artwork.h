@@ -34,8 +34,17 @@ class Artwork {
     static QImage capture();
     static QImage library();
     static QImage zoom();
+    // The teaching tools: freeze (a snowflake), mirror and flip (a shape and its mirror image), and the
+    // drawing tools pen, highlighter and eraser.
+    static QImage freeze();
+    static QImage mirror();
+    static QImage pen();
+    static QImage highlighter();
+    static QImage eraser();
     // The open-menu arrow of the resolution pop-up.
     static QImage chevronDown();
+    // The tick of a chosen menu entry.
+    static QImage checkMark();
     // The application's icon at side x side pixels, and as SVG for any size.
     static QImage appIcon(int side = 128);
     static QByteArray appIconSvg();

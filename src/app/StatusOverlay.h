@@ -1,0 +1,31 @@
+#pragma once
+
+// The status panel over the top-left corner of the view: a few lines of figures on a dark translucent
+// ground. The text is drawn into a picture when it changes (a few times a second), and the drag view copies
+// that picture over each frame: a child widget there would cost more per frame than the panel itself.
+
+#include "app/StreamStatistics.h"
+
+#include <QImage>
+#include <QSize>
+#include <QStringList>
+
+#include <optional>
+
+class Localization;
+
+class StatusOverlay {
+  public:
+    // What the panel says about the stream and the recording.
+    struct Status {
+        StreamStatistics::Figures figures;
+        QSize pictureSize;
+        int reconnections = 0;
+        std::optional<int> recordingSeconds;  // while a recording runs
+    };
+    static QStringList lines(const Status &status, const Localization &texts);
+
+    // The panel showing lines, for a screen of the given pixel ratio; lastStandsOut: the last line is drawn
+    // in red (the recording line).
+    static QImage panel(const QStringList &lines, bool lastStandsOut, double ratio);
+};
