@@ -175,14 +175,18 @@ restart_sim() {
     start_sim "$1" "$image_port" "$command_port"
     profiles_run=$((profiles_run + 1))
 }
-# A fault profile: 1920x1080 a third of the way in, 640x480 two thirds in.
+# Waits SECONDS, switching to 1920x1080 a third of the way in and to 640x480 two thirds in.
+wait_switching_sizes() {
+    sleep $(($1 / 3))
+    switch_resolution 0
+    sleep $(($1 / 3))
+    switch_resolution 2
+    sleep $(($1 - 2 * ($1 / 3)))
+}
+# A fault profile, through two picture size switches.
 run_fault_profile() {
     restart_sim "$1"
-    sleep $((profile_seconds / 3))
-    switch_resolution 0
-    sleep $((profile_seconds / 3))
-    switch_resolution 2
-    sleep $((profile_seconds - 2 * (profile_seconds / 3)))
+    wait_switching_sizes "$profile_seconds"
     alive
 }
 # Fault-free: a checkpoint, then a recording through two picture size switches.
@@ -193,11 +197,7 @@ run_clean_profile() {
     wait_for_pictures || fail "no pictures before a recording"
     press_record
     recordings_started=$((recordings_started + 1))
-    sleep $((record_seconds / 3))
-    switch_resolution 0
-    sleep $((record_seconds / 3))
-    switch_resolution 2
-    sleep $((record_seconds - 2 * (record_seconds / 3)))
+    wait_switching_sizes "$record_seconds"
     press_record
     last_record_stop=$(elapsed)
 }
