@@ -136,7 +136,11 @@ std::int64_t FastStartRewriter::indexSpaceFor(std::int64_t packets) {
 
 std::string FastStartRewriter::partialPathFor(const std::string &path) {
     const std::filesystem::path file(path);
-    return (file.parent_path() / ("." + file.filename().string() + ".part")).string();
+    // Appended piece by piece: g++ 12 misreads "." + temporary as overlapping copies (-Wrestrict at -O3).
+    std::string hidden = ".";
+    hidden += file.filename().string();
+    hidden += ".part";
+    return (file.parent_path() / hidden).string();
 }
 
 bool FastStartRewriter::rewrite(const Request &request, std::string *error) {
