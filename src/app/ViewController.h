@@ -200,8 +200,8 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     int commandChannelNumber_ = 0;       // counts the channels built, so a late rebuild knows its own
     bool commandChannelClosed_ = false;  // the current channel's socket closed; a rebuild is on its way
     QTimer listRetry_;                   // asks again while the menu holds no list
-    FreezeFrame freezeFrame_;  // the camera picture on screen (its bytes), and whether it is held
-    QImage spareImage_;        // the picture before the one on screen: its pixels take the next one
+    FreezeFrame freezeFrame_;            // the camera picture on screen (its bytes), and whether it is held
+    QImage spareImage_;                  // the picture before the one on screen: its pixels take the next one
     PictureOrientation orientation_;
     QStringList statusLines_;
     QTimer *statusTimer_ = nullptr;  // refreshes the overlay while it shows

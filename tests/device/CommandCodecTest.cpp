@@ -32,7 +32,8 @@ Bytes listReplyHead(std::uint16_t count) {
 // The camera's answer listing 1920 x 1080 and 1280 x 720.
 Bytes exampleListReply() {
     Bytes reply = listReplyHead(2);
-    for (std::uint8_t byte : {0x80, 0x07, 0x38, 0x04, 0x19, 0x00, 0x05, 0xD0, 0x02, 0x19}) reply.push_back(byte);
+    for (std::uint8_t byte : {0x80, 0x07, 0x38, 0x04, 0x19, 0x00, 0x05, 0xD0, 0x02, 0x19})
+        reply.push_back(byte);
     return reply;
 }
 

@@ -17,7 +17,8 @@ class FlashingPictures : public PictureSource {
         std::int64_t periodMs = 0;  // 0: once
     };
 
-    FlashingPictures(std::shared_ptr<PictureSource> pictures, Window window, int width, int height, int quality);
+    FlashingPictures(std::shared_ptr<PictureSource> pictures, Window window, int width, int height,
+                     int quality);
 
     std::vector<std::uint8_t> picture(std::uint64_t frameNumber) override;
     void setSize(int width, int height) override { pictures_->setSize(width, height); }
