@@ -2,7 +2,8 @@
 # install_check.sh BUILD SOURCE APP_ID: installs BUILD under /usr in a temporary DESTDIR, compares the
 # installed files with the expected list, validates the menu entry and the metadata, renders the manual
 # pages, and runs the installed programs' --version with the build and source folders hidden (a private
-# mount namespace lays empty folders over them), so nothing installed may lean on them.
+# mount namespace lays empty folders over them, where one can be made), so nothing installed may lean on
+# them.
 set -euo pipefail
 build=$1 source=$2 id=$3
 root=$(mktemp -d)
@@ -42,12 +43,30 @@ for page in "$root"/usr/share/man/man1/*.1.gz; do
     [ -z "$warnings" ] || fail "$(basename "$page") renders with warnings: $warnings"
 done
 
-# unshare -r maps the caller to root in a new user namespace, so the mounts also work for a plain user.
-versions=$(unshare --mount --map-root-user sh -ec '
-    mount -t tmpfs hidden "$1"; mount -t tmpfs hidden "$2"; cd /; shift 2
+# The programs' --version, run from / with nothing of the caller's environment.
+run_versions() {
+    cd /
     for program in deskcam deskcam-cli deskcam-sim deskcam-library; do
         env -i PATH="$1/usr/bin" QT_QPA_PLATFORM=offscreen ASAN_OPTIONS="${ASAN_OPTIONS:-}" "$program" --version
-    done' sh "$build" "$source" "$root")
+    done
+}
+# A private mount namespace lays empty folders over the build and the source folder. Root needs no user
+# namespace for it (and a chroot forbids one); a plain user gets root's rights in one of its own.
+hider=(unshare --mount)
+[ "$(id -u)" -eq 0 ] || hider+=(--map-root-user)
+if "${hider[@]}" true 2>/dev/null; then
+    versions=$("${hider[@]}" bash -ec "$(declare -f run_versions)"'
+        mount -t tmpfs hidden "$1"; mount -t tmpfs hidden "$2"; run_versions "$3"' bash "$build" "$source" "$root")
+else
+    # Where no mount namespace can be made, the folders cannot be hidden: at least no installed program
+    # may look for libraries in them.
+    echo "install_check: no mount namespace here; the build and source folders stay visible" >&2
+    for program in "$root"/usr/bin/*; do
+        ! readelf -d "$program" | grep -E "R(UN)?PATH" | grep -qF -e "$build" -e "$source" ||
+            fail "$(basename "$program") looks for libraries in the build or source folder"
+    done
+    versions=$(run_versions "$root")
+fi
 version=$(sed -n 's/^project(deskcam VERSION \([0-9.]*\).*/\1/p' "$source/CMakeLists.txt")
 [ "$versions" = "deskcam $version
 deskcam-cli $version
