@@ -75,11 +75,12 @@ int main(int argc, char *argv[]) {
     window.resize(1280, 800);
     window.show();
 
-    // Record as soon as pictures are on screen; leave after a second of recording.
+    // Record once pictures are on screen; leave after a second of recording. The press waits for the third
+    // picture: at the first one the supervisor may not have seen the stream up yet (it polls), and the
+    // button would rightly answer "Device disconnect!".
     QObject::connect(&window, &ViewController::imageShown, &window, [&window, way] {
-        static bool pressed = false;
-        if (pressed) return;
-        pressed = true;
+        static int shown = 0;
+        if (++shown != 3) return;
         window.ui().record_button->click();
         QTimer::singleShot(1000, &window, [&window, way] {
             std::printf("recording\n");

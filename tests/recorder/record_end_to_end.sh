@@ -60,7 +60,7 @@ grep -q "warning: the microphone delivered no sound from 0:0[0-2] to the end of 
   { tail -n 30 "$work/mic-stops.log"; echo "FAIL: the silent microphone was not told"; exit 1; }
 
 echo "== the camera stops sending after 10 pictures and comes back after a reconnection"
-start_simulator stall --size 320x240 --stall-after 10
+start_simulator stall --size 320x240 --stall-after 10 --first-frame-delay 700
 "$cli" record --camera 127.0.0.1 --image-port "$port" --seconds 5 --no-audio "$work/camera-stops.mp4" \
   2>"$work/camera-stops.log" || { tail -n 30 "$work/camera-stops.log"; exit 1; }
 grep -Eq "warning: the camera sent no new picture from 0:00 to (0:0[3-5]|the end)" "$work/camera-stops.log" ||
