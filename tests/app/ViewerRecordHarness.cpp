@@ -75,12 +75,14 @@ int main(int argc, char *argv[]) {
     window.resize(1280, 800);
     window.show();
 
-    // Record once pictures are on screen; leave after a second of recording. The press waits for the third
-    // picture: at the first one the supervisor may not have seen the stream up yet (it polls), and the
-    // button would rightly answer "Device disconnect!".
+    // Record at a picture of the stream the supervisor has taken up (its start-up reconnection is behind it
+    // and the receiver counts the stream as up); earlier, the button would rightly answer "Device
+    // disconnect!". Leave after a second of recording.
     QObject::connect(&window, &ViewController::imageShown, &window, [&window, way] {
-        static int shown = 0;
-        if (++shown != 3) return;
+        static bool pressed = false;
+        if (pressed || window.reconnectionCount() < 1 || !ImageRecvTCPSocket::sharedInstance().bConnected())
+            return;
+        pressed = true;
         window.ui().record_button->click();
         QTimer::singleShot(1000, &window, [&window, way] {
             std::printf("recording\n");
