@@ -18,11 +18,11 @@
 #include "ServerSocket.h"
 #include "TimedSender.h"
 #include "WireFrame.h"
-#include "app/LaunchOptions.h"
 #include "app/MouseDragView.h"
 #include "app/QtMainQueue.h"
 #include "app/ViewController.h"
 #include "device/ImageRecvTCPSocket.h"
+#include "viewer/LaunchOptions.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #include "app/AppDelegate.h"
 
-#include "app/Localization.h"
 #include "base/Log.h"
+#include "l10n/Localization.h"
 
 #include <QApplication>
 #include <QCryptographicHash>

@@ -3,7 +3,7 @@
 // Application-wide behaviour: the program ends when its last window closes, and starting deskcam again for
 // the same camera brings the running viewer forward instead of opening a second connection to the camera.
 
-#include "app/LaunchOptions.h"
+#include "viewer/LaunchOptions.h"
 
 #include <QLocalServer>
 #include <QObject>

@@ -8,7 +8,7 @@
 // While a stroke is being drawn it is painted directly over the cache, which holds the strokes before it,
 // so a mouse move does not redraw them all. Thread use: GUI thread (the drag view's painting).
 
-#include "app/DrawingSheet.h"
+#include "viewer/DrawingSheet.h"
 
 #include <QImage>
 #include <QRect>

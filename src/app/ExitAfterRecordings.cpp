@@ -1,7 +1,7 @@
 #include "app/ExitAfterRecordings.h"
 
-#include "app/Localization.h"
 #include "app/RecordControl.h"
+#include "l10n/Localization.h"
 
 #include <QEventLoop>
 #include <QProgressDialog>

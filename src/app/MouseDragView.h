@@ -9,9 +9,9 @@
 // say. The strokes (DrawingSheet) are in picture pixels and painted through the same geometry; they show,
 // and can be drawn, only over a picture of the sheet's size, so never over the no-device picture.
 
-#include "app/DisplayGeometry.h"
 #include "app/DrawingLayer.h"
-#include "app/DrawingSheet.h"
+#include "viewer/DisplayGeometry.h"
+#include "viewer/DrawingSheet.h"
 
 #include <QImage>
 #include <QPointF>

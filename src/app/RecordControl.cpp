@@ -1,8 +1,8 @@
 #include "app/RecordControl.h"
 
-#include "app/Localization.h"
 #include "app/RecordEndMessage.h"
 #include "base/Log.h"
+#include "l10n/Localization.h"
 #include "library/DKBookmark.h"
 #include "library/SaveFileNamer.h"
 

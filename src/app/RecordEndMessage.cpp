@@ -1,6 +1,6 @@
 #include "app/RecordEndMessage.h"
 
-#include "app/Localization.h"
+#include "l10n/Localization.h"
 
 #include <QFile>
 

@@ -4,7 +4,7 @@
 // ground. The text is drawn into a picture when it changes (a few times a second), and the drag view copies
 // that picture over each frame: a child widget there would cost more per frame than the panel itself.
 
-#include "app/StreamStatistics.h"
+#include "viewer/StreamStatistics.h"
 
 #include <QImage>
 #include <QSize>

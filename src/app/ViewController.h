@@ -18,16 +18,16 @@
 // figures.
 
 #include "app/CCSliderDelegate.h"
-#include "app/DisplayGeometry.h"
-#include "app/FreezeFrame.h"
-#include "app/LaunchOptions.h"
 #include "app/MouseDragView.h"
-#include "app/PictureOrientation.h"
 #include "app/StatusOverlay.h"
-#include "app/StreamStatistics.h"
 #include "app/ViewControllerLayout.h"
 #include "device/CommandUDPSocket.h"
 #include "device/ImageRecvTCPSocket.h"
+#include "viewer/DisplayGeometry.h"
+#include "viewer/FreezeFrame.h"
+#include "viewer/LaunchOptions.h"
+#include "viewer/PictureOrientation.h"
+#include "viewer/StreamStatistics.h"
 
 #include <QImage>
 #include <QSizeF>

@@ -1,12 +1,12 @@
 // deskcam: the viewer of a network document camera.
 
 #include "app/AppDelegate.h"
-#include "app/LaunchOptions.h"
 #include "app/QtMainQueue.h"
 #include "app/ViewController.h"
 #include "base/Log.h"
 #include "base/Version.h"
 #include "device/ImageRecvTCPSocket.h"
+#include "viewer/LaunchOptions.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,8 +1,8 @@
 #include "library/LibraryViewController.h"
 
-#include "app/Localization.h"
 #include "base/Log.h"
 #include "dispatch/WorkQueue.h"
+#include "l10n/Localization.h"
 #include "library/FolderTree.h"
 #include "library/ImageAndTextCell.h"
 #include "library/LibraryImages.h"

@@ -1,4 +1,4 @@
-#include "app/Localization.h"
+#include "l10n/Localization.h"
 
 #include "ServerSocket.h"
 #include "ViewerTestFixture.h"

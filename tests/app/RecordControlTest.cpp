@@ -1,7 +1,7 @@
 #include "app/RecordControl.h"
 
 #include "MediaProbe.h"
-#include "app/Localization.h"
+#include "l10n/Localization.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

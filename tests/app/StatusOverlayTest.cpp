@@ -1,6 +1,6 @@
 #include "app/StatusOverlay.h"
 
-#include "app/Localization.h"
+#include "l10n/Localization.h"
 
 #include <gtest/gtest.h>
 

@@ -7,11 +7,11 @@
 // the event loop ends, the way the program does.
 
 #include "app/AppDelegate.h"
-#include "app/LaunchOptions.h"
 #include "app/QtMainQueue.h"
 #include "app/ViewController.h"
 #include "device/ImageRecvTCPSocket.h"
 #include "library/DKBookmark.h"
+#include "viewer/LaunchOptions.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -5,9 +5,9 @@
 // remembered settings (mirror, flip, status overlay) at their defaults.
 
 #include "SimulatorProcess.h"
-#include "app/LaunchOptions.h"
 #include "app/ViewController.h"
 #include "device/ImageRecvTCPSocket.h"
+#include "viewer/LaunchOptions.h"
 
 #include <QSettings>
 

@@ -1,4 +1,4 @@
-#include "app/DrawingSheet.h"
+#include "viewer/DrawingSheet.h"
 
 #include <QImage>
 

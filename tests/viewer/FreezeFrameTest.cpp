@@ -1,4 +1,4 @@
-#include "app/FreezeFrame.h"
+#include "viewer/FreezeFrame.h"
 
 #include <gtest/gtest.h>
 

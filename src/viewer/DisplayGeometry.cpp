@@ -1,4 +1,4 @@
-#include "app/DisplayGeometry.h"
+#include "viewer/DisplayGeometry.h"
 
 #include <cmath>
 #include <numbers>

@@ -1,4 +1,4 @@
-#include "app/PictureOrientation.h"
+#include "viewer/PictureOrientation.h"
 
 QTransform PictureOrientation::transform(QSizeF picture) const {
     return QTransform(mirrored ? -1 : 1, 0, 0, flipped ? -1 : 1, mirrored ? picture.width() : 0,

@@ -13,7 +13,7 @@
 // turn s = 360 - r. Mirror and flip (PictureOrientation) act on the picture before its turn; picture
 // coordinates are always those of the camera's own, unmirrored picture.
 
-#include "app/PictureOrientation.h"
+#include "viewer/PictureOrientation.h"
 
 #include <QPointF>
 #include <QRectF>

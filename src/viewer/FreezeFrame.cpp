@@ -1,4 +1,4 @@
-#include "app/FreezeFrame.h"
+#include "viewer/FreezeFrame.h"
 
 ImageBytes FreezeFrame::take(const ImageBytes &latest) {
     // The same bytes were shown already, or would not decode last time either.

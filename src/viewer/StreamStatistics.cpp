@@ -1,4 +1,4 @@
-#include "app/StreamStatistics.h"
+#include "viewer/StreamStatistics.h"
 
 #include <algorithm>
 #include <vector>

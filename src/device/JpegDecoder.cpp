@@ -1,4 +1,4 @@
-#include "app/JpegDecoder.h"
+#include "device/JpegDecoder.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -1,4 +1,4 @@
-#include "app/StreamStatistics.h"
+#include "viewer/StreamStatistics.h"
 
 #include <gtest/gtest.h>
 

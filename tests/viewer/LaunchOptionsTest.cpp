@@ -1,4 +1,4 @@
-#include "app/LaunchOptions.h"
+#include "viewer/LaunchOptions.h"
 
 #include <gtest/gtest.h>
 #include <QHostAddress>
