@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "base/Log.h"
+#include "base/PrivateFolder.h"
 #include "l10n/Localization.h"
 
 #include <QApplication>
@@ -88,13 +89,25 @@ QString AppDelegate::instanceName(const LaunchOptions &options) {
                                   .arg(options.commandPort)
                                   .toUtf8();
     const QByteArray digest = QCryptographicHash::hash(camera, QCryptographicHash::Sha1).toHex().left(16);
-    return QStringLiteral("deskcam-%1-%2").arg(getuid()).arg(QString::fromLatin1(digest));
+    // In a folder nobody else may enter: under a shared /tmp another user could listen on the name first.
+    const QString folder = QString::fromStdString(deskcam::privateRuntimeFolder());
+    if (folder.isEmpty()) return {};
+    return QStringLiteral("%1/deskcam-%2").arg(folder, QString::fromLatin1(digest));
+}
+
+bool AppDelegate::isThisUser(const QLocalSocket &socket) {
+    return deskcam::peerUser(static_cast<int>(socket.socketDescriptor())) == getuid();
 }
 
 bool AppDelegate::handOverToRunningInstance(const QString &name) {
+    if (name.isEmpty()) return false;
     QLocalSocket socket;
     socket.connectToServer(name);
     if (!socket.waitForConnected(kHandOverTimeoutMs)) return false;
+    if (!isThisUser(socket)) {
+        deskcam::logLine("Ignored a listener of another user at %s", qPrintable(name));
+        return false;
+    }
     socket.write(kReopenMessage);
     if (!socket.waitForBytesWritten(kHandOverTimeoutMs)) return false;
     // Its answer says the window is in front now; a viewer too busy to answer still has the camera.
@@ -108,6 +121,10 @@ QString AppDelegate::handedOverMessage(const LaunchOptions &options) {
 }
 
 bool AppDelegate::listenForReopen(const QString &name) {
+    if (name.isEmpty()) {
+        deskcam::logLine("Cannot listen for later starts of deskcam: no private runtime folder");
+        return false;
+    }
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     if (server_.listen(name)) return true;
     // A viewer that crashed leaves its socket file behind; nobody answered on it (handOverToRunningInstance
@@ -151,6 +168,10 @@ void AppDelegate::takeSignal() {
 void AppDelegate::answerReopen() {
     while (QLocalSocket *client = server_.nextPendingConnection()) {
         connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+        if (!isThisUser(*client)) {
+            client->abort();
+            continue;
+        }
         // Starting the program again activates it, as the desktop would activate a running program, before
         // the program decides what else to do.
         const bool visible = hasVisibleWindows();

@@ -6,6 +6,7 @@
 #include "viewer/LaunchOptions.h"
 
 #include <QLocalServer>
+#include <QLocalSocket>
 #include <QObject>
 #include <QSocketNotifier>
 #include <QString>
@@ -25,8 +26,11 @@ class AppDelegate : public QObject {
     static bool applicationShouldHandleReopen(bool hasVisibleWindows);
     static bool hasVisibleWindows();
 
-    // The local name under which the viewer of one camera (host and ports, per user) can be found.
+    // The socket path under which the viewer of one camera (host and ports) can be found, in this user's
+    // private runtime folder; empty when there is no such folder (then every start opens its own window).
     static QString instanceName(const LaunchOptions &options);
+    // True when the process at the other end of socket runs as this user: the hand-over trusts no other.
+    static bool isThisUser(const QLocalSocket &socket);
     // Asks a running viewer of the same camera to come forward, and waits (briefly) until it has. True
     // when one took the request: this process has nothing more to do.
     static bool handOverToRunningInstance(const QString &name);

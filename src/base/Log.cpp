@@ -13,8 +13,7 @@
 namespace deskcam {
 namespace {
 
-std::string vformat(const char *format, va_list args)
-{
+std::string vformat(const char *format, va_list args) {
     va_list copy;
     va_copy(copy, args);
     const int needed = std::vsnprintf(nullptr, 0, format, copy);
@@ -27,8 +26,7 @@ std::string vformat(const char *format, va_list args)
 
 }  // namespace
 
-std::string logPrefix()
-{
+std::string logPrefix() {
     using namespace std::chrono;
     const auto now = system_clock::now();
     const std::time_t seconds = system_clock::to_time_t(now);
@@ -39,12 +37,12 @@ std::string logPrefix()
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
     char prefix[160];
     std::snprintf(prefix, sizeof prefix, "%s.%03lld %s[%d:%ld] ", stamp, static_cast<long long>(millis),
-                  program_invocation_short_name, static_cast<int>(getpid()), static_cast<long>(syscall(SYS_gettid)));
+                  program_invocation_short_name, static_cast<int>(getpid()),
+                  static_cast<long>(syscall(SYS_gettid)));
     return prefix;
 }
 
-void logLine(const char *format, ...)
-{
+void logLine(const char *format, ...) {
     va_list args;
     va_start(args, format);
     std::string line = logPrefix() + vformat(format, args);
@@ -55,8 +53,7 @@ void logLine(const char *format, ...)
     std::fflush(stderr);
 }
 
-void stdoutLine(const char *format, ...)
-{
+void stdoutLine(const char *format, ...) {
     va_list args;
     va_start(args, format);
     const std::string text = vformat(format, args);

@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include <QFileInfo>
 #include <QTest>
 #include <QThread>
 #include <QUuid>
@@ -7,8 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <csignal>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -23,6 +31,33 @@ class AppDelegateTest : public testing::Test {
     }
 
     static void minimise(QWidget &window) { window.setWindowState(Qt::WindowMinimized); }
+
+    // A process of another user ("nobody") listening at path and answering every start as the viewer would.
+    static pid_t listenAsAnotherUser(const std::string &path) {
+        int ready[2];
+        if (pipe(ready) != 0) return -1;
+        const pid_t child = fork();
+        if (child != 0) {
+            close(ready[1]);
+            char byte = 0;
+            const bool listening = read(ready[0], &byte, 1) == 1;
+            close(ready[0]);
+            return listening ? child : -1;
+        }
+        // Only system calls from here on: the parent has threads.
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(1);
+        const int server = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+        if (bind(server, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) _exit(1);
+        if (listen(server, 4) != 0 || write(ready[1], "r", 1) != 1) _exit(1);
+        for (;;) {
+            const int client = accept(server, nullptr, nullptr);
+            if (client < 0) continue;
+            [[maybe_unused]] const ssize_t written = write(client, "raised\n", 7);
+        }
+    }
 
     QWidget first, second;
 };
@@ -79,6 +114,37 @@ TEST_F(AppDelegateTest, ASecondStartForTheSameCameraHandsOverToTheFirst) {
     secondStart.join();
     EXPECT_TRUE(handedOver);
     EXPECT_FALSE(AppDelegate::handOverToRunningInstance(AppDelegate::instanceName(other)));
+}
+
+TEST_F(AppDelegateTest, TheSocketLivesInThePrivateRuntimeFolder) {
+    LaunchOptions camera;
+    camera.camera = QStringLiteral("127.0.0.1");
+    const QString name = AppDelegate::instanceName(camera);
+    ASSERT_FALSE(name.isEmpty());
+    const QFileInfo socket(name);
+    EXPECT_TRUE(socket.fileName().startsWith(QStringLiteral("deskcam-")));
+    struct stat folder {};
+    ASSERT_EQ(lstat(qPrintable(socket.path()), &folder), 0);
+    EXPECT_EQ(folder.st_uid, getuid());
+    EXPECT_EQ(folder.st_mode & 077, 0u) << "nobody else may enter the folder of the hand-over socket";
+}
+
+TEST_F(AppDelegateTest, AnotherUsersListenerDoesNotStopTheStart) {
+    if (getuid() != 0) GTEST_SKIP() << "needs root to run a listener as another user";
+    char pattern[] = "/tmp/deskcam-handover-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    chmod(pattern, 0777);
+    const std::string path = std::string(pattern) + "/deskcam-socket";
+    const pid_t stranger = listenAsAnotherUser(path);
+    ASSERT_GT(stranger, 0);
+
+    EXPECT_FALSE(AppDelegate::handOverToRunningInstance(QString::fromStdString(path)))
+        << "a listener of another user must not make this start give up";
+
+    kill(stranger, SIGKILL);
+    waitpid(stranger, nullptr, 0);
+    unlink(path.c_str());
+    rmdir(pattern);
 }
 
 }  // namespace

@@ -6,8 +6,7 @@
 
 namespace {
 
-TEST(Log, PrefixCarriesMillisecondTimeProgramAndThread)
-{
+TEST(Log, PrefixCarriesMillisecondTimeProgramAndThread) {
     // "YYYY-MM-DD HH:MM:SS.mmm name[pid:tid] "
     const std::string prefix = deskcam::logPrefix();
     const std::string shape = "dddd-dd-dd dd:dd:dd.ddd ";
@@ -24,8 +23,7 @@ TEST(Log, PrefixCarriesMillisecondTimeProgramAndThread)
     EXPECT_EQ(close, prefix.size() - 2) << prefix;
 }
 
-TEST(Log, LineKeepsItsOwnLineEndAndStdoutIsUnprefixed)
-{
+TEST(Log, LineKeepsItsOwnLineEndAndStdoutIsUnprefixed) {
     testing::internal::CaptureStderr();
     deskcam::logLine("frame %d\r\n", 7);
     deskcam::logLine("plain");
