@@ -1,5 +1,9 @@
 #include "device/JpegDecoder.h"
 
+#include "base/Log.h"
+#include "base/ThrottledLog.h"
+#include "device/JpegStructure.h"
+
 #include <QBuffer>
 #include <QImageReader>
 
@@ -29,9 +33,35 @@ struct ErrorManager {
     std::jmp_buf jump;
 };
 
+// libjpeg reports progress once per row of blocks in every pass and scan: there the budget is checked.
+struct BudgetWatch {
+    jpeg_progress_mgr pub;  // first, as above
+    std::chrono::steady_clock::time_point deadline;
+    bool overBudget = false;
+};
+
+enum class Outcome { Decoded, NotTaken, OverBudget };
+
+deskcam::ThrottledLog &abandonedLog() {
+    static deskcam::ThrottledLog log;
+    return log;
+}
+
+void logAbandoned(const char *why) {
+    if (const auto count = abandonedLog().count())
+        deskcam::logLine("Camera picture abandoned: %s (%llu in the last second)", why, count);
+}
+
 // libjpeg's fatal errors must not return into it; they jump back to where decoding began.
 [[noreturn]] void jumpBack(j_common_ptr info) {
     std::longjmp(reinterpret_cast<ErrorManager *>(info->err)->jump, 1);
+}
+
+void checkBudget(j_common_ptr info) {
+    auto *watch = reinterpret_cast<BudgetWatch *>(info->progress);
+    if (std::chrono::steady_clock::now() < watch->deadline) return;
+    watch->overBudget = true;
+    info->err->error_exit(info);
 }
 
 // Warnings (a truncated stream, corrupt data) keep what decoded, as Qt's reader does; no stderr noise.
@@ -86,36 +116,62 @@ class Decompressor {
     Decompressor &operator=(const Decompressor &) = delete;
 
     // No object with a destructor may live in this frame: a libjpeg error leaves it by longjmp.
-    bool decode(const std::uint8_t *data, std::size_t size, QImage &picture) {
-        if (setjmp(errors_.jump)) return false;
+    Outcome decode(const std::uint8_t *data, std::size_t size, QImage &picture,
+                   std::chrono::milliseconds budget) {
+        if (setjmp(errors_.jump)) return watch_.overBudget ? Outcome::OverBudget : Outcome::NotTaken;
+        watch_.deadline = std::chrono::steady_clock::now() + budget;
+        watch_.pub.progress_monitor = checkBudget;
+        info_.progress = &watch_.pub;
         jpeg_mem_src(&info_, data, static_cast<unsigned long>(size));
         jpeg_save_markers(&info_, JPEG_COM, 0xFFFF);
         for (int app = 1; app < 16; ++app) jpeg_save_markers(&info_, JPEG_APP0 + app, 0xFFFF);
-        if (jpeg_read_header(&info_, TRUE) != JPEG_HEADER_OK || !takes(info_)) return false;
+        if (jpeg_read_header(&info_, TRUE) != JPEG_HEADER_OK || !takes(info_)) return Outcome::NotTaken;
         info_.out_color_space = kRgb32Layout;
         jpeg_start_decompress(&info_);
-        if (!preparePicture(picture, QSize(int(info_.output_width), int(info_.output_height)))) return false;
+        if (!preparePicture(picture, QSize(int(info_.output_width), int(info_.output_height))))
+            return Outcome::NotTaken;
         readRows(info_, picture);
         jpeg_finish_decompress(&info_);
         setDensity(info_, picture);
-        return true;
+        return Outcome::Decoded;
     }
 
   private:
     ErrorManager errors_{};
+    BudgetWatch watch_{};
     jpeg_decompress_struct info_{};
 };
+
+Outcome decodeBounded(const std::uint8_t *data, std::size_t size, QImage &picture,
+                      std::chrono::milliseconds budget) {
+    if (data == nullptr || size == 0) return Outcome::NotTaken;
+    Decompressor decompressor;
+    return decompressor.decode(data, size, picture, budget);
+}
 
 }  // namespace
 
 bool JpegDecoder::decodeInto(const std::uint8_t *data, std::size_t size, QImage &picture) {
-    return decodeDirect(data, size, picture) || decodeWithQt(data, size, picture);
+    if (data != nullptr && JpegStructure::countScans(data, size, kMaxScans) > kMaxScans) {
+        logAbandoned("more than 100 scans");
+        return false;
+    }
+    switch (decodeBounded(data, size, picture, kDecodeBudget)) {
+        case Outcome::Decoded:
+            return true;
+        case Outcome::OverBudget:
+            // Not handed to Qt's reader: it would spend the same time again.
+            logAbandoned("decoding took longer than a second");
+            return false;
+        case Outcome::NotTaken:
+            break;
+    }
+    return decodeWithQt(data, size, picture);
 }
 
-bool JpegDecoder::decodeDirect(const std::uint8_t *data, std::size_t size, QImage &picture) {
-    if (data == nullptr || size == 0) return false;
-    Decompressor decompressor;
-    return decompressor.decode(data, size, picture);
+bool JpegDecoder::decodeDirect(const std::uint8_t *data, std::size_t size, QImage &picture,
+                               std::chrono::milliseconds budget) {
+    return decodeBounded(data, size, picture, budget) == Outcome::Decoded;
 }
 
 bool JpegDecoder::decodeWithQt(const std::uint8_t *data, std::size_t size, QImage &picture) {

@@ -7,21 +7,32 @@
 // of QImage::Format_RGB32 itself, into a reused picture. Anything this path does not take (grey or CMYK
 // pictures, pictures with text, EXIF or a colour profile, libjpeg errors) goes to Qt's JPEG reader, so
 // what decodes and what does not stays Qt's decision. Bytes in any other format are no picture.
+//
+// Camera bytes are not trusted: a picture with more scans than any real encoder writes is refused before
+// decoding, and a decode that runs past its budget is abandoned (one log line a second at most), so a
+// hostile or broken camera cannot hold the thread that decodes.
 
 #include <QImage>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 
 class JpegDecoder {
   public:
+    // Real encoders write at most a dozen scans; libjpeg's own progressive script writes ten.
+    static constexpr std::size_t kMaxScans = 100;
+    // Far above the slowest real picture (a 4K photo decodes in about 50 ms on one core here).
+    static constexpr std::chrono::milliseconds kDecodeBudget{1000};
+
     // Fills picture with the decoded bytes (Format_RGB32, or what Qt's reader gives for the pictures it
     // takes over). Reuses picture's pixels when nothing else shares them and the size matches. Returns false
     // when the bytes are no picture; picture is then unspecified.
     static bool decodeInto(const std::uint8_t *data, std::size_t size, QImage &picture);
 
-    // Only the fast path: false where decodeInto hands over to Qt's reader. For tests.
-    static bool decodeDirect(const std::uint8_t *data, std::size_t size, QImage &picture);
+    // Only the fast path: false where decodeInto hands over to Qt's reader, or past budget. For tests.
+    static bool decodeDirect(const std::uint8_t *data, std::size_t size, QImage &picture,
+                             std::chrono::milliseconds budget = kDecodeBudget);
 
     // Only Qt's JPEG reader.
     static bool decodeWithQt(const std::uint8_t *data, std::size_t size, QImage &picture);

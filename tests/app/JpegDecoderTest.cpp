@@ -3,8 +3,12 @@
 #include "TestCard.h"
 
 #include <QBuffer>
+#include <QImageWriter>
+#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 namespace {
 
@@ -25,6 +29,60 @@ std::vector<std::uint8_t> withDeclaredSize(std::vector<std::uint8_t> jpeg, int w
     }
     ADD_FAILURE() << "no frame header";
     return jpeg;
+}
+
+// A progressive 1920x1080 picture of noise (as a camera sees paper) followed by count empty scans before its
+// end: each makes libjpeg walk every block of the picture again.
+std::vector<std::uint8_t> scanBomb(std::size_t count, std::size_t keepBytes = SIZE_MAX) {
+    QImage picture(1920, 1080, QImage::Format_RGB32);
+    QRandomGenerator random(7);
+    for (int y = 0; y < picture.height(); ++y) {
+        auto *row = reinterpret_cast<quint32 *>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            row[x] = 0xFF000000u | (random.generate() & 0x3F3F3Fu) | 0xC0C0C0u;
+    }
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(picture);
+    std::vector<std::uint8_t> jpeg(buffer.data().begin(), buffer.data().end());
+    const std::uint8_t scan[] = {0xFF, 0xDA, 0x00, 0x0C, 0x03, 0x01, 0x00,
+                                 0x02, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00};
+    jpeg.resize(jpeg.size() - 2);
+    for (std::size_t i = 0; i < count; ++i) jpeg.insert(jpeg.end(), std::begin(scan), std::end(scan));
+    jpeg.push_back(0xFF);
+    jpeg.push_back(0xD9);
+    if (keepBytes < jpeg.size()) jpeg.resize(keepBytes);
+    return jpeg;
+}
+
+double secondsToDecode(const std::vector<std::uint8_t> &jpeg, bool direct, std::chrono::milliseconds budget) {
+    QImage picture;
+    const auto start = std::chrono::steady_clock::now();
+    if (direct)
+        JpegDecoder::decodeDirect(jpeg.data(), jpeg.size(), picture, budget);
+    else
+        JpegDecoder::decodeInto(jpeg.data(), jpeg.size(), picture);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Unbounded, each of these held one core for 20 s or more; bounded, each returns within its budget. The
+// limits are generous for a loaded machine and still far below what the faults cost.
+TEST(JpegDecoderBounds, HostilePicturesReturnWithinTheirBudget) {
+    using namespace std::chrono_literals;
+    const auto bomb = scanBomb(100000);
+    EXPECT_LT(secondsToDecode(bomb, false, JpegDecoder::kDecodeBudget), 0.5) << "refused from its scan count";
+    EXPECT_LT(secondsToDecode(bomb, true, 50ms), 0.5 + 0.05) << "a decode past its budget is abandoned";
+    const auto truncated = scanBomb(0, 200 * 1024);
+    EXPECT_LT(secondsToDecode(truncated, false, JpegDecoder::kDecodeBudget), 1.0 + 0.5);
+
+    QImage picture;
+    EXPECT_FALSE(JpegDecoder::decodeInto(bomb.data(), bomb.size(), picture));
+    const auto fine = scanBomb(JpegDecoder::kMaxScans - 20);
+    EXPECT_TRUE(JpegDecoder::decodeInto(fine.data(), fine.size(), picture))
+        << "a few extra scans are still a picture";
+    EXPECT_EQ(picture.size(), QSize(1920, 1080));
 }
 
 class JpegDecoderTest : public testing::Test {
