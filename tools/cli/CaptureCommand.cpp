@@ -2,6 +2,7 @@
 
 #include "CliArguments.h"
 #include "device/ImageRecvTCPSocket.h"
+#include "device/JpegDecoder.h"
 
 #include <QImage>
 
@@ -20,8 +21,8 @@ QImage waitForPicture(ImageRecvTCPSocket &receiver, std::chrono::steady_clock::t
     while (std::chrono::steady_clock::now() < deadline) {
         const ImageBytes bytes = receiver.getFirstImageData();
         if (bytes && !bytes->empty() && bytes != tried) {
-            QImage picture = QImage::fromData(bytes->data(), static_cast<int>(bytes->size()), "JPEG");
-            if (!picture.isNull()) return picture;
+            QImage picture;
+            if (JpegDecoder::decodeInto(bytes->data(), bytes->size(), picture)) return picture;
             tried = bytes;  // undecodable: wait for the next one
         }
         std::this_thread::sleep_for(kPollInterval);
