@@ -81,6 +81,8 @@ void CommandUDPSocket::sendData(const std::uint8_t * /*unused*/, std::uint8_t ta
     std::vector<std::uint8_t> request;
     if (tag == SEND_GET_RESOLUTION) {
         request = CommandCodec::getResolutionRequest(randomRequestByte());
+        const std::lock_guard lock(listRequestsMutex_);
+        listRequestsOpen_.push_back(std::chrono::steady_clock::now());
     } else if (tag == SEND_SET_RESOLUTION) {
         std::lock_guard lock(setResolutionTemplateMutex);
         request.assign(send_set_resolution().begin(), send_set_resolution().end());
@@ -129,6 +131,12 @@ std::uint8_t CommandUDPSocket::func_get_resolution(const std::uint8_t *bytes, st
                             static_cast<unsigned long>(reply.recordBytes));
         return 0;
     }
+    if (reply.resolutions.size() > kMaxListEntries) {
+        deskcam::logLine(
+            "Resolution list cut to its first %zu of %zu entries: the set request cannot address more",
+            kMaxListEntries, reply.resolutions.size());
+        reply.resolutions.resize(kMaxListEntries);
+    }
     m_resolution_list_.clear();
     deskcam::logLine("remove all object!");
     if (auto *listener = delegate()) listener->ClearResolution();
@@ -173,7 +181,24 @@ void CommandUDPSocket::udpSocketDidNotSendDataWithTag(AsyncUdpSocket *, long tag
 
 void CommandUDPSocket::udpSocketDidReceiveData(AsyncUdpSocket *, const std::vector<std::uint8_t> &data,
                                                const SocketAddress &, const void *) {
+    const bool isList =
+        CommandCodec::classifyReply({data.data(), data.size()}) == CommandCodec::ReplyKind::ResolutionList;
+    if (isList && !takeOpenListRequest()) {
+        if (const auto count = unrequested_.count())
+            deskcam::logLine("ignored %llu unrequested replies", count);
+        return;
+    }
     analysis_recvive_command(data.data(), data.size());
+}
+
+bool CommandUDPSocket::takeOpenListRequest() {
+    const auto now = std::chrono::steady_clock::now();
+    const std::lock_guard lock(listRequestsMutex_);
+    while (!listRequestsOpen_.empty() && now - listRequestsOpen_.front() > kListReplyWindow)
+        listRequestsOpen_.pop_front();
+    if (listRequestsOpen_.empty()) return false;
+    listRequestsOpen_.pop_front();
+    return true;
 }
 
 void CommandUDPSocket::udpSocketDidClose(AsyncUdpSocket *, const std::optional<TransportError> &error) {

@@ -4,12 +4,16 @@
 // datagrams, parses the replies and keeps the resolution list. Socket callbacks, reply parsing and delegate
 // calls run on the main event queue.
 
+#include "base/ThrottledLog.h"
 #include "device/STRUCT_RESOLUTION.h"
 #include "net/AsyncUdpSocket.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -33,6 +37,12 @@ enum : std::uint8_t { SEND_GET_RESOLUTION = 1, SEND_SET_RESOLUTION = 2, SEND_REB
 
 class CommandUDPSocket : public AsyncUdpSocketDelegate {
   public:
+    // A list reply is taken only in answer to a request still waiting this long; others are dropped (a
+    // flood of unrequested lists froze the window and filled the disk with log lines).
+    static constexpr std::chrono::seconds kListReplyWindow{3};
+    // The set request addresses an entry in one byte.
+    static constexpr std::size_t kMaxListEntries = 256;
+
     CommandUDPSocket();
     ~CommandUDPSocket() override;
 
@@ -59,10 +69,18 @@ class CommandUDPSocket : public AsyncUdpSocketDelegate {
     void udpSocketDidClose(AsyncUdpSocket *sock, const std::optional<TransportError> &error) override;
 
   private:
+    // Takes the oldest open list request for a reply; false when none is waiting (the reply is dropped).
+    bool takeOpenListRequest();
+
     // --- set at construction
     std::shared_ptr<AsyncUdpSocket> m_Command_Socket_;
     // --- touched only on the main event queue (socket callbacks, reply parsing, control_set_resolution)
     std::vector<STRUCT_RESOLUTION> m_resolution_list_;
+    deskcam::ThrottledLog unrequested_;
+    // --- any thread, under listRequestsMutex_: when each list request still waiting for its reply was
+    // sent, oldest first (requests go out from any thread, replies are taken on the main queue)
+    std::mutex listRequestsMutex_;
+    std::deque<std::chrono::steady_clock::time_point> listRequestsOpen_;
     // --- any thread: set by the owner, read when replies arrive
     std::atomic<CommandUDPSocketDelegate *> delegate_{nullptr};
 };

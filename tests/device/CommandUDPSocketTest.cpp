@@ -140,6 +140,13 @@ class CommandUDPSocketTest : public ::testing::Test {
         mainQueue->sync([] {});
     }
 
+    // Sends a list request, takes it at the camera and answers it with reply.
+    void askAndReply(const Bytes &reply) {
+        channel->sendData(nullptr, SEND_GET_RESOLUTION);
+        ASSERT_TRUE(camera.request());
+        camera.reply(reply);
+    }
+
     // Connects, takes the list request and answers it with the example list.
     void receiveExampleList() {
         connect();
@@ -187,8 +194,8 @@ TEST_F(CommandUDPSocketTest, RepeatedRecordAndEmptyListReplaceTheList) {
     receiveExampleList();
     Bytes repeated = kExampleListReply;
     std::copy_n(kExampleListReply.begin() + 16, 5, repeated.begin() + 21);
-    camera.reply(repeated);
-    camera.reply({'R', 'E', 'T', 'C', 'M', 'D', 0, 0, 0, 0, 0x09, 0, 0, 0, 0, 0});
+    askAndReply(repeated);
+    askAndReply({'R', 'E', 'T', 'C', 'M', 'D', 0, 0, 0, 0, 0x09, 0, 0, 0, 0, 0});
     ASSERT_TRUE(viewer.waitForCount(6));
     EXPECT_EQ(viewer.lines(), (std::vector<std::string>{"clear", "fill 1920*1080 1280*720", "clear",
                                                         "fill 1920*1080", "clear", "fill "}));
@@ -199,10 +206,10 @@ TEST_F(CommandUDPSocketTest, WrongLengthAndShortRepliesLeaveTheListAlone) {
     testing::internal::CaptureStdout();
     Bytes wrongLength = kExampleListReply;
     wrongLength.pop_back();  // 25 bytes announcing 2 records
-    camera.reply(wrongLength);
-    camera.reply({'R', 'E', 'T', 'C', 'M', 'D', 0, 0, 0, 0});                    // no command byte
-    camera.reply({'R', 'E', 'T', 'C', 'M', 'D', 0, 0, 0, 0, 0x09, 0, 0, 0, 0});  // no record count
-    camera.reply(Bytes(kExampleListReply.begin(), kExampleListReply.begin() + 11));
+    askAndReply(wrongLength);
+    camera.reply({'R', 'E', 'T', 'C', 'M', 'D', 0, 0, 0, 0});                   // no command byte
+    askAndReply({'R', 'E', 'T', 'C', 'M', 'D', 0, 0, 0, 0, 0x09, 0, 0, 0, 0});  // no record count
+    askAndReply(Bytes(kExampleListReply.begin(), kExampleListReply.begin() + 11));
     const Bytes success = setReply(0x01);
     camera.reply(Bytes(success.begin(), success.begin() + 14));  // set reply cut short
     camera.reply({'X', 'E', 'T', 'C', 'M', 'D', 0, 0, 0, 0, 0x09, 0, 0, 0, 0, 0});
@@ -218,6 +225,50 @@ TEST_F(CommandUDPSocketTest, WrongLengthAndShortRepliesLeaveTheListAlone) {
         EXPECT_EQ(channel->func_get_resolution(kExampleListReply.data(), 15), 0);
         EXPECT_EQ(channel->func_return_set_resolution(success.data(), 14), -1);
     });
+}
+
+// 256 entries is all the set request can address; count distinct sizes from 100x100 up.
+Bytes listReply(int entries) {
+    // Sized first and written in place: g++ 12 -O3 misreads inserts of a few bytes (-Wstringop-overflow).
+    Bytes reply(16 + 5 * std::size_t(entries));
+    std::copy_n(kExampleListReply.begin(), 14, reply.begin());
+    reply[14] = std::uint8_t(entries >> 8);
+    reply[15] = std::uint8_t(entries);
+    for (int i = 0; i < entries; ++i) {
+        const int width = 100 + i;
+        std::uint8_t *record = reply.data() + 16 + 5 * i;
+        record[0] = std::uint8_t(width), record[1] = std::uint8_t(width >> 8), record[2] = 100,
+        record[4] = 0x19;
+    }
+    return reply;
+}
+
+TEST_F(CommandUDPSocketTest, OnlyRequestedListsAreTakenOneReplyPerRequest) {
+    receiveExampleList();
+    testing::internal::CaptureStderr();
+    // Unrequested, and a second answer to a request already answered: dropped, in one log line. A set
+    // reply after each batch marks when the channel has seen it (loopback keeps the order).
+    for (int i = 0; i < 20; ++i) camera.reply(listReply(3));
+    camera.reply(setReply(0x02));
+    ASSERT_TRUE(viewer.waitForCount(3));
+    askAndReply(listReply(4));
+    camera.reply(listReply(5));
+    camera.reply(setReply(0x02));
+    ASSERT_TRUE(viewer.waitForCount(6));
+    askAndReply(listReply(300));
+    ASSERT_TRUE(viewer.waitForCount(8));
+    drain();
+    const std::string log = testing::internal::GetCapturedStderr();
+    const auto lines = viewer.lines();
+    const auto entries = [](const std::string &line) { return std::count(line.begin(), line.end(), '*'); };
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines[2], "set -1") << "none of the 20 unrequested lists was taken";
+    EXPECT_EQ(entries(lines[4]), 4) << "the list asked for comes through";
+    EXPECT_EQ(lines[5], "set -1") << "the second answer to one request was dropped";
+    EXPECT_EQ(entries(lines[7]), 256) << "cut at what the set request addresses";
+    EXPECT_NE(log.find("ignored 1 unrequested replies"), std::string::npos) << log;
+    EXPECT_LT(std::count(log.begin(), log.end(), '\n'), 10) << "the flood is not logged reply by reply";
+    EXPECT_NE(log.find("cut to its first 256 of 300 entries"), std::string::npos) << log;
 }
 
 TEST_F(CommandUDPSocketTest, ChoosingAnEntrySendsTheListRequestThenItsRawBytes) {
