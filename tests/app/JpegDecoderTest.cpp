@@ -1,9 +1,9 @@
 #include "device/JpegDecoder.h"
 
+#include "ScanBomb.h"
 #include "TestCard.h"
 
 #include <QBuffer>
-#include <QImageWriter>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
@@ -41,18 +41,8 @@ std::vector<std::uint8_t> scanBomb(std::size_t count, std::size_t keepBytes = SI
         for (int x = 0; x < picture.width(); ++x)
             row[x] = 0xFF000000u | (random.generate() & 0x3F3F3Fu) | 0xC0C0C0u;
     }
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setProgressiveScanWrite(true);
-    writer.write(picture);
-    std::vector<std::uint8_t> jpeg(buffer.data().begin(), buffer.data().end());
-    const std::uint8_t scan[] = {0xFF, 0xDA, 0x00, 0x0C, 0x03, 0x01, 0x00,
-                                 0x02, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00};
-    jpeg.resize(jpeg.size() - 2);
-    for (std::size_t i = 0; i < count; ++i) jpeg.insert(jpeg.end(), std::begin(scan), std::end(scan));
-    jpeg.push_back(0xFF);
-    jpeg.push_back(0xD9);
+    std::vector<std::uint8_t> jpeg = ScanBomb::progressiveJpeg(picture);
+    ScanBomb::appendEmptyScans(jpeg, count);
     if (keepBytes < jpeg.size()) jpeg.resize(keepBytes);
     return jpeg;
 }

@@ -1,8 +1,9 @@
 #include "device/JpegStructure.h"
 
+#include "ScanBomb.h"
+
 #include <QBuffer>
 #include <QImage>
-#include <QImageWriter>
 
 #include <gtest/gtest.h>
 
@@ -14,30 +15,19 @@ std::vector<std::uint8_t> encoded(bool progressive) {
     QImage picture(64, 48, QImage::Format_RGB32);
     for (int y = 0; y < picture.height(); ++y)
         for (int x = 0; x < picture.width(); ++x) picture.setPixel(x, y, qRgb(x * 4, y * 5, (x * y) % 256));
+    if (progressive) return ScanBomb::progressiveJpeg(picture);
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setProgressiveScanWrite(progressive);
-    writer.write(picture);
-    const QByteArray bytes = buffer.data();
+    picture.save(&buffer, "JPEG");
+    const QByteArray &bytes = buffer.data();
     return {bytes.begin(), bytes.end()};
-}
-
-// A start-of-scan segment for the three colour components, with no entropy-coded data after it.
-void appendEmptyScans(std::vector<std::uint8_t> &jpeg, std::size_t count) {
-    const std::uint8_t scan[] = {0xFF, 0xDA, 0x00, 0x0C, 0x03, 0x01, 0x00,
-                                 0x02, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00};
-    jpeg.resize(jpeg.size() - 2);  // before the end-of-image marker
-    for (std::size_t i = 0; i < count; ++i) jpeg.insert(jpeg.end(), std::begin(scan), std::end(scan));
-    jpeg.push_back(0xFF);
-    jpeg.push_back(0xD9);
 }
 
 TEST(JpegStructure, CountsTheScansOfRealAndHostilePictures) {
     const auto baseline = encoded(false);
     const auto progressive = encoded(true);
     auto bomb = progressive;
-    appendEmptyScans(bomb, 5000);
+    ScanBomb::appendEmptyScans(bomb, 5000);
     const std::vector<std::uint8_t> truncated(progressive.begin(),
                                               progressive.begin() + progressive.size() / 2);
     const std::vector<std::uint8_t> noJpeg = {'P', 'N', 'G', 0xFF, 0xDA};

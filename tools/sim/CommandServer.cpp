@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 namespace {
@@ -51,6 +52,36 @@ std::string addressText(const sockaddr_storage &address) {
 bool isRequest(const std::vector<std::uint8_t> &bytes, std::uint8_t command) {
     return bytes.size() > kCommandOffset && std::equal(bytes.begin(), bytes.begin() + 6, "SETCMD") &&
            bytes[kCommandOffset] == command;
+}
+
+// "RETCMD", bytes 6 to 9 of the request, 09, three zero bytes, the record count (big-endian) and one
+// 5-byte record per resolution: width and height little-endian, then 19.
+std::vector<std::uint8_t> listBytes(const std::vector<SimResolution> &resolutions,
+                                    const std::vector<std::uint8_t> &request, bool badLength) {
+    const auto count = resolutions.size();
+    std::vector<std::uint8_t> reply(kListHeaderLength + kRecordLength * count, 0);
+    std::copy_n("RETCMD", 6, reply.begin());
+    std::copy(request.begin() + 6, request.begin() + 10, reply.begin() + 6);
+    reply[kCommandOffset] = kResolutionList;
+    reply[14] = static_cast<std::uint8_t>((count >> 8) & 0xFF);
+    reply[15] = static_cast<std::uint8_t>(count & 0xFF);
+    auto record = reply.begin() + kListHeaderLength;
+    for (const auto &resolution : resolutions) {
+        *record++ = static_cast<std::uint8_t>(resolution.width & 0xFF);
+        *record++ = static_cast<std::uint8_t>((resolution.width >> 8) & 0xFF);
+        *record++ = static_cast<std::uint8_t>(resolution.height & 0xFF);
+        *record++ = static_cast<std::uint8_t>((resolution.height >> 8) & 0xFF);
+        *record++ = kRecordTrailer;
+    }
+    if (badLength) {
+        // One byte short, or one too many when there is no record to cut.
+        if (count > 0) {
+            reply.pop_back();
+        } else {
+            reply.push_back(0);
+        }
+    }
+    return reply;
 }
 
 }  // namespace
@@ -103,10 +134,23 @@ void CommandServer::stop() {
 
 void CommandServer::serve() {
     std::vector<std::uint8_t> buffer(65535);
+    const auto floodInterval = std::chrono::microseconds(
+        config_.replyFloodPerSecond > 0 ? 1000000 / config_.replyFloodPerSecond : 0);
+    auto nextFlood = std::chrono::steady_clock::now();
     while (true) {
+        int timeoutMs = -1;
+        if (floodInterval.count() > 0 && lastClientLength_ > 0) {
+            const auto wait =
+                std::chrono::ceil<std::chrono::milliseconds>(nextFlood - std::chrono::steady_clock::now());
+            timeoutMs = int(std::max<std::int64_t>(0, wait.count()));
+        }
         pollfd ready[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-        if (poll(ready, 2, -1) < 0 && errno != EINTR) return;
+        if (poll(ready, 2, timeoutMs) < 0 && errno != EINTR) return;
         if (ready[1].revents != 0) return;
+        if (timeoutMs >= 0 && std::chrono::steady_clock::now() >= nextFlood) {
+            flood();
+            nextFlood += floodInterval;
+        }
         if ((ready[0].revents & POLLIN) == 0) continue;
 
         sockaddr_storage from{};
@@ -114,6 +158,13 @@ void CommandServer::serve() {
         const ssize_t received =
             recvfrom(fd_, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr *>(&from), &fromLength);
         if (received < 0) continue;
+        if (floodInterval.count() > 0 && lastClientLength_ == 0) {
+            deskcam::logLine("command: flooding %s with %d unrequested lists a second",
+                             addressText(from).c_str(), config_.replyFloodPerSecond);
+            nextFlood = std::chrono::steady_clock::now();
+        }
+        lastClient_ = from;
+        lastClientLength_ = fromLength;
         const std::vector<std::uint8_t> request(buffer.begin(), buffer.begin() + received);
         deskcam::logLine("command request from %s: %s", addressText(from).c_str(), hex(request).c_str());
 
@@ -124,39 +175,24 @@ void CommandServer::serve() {
     }
 }
 
+void CommandServer::flood() {
+    static const std::vector<std::uint8_t> reply = [] {
+        std::vector<SimResolution> many;
+        for (int i = 0; i < kFloodEntries; ++i) many.push_back({100 + i, 100});
+        return listBytes(many, std::vector<std::uint8_t>(kCommandOffset, 0), false);
+    }();
+    sendto(fd_, reply.data(), reply.size(), 0, reinterpret_cast<const sockaddr *>(&lastClient_),
+           lastClientLength_);
+}
+
 std::vector<std::uint8_t> CommandServer::answer(const std::vector<std::uint8_t> &request) {
     if (isRequest(request, kResolutionList)) return listReply(request);
     if (isRequest(request, kSetResolution) && request.size() >= kSetRequestMinimum) return setReply(request);
     return {};
 }
 
-// "RETCMD", bytes 6 to 9 of the request, 09, three zero bytes, the record count (big-endian) and one
-// 5-byte record per resolution: width and height little-endian, then 19.
 std::vector<std::uint8_t> CommandServer::listReply(const std::vector<std::uint8_t> &request) const {
-    const auto count = config_.resolutions.size();
-    std::vector<std::uint8_t> reply(kListHeaderLength + kRecordLength * count, 0);
-    std::copy_n("RETCMD", 6, reply.begin());
-    std::copy(request.begin() + 6, request.begin() + 10, reply.begin() + 6);
-    reply[kCommandOffset] = kResolutionList;
-    reply[14] = static_cast<std::uint8_t>((count >> 8) & 0xFF);
-    reply[15] = static_cast<std::uint8_t>(count & 0xFF);
-    auto record = reply.begin() + kListHeaderLength;
-    for (const auto &resolution : config_.resolutions) {
-        *record++ = static_cast<std::uint8_t>(resolution.width & 0xFF);
-        *record++ = static_cast<std::uint8_t>((resolution.width >> 8) & 0xFF);
-        *record++ = static_cast<std::uint8_t>(resolution.height & 0xFF);
-        *record++ = static_cast<std::uint8_t>((resolution.height >> 8) & 0xFF);
-        *record++ = kRecordTrailer;
-    }
-    if (config_.badListLength) {
-        // One byte short, or one too many when there is no record to cut.
-        if (count > 0) {
-            reply.pop_back();
-        } else {
-            reply.push_back(0);
-        }
-    }
-    return reply;
+    return listBytes(config_.resolutions, request, config_.badListLength);
 }
 
 std::vector<std::uint8_t> CommandServer::setReply(const std::vector<std::uint8_t> &request) {

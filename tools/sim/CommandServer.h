@@ -5,6 +5,8 @@
 // logged in hex on standard error, so tests can check what a client sent. The camera's byte layout is
 // written out here on its own, not borrowed from the client's codec, so that the two check each other.
 
+#include <sys/socket.h>
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -33,7 +35,11 @@ class CommandServer {
         int startDelayMs = 0;
         // Fault: set requests are answered with a reply cut short before the result byte, and not obeyed.
         bool shortSetReply = false;
+        // Fault: after the first request, unrequested list replies of kFloodEntries entries at this rate
+        // to whoever asked last.
+        int replyFloodPerSecond = 0;
     };
+    static constexpr int kFloodEntries = 600;
     // Called from the server's thread when a set request names an offered resolution.
     using SizeSwitch = std::function<void(int width, int height)>;
 
@@ -54,6 +60,8 @@ class CommandServer {
     // Waits out the start delay with the port closed, then takes it again; false when stopped meanwhile.
     bool reopenAfterDelay();
     void serve();
+    // The next unrequested list reply of the flood fault, to the last client.
+    void flood();
     // The reply to one request, or nothing for requests the camera ignores.
     std::vector<std::uint8_t> answer(const std::vector<std::uint8_t> &request);
     std::vector<std::uint8_t> listReply(const std::vector<std::uint8_t> &request) const;
@@ -66,4 +74,7 @@ class CommandServer {
     int wakeFd_ = -1;
     std::uint16_t boundPort_ = 0;
     std::thread thread_;
+    // --- the server's thread only: whoever asked last, for the flood fault
+    sockaddr_storage lastClient_{};
+    socklen_t lastClientLength_ = 0;
 };

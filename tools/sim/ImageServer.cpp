@@ -1,5 +1,6 @@
 #include "ImageServer.h"
 
+#include "ScanBomb.h"
 #include "ServerSocket.h"
 
 #include "WireFrame.h"
@@ -21,6 +22,8 @@
 namespace {
 
 constexpr std::size_t kBadPictureLength = 4000;
+// About 1.4 MB: unbounded, libjpeg spends tens of seconds on a 1080p picture with this many scans.
+constexpr std::size_t kBombScans = 100000;
 
 // Random bytes without 'B', so garbage can never contain a start marker.
 std::vector<std::uint8_t> garbage(std::size_t length, std::uint32_t &seed) {
@@ -113,6 +116,7 @@ void ImageServer::serveClient(int fd) {
     }
     for (int waited = 0; waited < faults.firstFrameDelayMs && !stopping_; waited += 50) pause(0.05);
     const auto started = std::chrono::steady_clock::now();
+    std::vector<std::uint8_t> bomb;  // made on first use, from that frame's picture
     for (std::uint64_t frame = 0; ok && !stopping_; ++frame) {
         if (faults.closeAfter >= 0 && frame >= static_cast<std::uint64_t>(faults.closeAfter)) break;
         if (faults.stallAfter >= 0 && frame >= static_cast<std::uint64_t>(faults.stallAfter)) {
@@ -126,6 +130,10 @@ void ImageServer::serveClient(int fd) {
         }
         std::vector<std::uint8_t> picture =
             every(faults.badPictureEvery, frame) ? garbage(kBadPictureLength, seed) : source_->picture(frame);
+        if (every(faults.scanBombEvery, frame)) {
+            if (bomb.empty()) bomb = ScanBomb::fromPicture(picture, kBombScans);
+            picture = bomb;
+        }
         const WireFrameInfo info{static_cast<std::uint32_t>(frame), every(faults.badLengthEvery, frame)};
         const auto unit = wireFrame(picture, info);
         ok = sendAll(fd, unit.data(), unit.size(), seed);

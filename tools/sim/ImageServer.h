@@ -22,6 +22,7 @@ struct ImageStreamFaults {
     int stallAfter = -1;           // >= 0: stop sending (connection stays open) after N frames
     int closeAfter = -1;           // >= 0: close the connection after N frames
     int firstFrameDelayMs = 0;     // > 0: each connection's first frame comes this late
+    int scanBombEvery = 0;         // every Nth frame is a progressive picture with 100 000 empty scans
 };
 
 class ImageServer {
