@@ -1,6 +1,7 @@
 #include "CaptureCommand.h"
 
 #include "CliArguments.h"
+#include "device/CameraAddress.h"
 #include "device/ImageRecvTCPSocket.h"
 
 #include <QImage>
@@ -39,7 +40,7 @@ int runCapture(const CliArguments &arguments) {
     std::string error;
     long long port = 0;
     double timeout = 0;
-    const bool parsed = arguments.integer("--image-port", 1, 65535, 7060, port, error) &&
+    const bool parsed = arguments.integer("--image-port", 1, 65535, kImagePort, port, error) &&
                         arguments.seconds("--timeout", kDefaultTimeoutSeconds, timeout, error);
     if (!parsed) {
         std::fprintf(stderr, "deskcam-cli capture: %s\n", error.c_str());

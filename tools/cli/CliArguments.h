@@ -4,6 +4,8 @@
 // "--name=value"), bare "--flag"s and positional arguments in any order, "--" before arguments that begin
 // with a dash, and -h/--help.
 
+#include "device/CameraAddress.h"
+
 #include <map>
 #include <string>
 #include <vector>
@@ -21,7 +23,8 @@ inline CliOption cameraOption() {
     return {"--camera", true, true, "HOST", "the camera's address or host name"};
 }
 inline CliOption imagePortOption() {
-    return {"--image-port", true, false, "P", "TCP port of the picture stream (default 7060)"};
+    return {"--image-port", true, false, "P",
+            "TCP port of the picture stream (default " + std::to_string(kImagePort) + ")"};
 }
 
 struct SubCommand;

@@ -1,6 +1,7 @@
 #include "RecordCommand.h"
 
 #include "CliArguments.h"
+#include "device/CameraAddress.h"
 #include "device/ImageRecvTCPSocket.h"
 #include "recorder/CaptureTimestamps.h"
 #include "recorder/RVImagesToVideo.h"
@@ -21,7 +22,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr long long kDefaultImagePort = 7060;
 constexpr double kDefaultTimeoutSeconds = 10;
 constexpr std::int32_t kFramesPerSecond = 25;
 constexpr auto kPollInterval = std::chrono::milliseconds(10);
@@ -52,7 +52,7 @@ bool parseSize(const std::string &text, QSizeF &size) {
 bool parseJob(const CliArguments &arguments, RecordJob &job, std::string &error) {
     job.out = arguments.arguments().front();
     long long port = 0;
-    bool ok = arguments.integer("--image-port", 1, 65535, kDefaultImagePort, port, error) &&
+    bool ok = arguments.integer("--image-port", 1, 65535, kImagePort, port, error) &&
               arguments.seconds("--seconds", 0, job.seconds, error) &&
               arguments.seconds("--timeout", kDefaultTimeoutSeconds, job.timeoutSeconds, error);
     if (ok && arguments.has("--size") && !parseSize(arguments.text("--size"), job.size)) {

@@ -13,7 +13,7 @@ namespace {
 struct OptionRow {
     const char *name;
     const char *value;  // nullptr: a flag without value
-    const char *help;
+    std::string help;
     std::function<bool(SimOptions &, const std::string &)> apply;
 };
 
@@ -59,9 +59,11 @@ const std::vector<OptionRow> &optionTable() {
              o.host = v;
              return !v.empty();
          }},
-        {"--image-port", "PORT", "TCP port of the image stream (default 7060; 0 = any free port)",
+        {"--image-port", "PORT",
+         "TCP port of the image stream (default " + std::to_string(kImagePort) + "; 0 = any free port)",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.imagePort); }},
-        {"--command-port", "PORT", "UDP port of the command service (default 50000; 0 = any free port)",
+        {"--command-port", "PORT",
+         "UDP port of the command service (default " + std::to_string(kCommandPort) + "; 0 = any free port)",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.commandPort); }},
         {"--resolutions", "WxH,...",
          "resolutions the command service offers, in order, repeats allowed (default "

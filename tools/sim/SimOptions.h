@@ -6,6 +6,7 @@
 #include "CommandServer.h"
 #include "FlashingPictures.h"
 #include "ImageServer.h"
+#include "device/CameraAddress.h"
 
 #include <cstdint>
 #include <string>
@@ -13,8 +14,8 @@
 
 struct SimOptions {
     std::string host = "127.0.0.1";
-    std::uint16_t imagePort = 7060;
-    std::uint16_t commandPort = 50000;
+    std::uint16_t imagePort = kImagePort;
+    std::uint16_t commandPort = kCommandPort;
     double fps = 25;
     int width = 1920;
     int height = 1080;
