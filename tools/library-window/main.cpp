@@ -9,10 +9,11 @@
 //
 // The window's buttons work as in the app: the folder panel, the file manager and double-click opening.
 
+#include "app/FolderPanel.h"
 #include "base/Version.h"
-#include "library/DKBookmark.h"
 #include "library/LibraryViewController.h"
 #include "library/LibraryWindow.h"
+#include "viewer/DKBookmark.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -55,6 +56,7 @@ int main(int argc, char **argv) {
     }
     QApplication app(argc, argv);
     parser.process(app);
+    FolderPanel::install();
 
     QTemporaryDir runSettings;
     std::unique_ptr<DKBookmark> ownBookmark;
