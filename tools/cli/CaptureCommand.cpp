@@ -70,7 +70,6 @@ int runCapture(const CliArguments &arguments) {
 
 const SubCommand kCaptureCommand = {
     "capture",
-    "--camera HOST [--image-port P] [--timeout S] OUT.png",
     "write the camera's newest picture as PNG to OUT.png (fails after S seconds, default 5, without one)",
     {
         cameraOption(),

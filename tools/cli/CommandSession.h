@@ -30,7 +30,6 @@ class CommandSession : public CommandUDPSocketDelegate {
     // The options both sub-commands take: --camera HOST [--command-port P] [--timeout S].
     static bool parseTarget(const CliArguments &arguments, Target &target, std::string &error);
     static std::vector<CliOption> targetOptions();
-    static constexpr const char *kTargetUsage = "--camera HOST [--command-port P] [--timeout S]";
 
     // A reply to a choice: func_return_set_resolution's result, and whether the reply was long enough to
     // tell success from refusal.

@@ -107,7 +107,7 @@ int runFrames(const CliArguments &arguments) {
     std::string error;
     if (!parseJob(arguments, job, error)) {
         std::fprintf(stderr, "deskcam-cli frames: %s\nusage: deskcam-cli frames %s\n", error.c_str(),
-                     kFramesCommand.usage);
+                     CliArguments::synopsis(kFramesCommand).c_str());
         return kExitUsage;
     }
     std::error_code ec;
@@ -124,7 +124,6 @@ int runFrames(const CliArguments &arguments) {
 
 const SubCommand kFramesCommand = {
     "frames",
-    "--camera HOST [--image-port P] --count N --out DIR [--timeout S]",
     "write N pictures of the image stream to DIR/frame_0001.jpg ... in arrival order; the frame queue keeps "
     "only the newest three, so a burst faster than the writing skips pictures (fails after S seconds, "
     "default 10, without a picture)",

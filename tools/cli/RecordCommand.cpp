@@ -237,7 +237,7 @@ int runRecord(const CliArguments &arguments) {
     std::string error;
     if (!parseJob(arguments, job, error)) {
         std::fprintf(stderr, "deskcam-cli record: %s\nusage: deskcam-cli record %s\n", error.c_str(),
-                     kRecordCommand.usage);
+                     CliArguments::synopsis(kRecordCommand).c_str());
         return kExitUsage;
     }
     return record(job);
@@ -247,7 +247,6 @@ int runRecord(const CliArguments &arguments) {
 
 const SubCommand kRecordCommand = {
     "record",
-    "--camera HOST [--image-port P] --seconds S [--no-audio] [--size WxH] [--timeout S] OUT.mp4",
     "record the pictures (and the default microphone) into OUT.mp4 for S seconds, at the first picture's "
     "size unless --size is given; SIGINT or SIGTERM stops early and still finishes the file",
     {
