@@ -32,7 +32,7 @@ struct SimOptions {
     bool version = false;
 };
 
-// Parses the arguments (the program name first) with QCommandLineParser. Returns false with error set on a
-// bad option or a stray argument.
+// Parses the arguments (the program name first) through the rows' OptionTable. Returns false with error set
+// on a bad option or a stray argument.
 bool parseSimOptions(int argc, char **argv, SimOptions &options, std::string &error);
 std::string simUsage();
