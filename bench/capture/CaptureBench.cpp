@@ -4,7 +4,7 @@
 //   bench_capture [--benchmark_repetitions=N]   (default 5, run in random order)
 
 #include "app/CaptureControl.h"
-#include "library/DKBookmark.h"
+#include "viewer/DKBookmark.h"
 
 #include <QBuffer>
 #include <QDir>

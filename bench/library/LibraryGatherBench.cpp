@@ -11,7 +11,7 @@
 //              last entry shows, and the longest stretch in which its event loop did not run while the
 //              entries arrived (a 5 ms timer's largest gap)
 
-#include "library/DKBookmark.h"
+#include "viewer/DKBookmark.h"
 #include "library/LibraryItems.h"
 #include "library/LibraryViewController.h"
 

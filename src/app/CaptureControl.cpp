@@ -1,8 +1,8 @@
 #include "app/CaptureControl.h"
 
 #include "device/ImageRecvTCPSocket.h"
-#include "library/DKBookmark.h"
-#include "library/SaveFileNamer.h"
+#include "viewer/DKBookmark.h"
+#include "viewer/SaveFileNamer.h"
 
 CaptureControl::Result CaptureControl::capture(const QImage &picture, DKBookmark &bookmark,
                                                const QDateTime &pressedAt) {

@@ -3,8 +3,8 @@
 #include "app/RecordEndMessage.h"
 #include "base/Log.h"
 #include "l10n/Localization.h"
-#include "library/DKBookmark.h"
-#include "library/SaveFileNamer.h"
+#include "viewer/DKBookmark.h"
+#include "viewer/SaveFileNamer.h"
 
 #include <QFile>
 

@@ -9,7 +9,7 @@
 #include "base/Log.h"
 #include "device/JpegDecoder.h"
 #include "l10n/Localization.h"
-#include "library/DKBookmark.h"
+#include "viewer/DKBookmark.h"
 #include "library/LibraryViewController.h"
 #include "library/LibraryWindow.h"
 #include "net/AsyncUdpSocket.h"

@@ -1,6 +1,7 @@
 // deskcam: the viewer of a network document camera.
 
 #include "app/AppDelegate.h"
+#include "app/FolderPanel.h"
 #include "app/QtMainQueue.h"
 #include "app/ViewController.h"
 #include "base/Log.h"
@@ -48,6 +49,7 @@ int main(int argc, char *argv[]) {
         return 0;
     }
     QApplication application(argc, argv);
+    FolderPanel::install();
     returnFreeMemoryPeriodically(application);
     QApplication::setApplicationName(QStringLiteral("deskcam"));
     QApplication::setOrganizationName(QStringLiteral("deskcam"));

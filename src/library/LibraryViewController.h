@@ -22,7 +22,7 @@
 #include "gridview/GridViewDataSource.h"
 #include "gridview/GridViewDelegate.h"
 #include "gridview/GridViewItemLayout.h"
-#include "library/DKBookmark.h"
+#include "viewer/DKBookmark.h"
 #include "library/LibraryOutlineModel.h"
 #include "library/SimpleNodeData.h"
 

@@ -4,15 +4,17 @@
 //
 //   deskcam [--camera HOST] [--image-port P] [--command-port P] [-h|--help] [-v|--version]
 
+#include "device/CameraAddress.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
 
 struct LaunchOptions {
-    QString camera = QStringLiteral("192.168.10.123");
-    std::uint16_t imagePort = 7060;
-    std::uint16_t commandPort = 50000;
+    QString camera = QString::fromLatin1(kDefaultCameraHost);
+    std::uint16_t imagePort = kImagePort;
+    std::uint16_t commandPort = kCommandPort;
 
     // What parsing the arguments asks the program to do.
     enum class Outcome { Run, ShowHelp, ShowVersion, Fail };

@@ -1,6 +1,6 @@
 #include "app/CaptureControl.h"
 
-#include "library/DKBookmark.h"
+#include "viewer/DKBookmark.h"
 
 #include <QDir>
 #include <QFile>

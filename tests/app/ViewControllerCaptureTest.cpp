@@ -9,7 +9,7 @@
 #include "MediaProbe.h"
 #include "ViewerTestFixture.h"
 #include "app/MouseDragView.h"
-#include "library/DKBookmark.h"
+#include "viewer/DKBookmark.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -5,7 +5,7 @@
 
 #include "MediaProbe.h"
 #include "SimulatorProcess.h"
-#include "library/DKBookmark.h"
+#include "viewer/DKBookmark.h"
 
 #include <QDir>
 #include <QProcess>

@@ -10,7 +10,7 @@
 #include "app/QtMainQueue.h"
 #include "app/ViewController.h"
 #include "device/ImageRecvTCPSocket.h"
-#include "library/DKBookmark.h"
+#include "viewer/DKBookmark.h"
 #include "viewer/LaunchOptions.h"
 
 #include <QAbstractButton>

@@ -1,4 +1,4 @@
-#include "library/DKBookmark.h"
+#include "viewer/DKBookmark.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "library/LibraryWindow.h"
 
 #include "LibraryTestApplication.h"
-#include "library/DKBookmark.h"
+#include "viewer/DKBookmark.h"
 #include "library/LibraryViewController.h"
 
 #include <QElapsedTimer>

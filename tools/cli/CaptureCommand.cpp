@@ -1,6 +1,7 @@
 #include "CaptureCommand.h"
 
 #include "CliArguments.h"
+#include "device/CameraAddress.h"
 #include "device/ImageRecvTCPSocket.h"
 #include "device/JpegDecoder.h"
 
@@ -40,7 +41,7 @@ int runCapture(const CliArguments &arguments) {
     std::string error;
     long long port = 0;
     double timeout = 0;
-    const bool parsed = arguments.integer("--image-port", 1, 65535, 7060, port, error) &&
+    const bool parsed = arguments.integer("--image-port", 1, 65535, kImagePort, port, error) &&
                         arguments.seconds("--timeout", kDefaultTimeoutSeconds, timeout, error);
     if (!parsed) {
         std::fprintf(stderr, "deskcam-cli capture: %s\n", error.c_str());
@@ -70,7 +71,6 @@ int runCapture(const CliArguments &arguments) {
 
 const SubCommand kCaptureCommand = {
     "capture",
-    "--camera HOST [--image-port P] [--timeout S] OUT.png",
     "write the camera's newest picture as PNG to OUT.png (fails after S seconds, default 5, without one)",
     {
         cameraOption(),

@@ -1,8 +1,11 @@
 #pragma once
 
-// The command line of one sub-command, read with QCommandLineParser: "--name value" options (also
+// The command line of one sub-command, read through its OptionTable: "--name value" options (also
 // "--name=value"), bare "--flag"s and positional arguments in any order, "--" before arguments that begin
 // with a dash, and -h/--help.
+
+#include "base/OptionTable.h"
+#include "device/CameraAddress.h"
 
 #include <map>
 #include <string>
@@ -21,7 +24,8 @@ inline CliOption cameraOption() {
     return {"--camera", true, true, "HOST", "the camera's address or host name"};
 }
 inline CliOption imagePortOption() {
-    return {"--image-port", true, false, "P", "TCP port of the picture stream (default 7060)"};
+    return {"--image-port", true, false, "P",
+            "TCP port of the picture stream (default " + std::to_string(kImagePort) + ")"};
 }
 
 struct SubCommand;
@@ -46,6 +50,10 @@ class CliArguments {
     // A non-negative number of seconds, or fallback when absent.
     bool seconds(const std::string &name, double fallback, double &out, std::string &error) const;
 
+    // The sub-command's options, arguments and summary as the table that parses and explains them.
+    static OptionTable table(const SubCommand &command);
+    // The options and arguments for the usage lines: "--camera HOST [--timeout S] OUT.png".
+    static std::string synopsis(const SubCommand &command);
     // "deskcam-cli NAME --help": the usage line, the summary and one line per option.
     static std::string helpText(const SubCommand &command);
     // text broken into lines of at most 100 characters, each after indent spaces.

@@ -16,7 +16,8 @@ bool CommandSession::parseTarget(const CliArguments &arguments, Target &target, 
 std::vector<CliOption> CommandSession::targetOptions() {
     return {
         cameraOption(),
-        {"--command-port", true, false, "P", "UDP port of the command service (default 50000)"},
+        {"--command-port", true, false, "P",
+         "UDP port of the command service (default " + std::to_string(kCommandPort) + ")"},
         {"--timeout", true, false, "S", "wait at most S seconds for each answer (default 3)"},
     };
 }

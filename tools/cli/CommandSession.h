@@ -5,6 +5,7 @@
 // the sub-command waits on its own thread.
 
 #include "CliArguments.h"
+#include "device/CameraAddress.h"
 #include "device/CommandUDPSocket.h"
 
 #include <chrono>
@@ -23,13 +24,12 @@ class CommandSession : public CommandUDPSocketDelegate {
     // Where the camera answers and how long to wait for each answer.
     struct Target {
         std::string host;
-        std::uint16_t port = 50000;
+        std::uint16_t port = kCommandPort;
         Seconds timeout{3};
     };
     // The options both sub-commands take: --camera HOST [--command-port P] [--timeout S].
     static bool parseTarget(const CliArguments &arguments, Target &target, std::string &error);
     static std::vector<CliOption> targetOptions();
-    static constexpr const char *kTargetUsage = "--camera HOST [--command-port P] [--timeout S]";
 
     // A reply to a choice: func_return_set_resolution's result, and whether the reply was long enough to
     // tell success from refusal.

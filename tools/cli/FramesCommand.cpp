@@ -1,6 +1,7 @@
 #include "FramesCommand.h"
 
 #include "CliArguments.h"
+#include "device/CameraAddress.h"
 #include "device/ImageRecvTCPSocket.h"
 
 #include <algorithm>
@@ -15,7 +16,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr long long kDefaultImagePort = 7060;
 constexpr double kDefaultTimeoutSeconds = 10;
 // The viewer's supervision rhythm: poll every 10 ms while pictures arrive, pause 2 s after a failed
 // reconnection.
@@ -32,7 +32,7 @@ struct FramesJob {
 
 bool parseJob(const CliArguments &arguments, FramesJob &job, std::string &error) {
     long long port = 0;
-    const bool ok = arguments.integer("--image-port", 1, 65535, kDefaultImagePort, port, error) &&
+    const bool ok = arguments.integer("--image-port", 1, 65535, kImagePort, port, error) &&
                     arguments.integer("--count", 1, 1'000'000, 0, job.count, error) &&
                     arguments.seconds("--timeout", kDefaultTimeoutSeconds, job.timeoutSeconds, error);
     job.host = arguments.text("--camera");
@@ -107,7 +107,7 @@ int runFrames(const CliArguments &arguments) {
     std::string error;
     if (!parseJob(arguments, job, error)) {
         std::fprintf(stderr, "deskcam-cli frames: %s\nusage: deskcam-cli frames %s\n", error.c_str(),
-                     kFramesCommand.usage);
+                     CliArguments::synopsis(kFramesCommand).c_str());
         return kExitUsage;
     }
     std::error_code ec;
@@ -124,7 +124,6 @@ int runFrames(const CliArguments &arguments) {
 
 const SubCommand kFramesCommand = {
     "frames",
-    "--camera HOST [--image-port P] --count N --out DIR [--timeout S]",
     "write N pictures of the image stream to DIR/frame_0001.jpg ... in arrival order; the frame queue keeps "
     "only the newest three, so a burst faster than the writing skips pictures (fails after S seconds, "
     "default 10, without a picture)",

@@ -1,6 +1,7 @@
 #include "RecordCommand.h"
 
 #include "CliArguments.h"
+#include "device/CameraAddress.h"
 #include "device/ImageRecvTCPSocket.h"
 #include "recorder/CaptureTimestamps.h"
 #include "recorder/RVImagesToVideo.h"
@@ -21,7 +22,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr long long kDefaultImagePort = 7060;
 constexpr double kDefaultTimeoutSeconds = 10;
 constexpr std::int32_t kFramesPerSecond = 25;
 constexpr auto kPollInterval = std::chrono::milliseconds(10);
@@ -52,7 +52,7 @@ bool parseSize(const std::string &text, QSizeF &size) {
 bool parseJob(const CliArguments &arguments, RecordJob &job, std::string &error) {
     job.out = arguments.arguments().front();
     long long port = 0;
-    bool ok = arguments.integer("--image-port", 1, 65535, kDefaultImagePort, port, error) &&
+    bool ok = arguments.integer("--image-port", 1, 65535, kImagePort, port, error) &&
               arguments.seconds("--seconds", 0, job.seconds, error) &&
               arguments.seconds("--timeout", kDefaultTimeoutSeconds, job.timeoutSeconds, error);
     if (ok && arguments.has("--size") && !parseSize(arguments.text("--size"), job.size)) {
@@ -237,7 +237,7 @@ int runRecord(const CliArguments &arguments) {
     std::string error;
     if (!parseJob(arguments, job, error)) {
         std::fprintf(stderr, "deskcam-cli record: %s\nusage: deskcam-cli record %s\n", error.c_str(),
-                     kRecordCommand.usage);
+                     CliArguments::synopsis(kRecordCommand).c_str());
         return kExitUsage;
     }
     return record(job);
@@ -247,7 +247,6 @@ int runRecord(const CliArguments &arguments) {
 
 const SubCommand kRecordCommand = {
     "record",
-    "--camera HOST [--image-port P] --seconds S [--no-audio] [--size WxH] [--timeout S] OUT.mp4",
     "record the pictures (and the default microphone) into OUT.mp4 for S seconds, at the first picture's "
     "size unless --size is given; SIGINT or SIGTERM stops early and still finishes the file",
     {

@@ -11,7 +11,7 @@ int runResolutions(const CliArguments &arguments) {
     std::string error;
     if (!CommandSession::parseTarget(arguments, target, error)) {
         std::fprintf(stderr, "deskcam-cli resolutions: %s\nusage: deskcam-cli resolutions %s\n",
-                     error.c_str(), kResolutionsCommand.usage);
+                     error.c_str(), CliArguments::synopsis(kResolutionsCommand).c_str());
         return kExitUsage;
     }
     CommandSession session(target);
@@ -32,7 +32,6 @@ int runResolutions(const CliArguments &arguments) {
 
 const SubCommand kResolutionsCommand = {
     "resolutions",
-    CommandSession::kTargetUsage,
     "print the camera's resolutions, one WIDTH*HEIGHT line each, in the camera's order (fails after S "
     "seconds, default 3, without a valid list)",
     CommandSession::targetOptions(),

@@ -21,7 +21,7 @@ bool parseIndex(const std::string &text, std::uint8_t &index) {
 
 int usageError(const std::string &error) {
     std::fprintf(stderr, "deskcam-cli set-resolution: %s\nusage: deskcam-cli set-resolution %s\n",
-                 error.c_str(), kSetResolutionCommand.usage);
+                 error.c_str(), CliArguments::synopsis(kSetResolutionCommand).c_str());
     return kExitUsage;
 }
 
@@ -73,7 +73,6 @@ int runSetResolution(const CliArguments &arguments) {
 
 const SubCommand kSetResolutionCommand = {
     "set-resolution",
-    "INDEX --camera HOST [--command-port P] [--timeout S]",
     "choose entry INDEX (from 0) of the camera's resolution list and wait for the camera's answer (fails "
     "on refusal, on an answer too short to read, or after S seconds, default 3, without one)",
     CommandSession::targetOptions(),

@@ -2,7 +2,8 @@
 
 // One sub-command of deskcam-cli: "deskcam-cli NAME [options] [ARGUMENTS]". Each lives in its own file pair
 // and exports one SubCommand; main.cpp lists them, reads the command line against the sub-command's
-// options and arguments (CliArguments) and answers --help, so run() gets a command line that parsed.
+// options and arguments (CliArguments) and answers --help, so run() gets a command line that parsed. The
+// usage line and the help are made from the same rows (CliArguments::table).
 //
 // Exit codes shared by all sub-commands: 0 done, 1 failed (the message says why), 2 bad command line.
 
@@ -13,7 +14,6 @@
 
 struct SubCommand {
     const char *name;
-    const char *usage;    // options, shown by "deskcam-cli help" and on a bad command line
     const char *summary;  // what it does, for the help texts
     std::vector<CliOption> options;
     std::vector<std::string> arguments;  // the positional arguments' names, all required: "OUT.png"

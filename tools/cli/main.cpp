@@ -11,8 +11,6 @@
 #include "base/Version.h"
 #include "dispatch/MainQueue.h"
 
-#include <QCommandLineParser>
-
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -23,21 +21,28 @@ const SubCommand *const kSubCommands[] = {
     &kFramesCommand, &kResolutionsCommand, &kSetResolutionCommand, &kRecordCommand, &kCaptureCommand,
 };
 
+const OptionTable &programTable() {
+    static const OptionTable table = [] {
+        OptionTable::Section commands{QStringLiteral("Commands"), {}, 6, true};
+        for (const SubCommand *command : kSubCommands)
+            commands.rows.push_back({QString::fromLatin1(command->name) + u' ' +
+                                         QString::fromStdString(CliArguments::synopsis(*command)),
+                                     QString::fromLatin1(command->summary)});
+        OptionTable t(QStringLiteral("deskcam-cli"));
+        t.setSynopsis(QStringLiteral("COMMAND [options]"))
+            .setDescription(QStringLiteral(
+                "Talks to a network document camera without a window, the way the deskcam viewer does."))
+            .addSection(std::move(commands))
+            .addHelp(QStringLiteral("show this help; \"deskcam-cli COMMAND --help\" shows a command's"))
+            .addVersion(QStringLiteral("show the version"))
+            .setOptionsEndAtFirstArgument();
+        return t;
+    }();
+    return table;
+}
+
 void printUsage(FILE *out) {
-    std::fputs(
-        "Usage: deskcam-cli COMMAND [options]\n"
-        "Talks to a network document camera without a window, the way the deskcam viewer does.\n\n"
-        "Commands:\n",
-        out);
-    for (const SubCommand *command : kSubCommands)
-        std::fprintf(out, "  %s %s\n%s", command->name, command->usage,
-                     CliArguments::wrapped(command->summary, 6).c_str());
-    std::fputs(
-        "\n"
-        "Options:\n"
-        "  -h, --help          show this help; \"deskcam-cli COMMAND --help\" shows a command's\n"
-        "  -v, --version       show the version\n",
-        out);
+    std::fputs(qPrintable(programTable().helpText()), out);
 }
 
 const SubCommand *findCommand(const QString &name) {
@@ -51,7 +56,7 @@ int runCommand(const SubCommand &command, const std::vector<std::string> &args) 
     std::string error;
     if (!arguments.parse(args, command, error)) {
         std::fprintf(stderr, "deskcam-cli %s: %s\nusage: deskcam-cli %s %s\n", command.name, error.c_str(),
-                     command.name, command.usage);
+                     command.name, CliArguments::synopsis(command).c_str());
         return kExitUsage;
     }
     if (arguments.helpAsked()) {
@@ -67,23 +72,19 @@ int runCommand(const SubCommand &command, const std::vector<std::string> &args) 
 
 int main(int argc, char **argv) {
     // The program's own options come before the command; everything after it is the command's.
-    QCommandLineParser parser;
-    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    QStringList words;
-    for (int i = 0; i < argc; ++i) words << QString::fromLocal8Bit(argv[i]);
-    if (!parser.parse(words)) {
-        std::fprintf(stderr, "deskcam-cli: %s\n\n", qPrintable(parser.errorText()));
+    const OptionTable::Parsed parsed = programTable().parse(OptionTable::words(argc, argv));
+    if (!parsed.ok()) {
+        std::fprintf(stderr, "deskcam-cli: %s\n\n", qPrintable(parsed.error));
         printUsage(stderr);
         return kExitUsage;
     }
-    const QStringList positional = parser.positionalArguments();
-    if (parser.isSet(version)) {
+    const QStringList &positional = parsed.positional;
+    if (parsed.isSet(QStringLiteral("version"))) {
         std::printf("%s\n", deskcam::versionLine("deskcam-cli").c_str());
         return kExitOk;
     }
-    if (parser.isSet(help) || (!positional.isEmpty() && positional.first() == QLatin1String("help"))) {
+    if (parsed.isSet(QStringLiteral("help")) ||
+        (!positional.isEmpty() && positional.first() == QLatin1String("help"))) {
         printUsage(stdout);
         return kExitOk;
     }

@@ -9,13 +9,14 @@
 //
 // The window's buttons work as in the app: the folder panel, the file manager and double-click opening.
 
+#include "app/FolderPanel.h"
+#include "base/OptionTable.h"
 #include "base/Version.h"
-#include "library/DKBookmark.h"
 #include "library/LibraryViewController.h"
 #include "library/LibraryWindow.h"
+#include "viewer/DKBookmark.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QItemSelectionModel>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -35,34 +36,52 @@ void selectTopLevelFolder(LibraryViewController &library, const QString &name) {
     }
 }
 
+OptionTable libraryTable() {
+    OptionTable table(QStringLiteral("deskcam-library"));
+    table
+        .setDescription(
+            QStringLiteral("Opens the library window by itself: the save root's captures and recordings."))
+        .add({{QStringLiteral("root")},
+              QStringLiteral("DIR"),
+              QStringLiteral("show DIR as the save root, with settings of this run only")})
+        .add({{QStringLiteral("select")},
+              QStringLiteral("NAME"),
+              QStringLiteral("select the top-level folder NAME")})
+        .add({{QStringLiteral("size")},
+              QStringLiteral("WxH"),
+              QStringLiteral("the window's size (default 1180x720)")})
+        .addHelp(QStringLiteral("show this help and exit"))
+        .addVersion(QStringLiteral("show the version and exit"));
+    return table;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
-    QCommandLineParser parser;
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    parser.addOption({"root", "Show DIR as the save root, with settings of this run only.", "DIR"});
-    parser.addOption({"select", "Select the top-level folder NAME.", "NAME"});
-    parser.addOption({"size", "The window's size.", "WxH", "1180x720"});
+    const OptionTable table = libraryTable();
     // Help and version before the window system, which may be missing; errors after it took its options.
-    QStringList words;
-    for (int i = 0; i < argc; ++i) words << QString::fromLocal8Bit(argv[i]);
-    parser.parse(words);
-    if (parser.isSet(help) || parser.isSet(version)) {
-        std::printf("%s\n", parser.isSet(help) ? qPrintable(parser.helpText().trimmed())
-                                               : deskcam::versionLine("deskcam-library").c_str());
+    if (const auto early = table.parse(OptionTable::words(argc, argv));
+        early.isSet(QStringLiteral("help")) || early.isSet(QStringLiteral("version"))) {
+        std::printf("%s\n", early.isSet(QStringLiteral("help"))
+                                ? qPrintable(table.helpText().trimmed())
+                                : deskcam::versionLine("deskcam-library").c_str());
         return 0;
     }
     QApplication app(argc, argv);
-    parser.process(app);
+    const OptionTable::Parsed parser = table.parse(QApplication::arguments());
+    if (!parser.ok()) {
+        std::fprintf(stderr, "deskcam-library: %s\n", qPrintable(parser.error));
+        return 1;
+    }
+    FolderPanel::install();
 
     QTemporaryDir runSettings;
     std::unique_ptr<DKBookmark> ownBookmark;
     LibraryViewController *library = nullptr;
-    if (parser.isSet("root")) {
+    if (parser.isSet(QStringLiteral("root"))) {
         const QString settingsFile = runSettings.filePath("settings.ini");
         QSettings(settingsFile, QSettings::IniFormat)
-            .setValue(DKBookmark::kSavePathKey, parser.value("root"));
+            .setValue(DKBookmark::kSavePathKey, parser.value(QStringLiteral("root")));
         ownBookmark =
             std::make_unique<DKBookmark>(std::make_unique<QSettings>(settingsFile, QSettings::IniFormat),
                                          &DKBookmark::chooseFolderWithPanel);
@@ -72,8 +91,9 @@ int main(int argc, char **argv) {
     } else {
         library = LibraryWindow::present();
     }
-    const QStringList size = parser.value("size").split(u'x');
+    const QStringList size = parser.value(QStringLiteral("size"), QStringLiteral("1180x720")).split(u'x');
     if (size.size() == 2) library->resize(size[0].toInt(), size[1].toInt());
-    if (parser.isSet("select")) selectTopLevelFolder(*library, parser.value("select"));
+    if (parser.isSet(QStringLiteral("select")))
+        selectTopLevelFolder(*library, parser.value(QStringLiteral("select")));
     return app.exec();
 }

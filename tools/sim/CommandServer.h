@@ -5,6 +5,8 @@
 // logged in hex on standard error, so tests can check what a client sent. The camera's byte layout is
 // written out here on its own, not borrowed from the client's codec, so that the two check each other.
 
+#include "device/CameraAddress.h"
+
 #include <sys/socket.h>
 
 #include <atomic>
@@ -23,7 +25,7 @@ class CommandServer {
   public:
     struct Config {
         std::string host = "127.0.0.1";
-        std::uint16_t port = 50000;  // 0: any free port, see port()
+        std::uint16_t port = kCommandPort;  // 0: any free port, see port()
         // In reply order; repeats are sent as given.
         std::vector<SimResolution> resolutions;
         // Fault: list replies one byte short of what their record count announces.

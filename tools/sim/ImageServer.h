@@ -5,6 +5,7 @@
 // (starting at 0), so fault options such as "close after N frames" apply per connection.
 
 #include "PictureSource.h"
+#include "device/CameraAddress.h"
 
 #include <atomic>
 #include <cstdint>
@@ -29,8 +30,8 @@ class ImageServer {
   public:
     struct Config {
         std::string host = "127.0.0.1";
-        std::uint16_t port = 7060;  // 0: any free port, see port()
-        double fps = 25;            // 0: as fast as the client reads
+        std::uint16_t port = kImagePort;  // 0: any free port, see port()
+        double fps = 25;                  // 0: as fast as the client reads
         ImageStreamFaults faults;
     };
 

@@ -1,7 +1,6 @@
 #include "SimOptions.h"
 
-#include <QCommandLineParser>
-#include <QRegularExpression>
+#include "base/OptionTable.h"
 
 #include <charconv>
 #include <functional>
@@ -11,9 +10,9 @@
 namespace {
 
 struct OptionRow {
-    const char *name;
+    const char *name;   // without dashes
     const char *value;  // nullptr: a flag without value
-    const char *help;
+    std::string help;
     std::function<bool(SimOptions &, const std::string &)> apply;
 };
 
@@ -54,54 +53,67 @@ bool parseResolutions(const std::string &text, std::vector<SimResolution> &out) 
 
 const std::vector<OptionRow> &optionTable() {
     static const std::vector<OptionRow> rows = {
-        {"--host", "ADDR", "address to listen on (default 127.0.0.1)",
+        {"host", "ADDR", "address to listen on (default 127.0.0.1)",
          [](SimOptions &o, const std::string &v) {
              o.host = v;
              return !v.empty();
          }},
-        {"--image-port", "PORT", "TCP port of the image stream (default 7060; 0 = any free port)",
+        {"image-port", "PORT",
+         "TCP port of the image stream (default " + std::to_string(kImagePort) + "; 0 = any free port)",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.imagePort); }},
-        {"--command-port", "PORT", "UDP port of the command service (default 50000; 0 = any free port)",
+        {"command-port", "PORT",
+         "UDP port of the command service (default " + std::to_string(kCommandPort) + "; 0 = any free port)",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.commandPort); }},
-        {"--resolutions", "WxH,...",
+        {"resolutions", "WxH,...",
          "resolutions the command service offers, in order, repeats allowed (default "
          "1920x1080,1280x720,640x480)",
          [](SimOptions &o, const std::string &v) { return parseResolutions(v, o.resolutions); }},
-        {"--bad-list-length", nullptr, "answer the resolution-list request with a reply one byte short",
+        {"bad-list-length", nullptr, "answer the resolution-list request with a reply one byte short",
          [](SimOptions &o, const std::string &) { return o.badListLength = true; }},
-        {"--refuse-set", nullptr, "refuse every set-resolution request",
+        {"refuse-set", nullptr, "refuse every set-resolution request",
          [](SimOptions &o, const std::string &) { return o.refuseSet = true; }},
-        {"--command-delay", "MS",
+        {"command-delay", "MS",
          "open the command service MS milliseconds after start (its port is closed until then)",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.commandDelayMs); }},
-        {"--short-set-reply", nullptr, "answer set-resolution requests with a reply cut short",
+        {"short-set-reply", nullptr, "answer set-resolution requests with a reply cut short",
          [](SimOptions &o, const std::string &) { return o.shortSetReply = true; }},
-        {"--fps", "N", "pictures per second (default 25; 0 = as fast as the client reads)",
+        {"reply-flood", "PER_SECOND",
+         "after the first request, send unrequested 600-entry list replies at this rate",
+         [](SimOptions &o, const std::string &v) { return parseNumber(v, o.replyFloodPerSecond, 1, 10000); }},
+        {"fps", "N", "pictures per second (default 25; 0 = as fast as the client reads)",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.fps, 0.0, 1000.0); }},
-        {"--size", "WxH", "size of the test card (default 1920x1080)",
+        {"size", "WxH", "size of the test card or page (default 1920x1080)",
          [](SimOptions &o, const std::string &v) { return parseSize(v, o.width, o.height); }},
-        {"--quality", "Q", "JPEG quality of the test card, 1-100 (default 85)",
+        {"quality", "Q", "JPEG quality of the test card or page, 1-100 (default 85)",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.jpegQuality, 1, 100); }},
-        {"--frames-dir", "DIR", "send the .jpg files of DIR in name order instead of the test card",
+        {"picture", "card|page",
+         "what the camera shows: the test card (default) or a printed page lying on a desk",
+         [](SimOptions &o, const std::string &v) {
+             o.page = v == "page";
+             return v == "page" || v == "card";
+         }},
+        {"frames-dir", "DIR", "send the .jpg files of DIR in name order instead of the test card",
          [](SimOptions &o, const std::string &v) {
              o.framesDir = v;
              return !v.empty();
          }},
-        {"--garbage", "BYTES", "send BYTES random bytes before the first start marker",
+        {"garbage", "BYTES", "send BYTES random bytes before the first start marker",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.garbageBytes); }},
-        {"--chunk", "N", "write the stream in random pieces of 1 to N bytes",
+        {"chunk", "N", "write the stream in random pieces of 1 to N bytes",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.chunk); }},
-        {"--bad-length-every", "N", "every Nth frame declares a length with its top byte set",
+        {"bad-length-every", "N", "every Nth frame declares a length with its top byte set",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.badLengthEvery); }},
-        {"--bad-picture-every", "N", "every Nth frame carries bytes that are not a JPEG",
+        {"bad-picture-every", "N", "every Nth frame carries bytes that are not a JPEG",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.badPictureEvery); }},
-        {"--stall-after", "N", "stop sending after N frames of each connection (it stays open)",
+        {"scan-bomb-every", "N", "every Nth frame is a progressive picture followed by 100000 empty scans",
+         [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.scanBombEvery); }},
+        {"stall-after", "N", "stop sending after N frames of each connection (it stays open)",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.stallAfter); }},
-        {"--close-after", "N", "close each connection after N frames",
+        {"close-after", "N", "close each connection after N frames",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.closeAfter); }},
-        {"--first-frame-delay", "MS", "send the first frame of each connection MS milliseconds late",
+        {"first-frame-delay", "MS", "send the first frame of each connection MS milliseconds late",
          [](SimOptions &o, const std::string &v) { return parseNumber(v, o.faults.firstFrameDelayMs); }},
-        {"--flash", "START_MS:LENGTH_MS[:PERIOD_MS]",
+        {"flash", "START_MS:LENGTH_MS[:PERIOD_MS]",
          "send white pictures from START_MS (ms since the Unix epoch) for LENGTH_MS, again every PERIOD_MS "
          "(recording sync checks)",
          [](SimOptions &o, const std::string &v) {
@@ -114,64 +126,50 @@ const std::vector<OptionRow> &optionTable() {
              return parseNumber(v.substr(first + 1, second - first - 1), o.flash.lengthMs, std::int64_t{1}) &&
                     parseNumber(v.substr(second + 1), o.flash.periodMs, o.flash.lengthMs + 1);
          }},
-        {"-h, --help", nullptr, "show this text",
-         [](SimOptions &o, const std::string &) { return o.help = true; }},
-        {"-v, --version", nullptr, "show the version",
-         [](SimOptions &o, const std::string &) { return o.version = true; }},
     };
     return rows;
 }
 
-// "-h, --help" -> {"h", "help"}
-QStringList optionNames(const char *spelling) {
-    QStringList names;
-    for (const QString &name : QString::fromLatin1(spelling).split(QStringLiteral(", ")))
-        names << QString(name).remove(QRegularExpression(QStringLiteral("^-+")));
-    return names;
+const OptionTable &simTable() {
+    static const OptionTable table = [] {
+        OptionTable t(QStringLiteral("deskcam-sim"));
+        t.setSynopsis(QStringLiteral("[options]"))
+            .setDescription(QStringLiteral(
+                "Simulates the document camera on this machine. Prints one line per bound port on standard "
+                "output\n(\"image-port N\", \"command-port N\"), then serves until SIGINT or SIGTERM."))
+            .setHelpColumn(26);
+        for (const OptionRow &row : optionTable())
+            t.add({{QString::fromLatin1(row.name)},
+                   row.value ? QString::fromLatin1(row.value) : QString(),
+                   QString::fromStdString(row.help)});
+        t.addHelp(QStringLiteral("show this text")).addVersion(QStringLiteral("show the version"));
+        return t;
+    }();
+    return table;
 }
 
 }  // namespace
 
 bool parseSimOptions(int argc, char **argv, SimOptions &options, std::string &error) {
-    QCommandLineParser parser;
-    std::vector<QCommandLineOption> parserOptions;
-    for (const auto &row : optionTable()) {
-        parserOptions.emplace_back(optionNames(row.name), QString(),
-                                   row.value ? QString::fromLatin1(row.value) : QString());
-        parser.addOption(parserOptions.back());
-    }
-    QStringList words;
-    for (int i = 0; i < argc; ++i) words << QString::fromLocal8Bit(argv[i]);
-    if (!parser.parse(words)) {
-        error = parser.errorText().toStdString();
+    const OptionTable::Parsed parsed = simTable().parse(OptionTable::words(argc, argv));
+    if (!parsed.ok()) {
+        error = parsed.error.toStdString();
         return false;
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        error = "unexpected argument " + parser.positionalArguments().first().toStdString();
-        return false;
-    }
-    for (std::size_t i = 0; i < optionTable().size(); ++i) {
-        const OptionRow &row = optionTable()[i];
-        if (!parser.isSet(parserOptions[i])) continue;
-        const std::string value = row.value ? parser.value(parserOptions[i]).toStdString() : std::string();
+    for (const OptionRow &row : optionTable()) {
+        const QString name = QString::fromLatin1(row.name);
+        if (!parsed.isSet(name)) continue;
+        const std::string value = parsed.value(name).toStdString();
         if (!row.apply(options, value)) {
-            error = "bad value for --" + parserOptions[i].names().constLast().toStdString() + ": " + value;
+            error = "bad value for --" + std::string(row.name) + ": " + value;
             return false;
         }
     }
+    options.help = parsed.isSet(QStringLiteral("help"));
+    options.version = parsed.isSet(QStringLiteral("version"));
     return true;
 }
 
 std::string simUsage() {
-    std::string text =
-        "Usage: deskcam-sim [options]\n"
-        "Simulates the document camera on this machine. Prints one line per bound port on standard output\n"
-        "(\"image-port N\", \"command-port N\"), then serves until SIGINT or SIGTERM.\n\n"
-        "Options:\n";
-    for (const auto &row : optionTable()) {
-        std::string left = std::string("  ") + row.name + (row.value ? std::string(" ") + row.value : "");
-        left.resize(std::max<std::size_t>(left.size() + 1, 26), ' ');
-        text += left + row.help + "\n";
-    }
-    return text;
+    return simTable().helpText().toStdString();
 }

@@ -4,6 +4,7 @@
 #include "CommandServer.h"
 #include "FrameFiles.h"
 #include "ImageServer.h"
+#include "PagePicture.h"
 #include "SimOptions.h"
 #include "TestCard.h"
 #include "base/Log.h"
@@ -18,6 +19,9 @@
 namespace {
 
 std::shared_ptr<PictureSource> makePictureSource(const SimOptions &options, std::string &error) {
+    if (options.framesDir.empty() && options.page)
+        return std::make_shared<PagePicture>(
+            PagePicture::Style{options.width, options.height, options.jpegQuality});
     if (options.framesDir.empty())
         return std::make_shared<TestCard>(
             TestCard::Style{options.width, options.height, options.jpegQuality});
@@ -75,7 +79,7 @@ int main(int argc, char **argv) {
     deskcam::stdoutLine("image-port %u\n", static_cast<unsigned>(imageServer.port()));
     CommandServer commandServer(
         {options.host, options.commandPort, options.resolutions, options.badListLength, options.refuseSet,
-         options.commandDelayMs, options.shortSetReply},
+         options.commandDelayMs, options.shortSetReply, options.replyFloodPerSecond},
         [&imageServer](int width, int height) { imageServer.setSize(width, height); });
     if (!commandServer.start(error)) {
         std::fprintf(stderr, "deskcam-sim: %s\n", error.c_str());

@@ -9,6 +9,9 @@
 // back to its path, and starting or stopping access succeeds without effect. The entries are still written
 // and read as the library window and later runs expect them.
 //
+// The folder panel itself is a window, so it is not here: each program installs its own (setFolderPanel)
+// and this part stays free of widgets, for the capture and record code that only needs the path.
+//
 // Thread use: main thread only, except the g_save_path accessors, which any thread may call.
 
 #include <QString>
@@ -29,8 +32,8 @@ class DKBookmark {
     static constexpr const char *kCaptureFolder = "CaptureImages";
     static constexpr const char *kRecordFolder = "RidirOvozev";
 
-    // The one instance of the app: settings of organisation and application "deskcam", the folder panel as
-    // chooser. Made on first use, which restores the root from "save_path".
+    // The one instance of the app: settings of organisation and application "deskcam", the installed folder
+    // panel as chooser. Made on first use, which restores the root from "save_path".
     static DKBookmark &defaultShareBookmark();
 
     // A save location over a settings store of its own (tests, tools). Restores the root from "save_path"
@@ -72,8 +75,10 @@ class DKBookmark {
 
     void setFolderChooser(FolderChooser chooser);
 
-    // The folder panel of the app: a modal chooser of one folder.
+    // The folder panel of the program: a modal chooser of one folder, installed by its main(). Without one
+    // installed every choice is cancelled (an empty string), so code without a window never blocks.
     static QString chooseFolderWithPanel();
+    static void setFolderPanel(FolderChooser panel);
 
   private:
     // Resolves the bookmark stored under path to the path it grants; empty when there is no entry or the

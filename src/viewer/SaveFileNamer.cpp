@@ -1,4 +1,4 @@
-#include "library/SaveFileNamer.h"
+#include "viewer/SaveFileNamer.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,6 @@
-#include "library/DKBookmark.h"
+#include "viewer/DKBookmark.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -32,6 +31,12 @@ QString settingsKeyForPath(const QString &path) {
 
 bool makeFolder(const QString &path) {
     return QDir().mkpath(path);
+}
+
+// Installed once by main(), before the first window; read on the main thread only.
+DKBookmark::FolderChooser &folderPanel() {
+    static DKBookmark::FolderChooser panel;
+    return panel;
 }
 
 }  // namespace
@@ -131,7 +136,11 @@ void DKBookmark::setFolderChooser(FolderChooser chooser) {
 }
 
 QString DKBookmark::chooseFolderWithPanel() {
-    return QFileDialog::getExistingDirectory(nullptr, QString(), QString(), QFileDialog::ShowDirsOnly);
+    return folderPanel() ? folderPanel()() : QString();
+}
+
+void DKBookmark::setFolderPanel(FolderChooser panel) {
+    folderPanel() = std::move(panel);
 }
 
 QString DKBookmark::resolveBookmark(const QString &path) const {
