@@ -8,7 +8,6 @@
 #include "app/StatusOverlay.h"
 #include "base/Log.h"
 #include "device/JpegDecoder.h"
-#include "device/ToolKit.h"
 #include "l10n/Localization.h"
 #include "library/DKBookmark.h"
 #include "library/LibraryViewController.h"
@@ -34,7 +33,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr char kMenuPlaceholder[] = " ";  // shown until the camera's list arrives
 constexpr double kZoomStep = 0.1;
 constexpr char kUndecodableFileName[] = "foo.png";
 constexpr auto kStatusRefresh = 250ms;
@@ -129,8 +127,7 @@ void ViewController::viewDidLoad() {
     applyToolTips();
     setUpSliders();
     buildPictureStack();
-    ui_.ctrl_resolve_list->clear();
-    ui_.ctrl_resolve_list->addItem(QString::fromLatin1(kMenuPlaceholder));  // until the camera's list arrives
+    ui_.ctrl_resolve_list->showWaiting();
     connectControls();
     setUpRecordControl();
     setUpTeachingTools();
@@ -432,7 +429,10 @@ void ViewController::reconnectCommandChannel() {
 CommandChannelKeeper::Hooks ViewController::commandChannelHooks() {
     CommandChannelKeeper::Hooks hooks;
     hooks.clearList = [this] { ui_.ctrl_resolve_list->clear(); };
-    hooks.showList = [this](const std::vector<STRUCT_RESOLUTION> &list) { showResolutions(list); };
+    hooks.showList = [this](const std::vector<STRUCT_RESOLUTION> &list) {
+        ui_.ctrl_resolve_list->showResolutions(list);
+        update_current_select_list();
+    };
     hooks.streamRuns = [this] { return img_socket.bConnected(); };
     return hooks;
 }
@@ -447,17 +447,6 @@ void ViewController::ClearResolution() {
 
 void ViewController::fillResolution() {
     commandChannel_.fillResolution();
-}
-
-// The menu's entries are the keeper's list, index for index.
-void ViewController::showResolutions(const std::vector<STRUCT_RESOLUTION> &list) {
-    for (const STRUCT_RESOLUTION &resolution : list) {
-        const QString title =
-            QString::fromStdString(ToolKit::resolutionTitle(resolution.width, resolution.height));
-        ui_.ctrl_resolve_list->addItem(title);
-        deskcam::logLine("ctrl_resolve_list add: %s", qPrintable(title));
-    }
-    update_current_select_list();
 }
 
 void ViewController::update_current_select_list() {

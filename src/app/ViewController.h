@@ -172,7 +172,6 @@ class ViewController : public QWidget, public CCSliderDelegate {
     void refreshStatus();
     void reconnectCommandChannel();
     CommandChannelKeeper::Hooks commandChannelHooks();
-    void showResolutions(const std::vector<STRUCT_RESOLUTION> &list);
     void applyZoom(double factor);
     void windowDidResize();
     bool fitsWhenResized(const QObject *watched) const;
