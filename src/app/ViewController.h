@@ -33,7 +33,6 @@
 
 #include <QImage>
 #include <QSizeF>
-#include <QTimer>
 #include <QWidget>
 
 #include <atomic>
