@@ -1,6 +1,8 @@
 #include "app/ResolutionMenu.h"
 
 #include "app/ResolutionMenuDelegate.h"
+#include "base/Log.h"
+#include "device/ToolKit.h"
 
 #include <QAbstractItemView>
 #include <QKeyEvent>
@@ -8,6 +10,20 @@
 
 ResolutionMenu::ResolutionMenu(QWidget *parent) : QComboBox(parent) {
     setItemDelegate(new ResolutionMenuDelegate(this));
+}
+
+void ResolutionMenu::showWaiting() {
+    clear();
+    addItem(QStringLiteral(" "));
+}
+
+void ResolutionMenu::showResolutions(const std::vector<STRUCT_RESOLUTION> &list) {
+    for (const STRUCT_RESOLUTION &resolution : list) {
+        const QString title =
+            QString::fromStdString(ToolKit::resolutionTitle(resolution.width, resolution.height));
+        addItem(title);
+        deskcam::logLine("ctrl_resolve_list add: %s", qPrintable(title));
+    }
 }
 
 void ResolutionMenu::showPopup() {

@@ -12,7 +12,6 @@
 #include "viewer/DKBookmark.h"
 #include "library/LibraryViewController.h"
 #include "library/LibraryWindow.h"
-#include "net/AsyncUdpSocket.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -30,17 +29,10 @@
 #include <QStandardPaths>
 #include <QTimer>
 
-#include <pthread.h>
-
 using namespace std::chrono_literals;
 
 namespace {
 
-constexpr auto kReceiverPoll = 50ms;  // while the receiver is being constructed
-constexpr auto kReconnectPause = 2s;  // after a failed reconnection (plus its own 1 s wait)
-constexpr auto kPumpInterval = 10ms;  // between frame-pump passes
-constexpr auto kCommandRetry = 3s;    // a new command channel after the socket closed; a list asked again
-constexpr char kMenuPlaceholder[] = " ";
 constexpr double kZoomStep = 0.1;
 constexpr char kUndecodableFileName[] = "foo.png";
 constexpr auto kStatusRefresh = 250ms;
@@ -77,11 +69,6 @@ QIcon drawButtonIcon(const char *picture, const QColor &ink) {
     return QIcon(pixmap);
 }
 
-// Linux keeps 15 characters of a thread name.
-void nameThisThread(const char *name) {
-    pthread_setname_np(pthread_self(), std::string(name).substr(0, 15).c_str());
-}
-
 // Keeps the bytes of a picture that would not decode, for a look at what the camera sent.
 void writeUndecodable(const std::vector<std::uint8_t> &bytes) {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -96,22 +83,18 @@ void writeUndecodable(const std::vector<std::uint8_t> &bytes) {
 ViewController::ViewController(const LaunchOptions &options, ImageRecvTCPSocket &receiver, QWidget *parent)
     : QWidget(parent),
       image_server_ip(options.camera.toStdString()),
-      image_server_port(options.imagePort),
-      command_server_port(options.commandPort),
       img_socket(receiver),
-      noDevicePicture_(noDevicePicture()) {
+      noDevicePicture_(noDevicePicture()),
+      commandChannel_(image_server_ip, static_cast<std::uint16_t>(options.commandPort), commandChannelHooks(),
+                      CommandChannelKeeper::liveEnvironment()),
+      supervisor_(receiver, image_server_ip, static_cast<std::uint16_t>(options.imagePort), supervisorHooks(),
+                  StreamSupervisor::Rhythm{}) {
     viewDidLoad();
 }
 
 ViewController::~ViewController() {
-    {
-        std::lock_guard lock(workerMutex_);
-        bCloseApp = true;
-    }
-    workerWake_.notify_all();
-    if (Thread_Get_Resolution.joinable()) Thread_Get_Resolution.join();
+    supervisor_.stop();
     qApp->removeEventFilter(this);
-    detachCommandChannel();
 }
 
 QImage ViewController::noDevicePicture() {
@@ -144,19 +127,13 @@ void ViewController::viewDidLoad() {
     applyToolTips();
     setUpSliders();
     buildPictureStack();
-    ui_.ctrl_resolve_list->clear();
-    ui_.ctrl_resolve_list->addItem(QString::fromLatin1(kMenuPlaceholder));  // until the camera's list arrives
+    ui_.ctrl_resolve_list->showWaiting();
     connectControls();
-    connect(&listRetry_, &QTimer::timeout, this, &ViewController::askAgainForMissingList);
-    listRetry_.start(kCommandRetry);
     setUpRecordControl();
     setUpTeachingTools();
     // The viewer's or the library's window changing size re-fits the picture (see eventFilter).
     qApp->installEventFilter(this);
-    Thread_Get_Resolution = std::thread([this] {
-        nameThisThread("Thread-StartSocket");
-        runStartSocket();
-    });
+    supervisor_.start();
 }
 
 void ViewController::setUpShortcuts() {
@@ -232,30 +209,15 @@ void ViewController::connectControls() {
 // ---------------------------------------------------------------------------------------------------------
 // Supervision (worker thread)
 
-void ViewController::runStartSocket() {
-    while (!img_socket.inited()) {
-        if (!pauseWorker(kReceiverPoll)) return;
-    }
-    img_socket.initServer(image_server_ip, static_cast<std::uint16_t>(image_server_port));
-    while (!bCloseApp) {
-        if (img_socket.isTimeOut()) {
-            QMetaObject::invokeMethod(this, &ViewController::showNoDevicePicture, Qt::QueuedConnection);
-            ++reconnections_;
-            // The receiver's wait for pictures is a pause of the worker: closing cuts it short.
-            const bool reconnected =
-                img_socket.func_reconnect_server([this](auto wait) { pauseWorker(wait); });
-            if (bCloseApp) break;
-            if (!reconnected) {
-                pauseWorker(kReconnectPause);
-                continue;
-            }
-            func_reconnect_udp_server();
-        }
-        if (img_socket.bConnected()) setNextImage();
-        // Also when the stream lives but only carries units the receiver rejects: without a pause the loop
-        // would spin a whole core.
-        pauseWorker(kPumpInterval);
-    }
+// The receiver's timing: reconnect after more than 3 s without pictures, 2 s pause after a failed one.
+StreamSupervisor::Hooks ViewController::supervisorHooks() {
+    StreamSupervisor::Hooks hooks;
+    hooks.streamLost = [this] {
+        QMetaObject::invokeMethod(this, &ViewController::showNoDevicePicture, Qt::QueuedConnection);
+    };
+    hooks.streamBack = [this] { func_reconnect_udp_server(); };
+    hooks.connectedPass = [this] { setNextImage(); };
+    return hooks;
 }
 
 bool ViewController::func_reconnect_udp_server() {
@@ -269,11 +231,6 @@ void ViewController::setNextImage() {
     if (img_socket.list_image_data().empty()) return;
     if (pumpPending_.exchange(true)) return;
     QMetaObject::invokeMethod(this, &ViewController::showNextImage, Qt::QueuedConnection);
-}
-
-bool ViewController::pauseWorker(std::chrono::microseconds duration) {
-    std::unique_lock lock(workerMutex_);
-    return !workerWake_.wait_for(lock, duration, [this] { return bCloseApp.load(); });
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -466,86 +423,41 @@ bool ViewController::fitsWhenResized(const QObject *watched) const {
 // Resolution menu (GUI thread)
 
 void ViewController::reconnectCommandChannel() {
-    rebuildCommandChannel("the picture stream is back");
+    commandChannel_.streamBack();
 }
 
-void ViewController::rebuildCommandChannel(const char *reason) {
-    deskcam::logLine("Rebuilding the command channel: %s", reason);
-    detachCommandChannel();
-    ++commandChannelNumber_;
-    commandChannelClosed_ = false;
-    command_socket = std::make_unique<CommandUDPSocket>();
-    command_socket->setDelegate(this);
-    command_socket->ConnectUDPHost(image_server_ip, static_cast<std::uint16_t>(command_server_port));
-    command_socket->sendData(nullptr, SEND_GET_RESOLUTION);
+CommandChannelKeeper::Hooks ViewController::commandChannelHooks() {
+    CommandChannelKeeper::Hooks hooks;
+    hooks.clearList = [this] { ui_.ctrl_resolve_list->clear(); };
+    hooks.showList = [this](const std::vector<STRUCT_RESOLUTION> &list) {
+        ui_.ctrl_resolve_list->showResolutions(list);
+        update_current_select_list();
+    };
+    hooks.streamRuns = [this] { return img_socket.bConnected(); };
+    return hooks;
 }
 
-// The camera's command service was not up, or has gone: a new channel in a while. (A reconnection of the
-// picture stream meanwhile brings one of its own.)
 void ViewController::commandSocketDidClose() {
-    commandChannelClosed_ = true;
-    QTimer::singleShot(kCommandRetry, this, [this, closed = commandChannelNumber_] {
-        if (closed == commandChannelNumber_) rebuildCommandChannel("its socket closed");
-    });
-}
-
-// A list request or its answer may be lost, or the service may have been slow to come up.
-void ViewController::askAgainForMissingList() {
-    if (commandChannelClosed_ || menuHoldsList()) return;
-    if (command_socket) {
-        command_socket->sendData(nullptr, SEND_GET_RESOLUTION);
-    } else if (img_socket.bConnected()) {
-        // Pictures came only after the worker's reconnection had given up waiting for them, so it built
-        // no channel, and nothing else would.
-        rebuildCommandChannel("the picture stream runs without one");
-    }
-}
-
-bool ViewController::menuHoldsList() const {
-    const QComboBox *menu = ui_.ctrl_resolve_list;
-    return menu->count() > 0 && menu->itemText(0) != QLatin1String(kMenuPlaceholder);
-}
-
-void ViewController::detachCommandChannel() {
-    if (!command_socket) return;
-    if (AsyncUdpSocket *socket = command_socket->m_Command_Socket()) {
-        socket->setDelegate(nullptr);
-        socket->close();
-    }
-    command_socket.reset();
+    commandChannel_.commandSocketDidClose();
 }
 
 void ViewController::ClearResolution() {
-    ui_.ctrl_resolve_list->clear();
+    commandChannel_.ClearResolution();
 }
 
 void ViewController::fillResolution() {
-    if (!command_socket) return;
-    const auto &list = command_socket->m_resolution_list();
-    if (list.empty()) {
-        deskcam::logLine("fillResolution:command_socket.m_resolution_list.count=0 ");
-        return;
-    }
-    for (const STRUCT_RESOLUTION &resolution : list) {
-        const QString title = QString::asprintf("%lu*%lu", static_cast<unsigned long>(resolution.width),
-                                                static_cast<unsigned long>(resolution.height));
-        ui_.ctrl_resolve_list->addItem(title);
-        deskcam::logLine("ctrl_resolve_list add: %s", qPrintable(title));
-    }
-    update_current_select_list();
+    commandChannel_.fillResolution();
 }
 
 void ViewController::update_current_select_list() {
     if (ui_.ctrl_resolve_list->count() == 0) return;
     const QImage picture = currentImage();
-    const QString title = QString::asprintf("%.f*%.f", double(picture.width()), double(picture.height()));
     ui_.ctrl_resolve_list->setCurrentIndex(
-        ui_.ctrl_resolve_list->findText(title, Qt::MatchExactly | Qt::MatchCaseSensitive));
+        commandChannel_.indexOf(std::uint64_t(picture.width()), std::uint64_t(picture.height())));
 }
 
 void ViewController::selectChange() {
-    const int index = ui_.ctrl_resolve_list->currentIndex();
-    if (command_socket) command_socket->control_set_resolution(static_cast<std::uint8_t>(index));
+    commandChannel_.choose(ui_.ctrl_resolve_list->currentIndex());
 }
 
 // ---------------------------------------------------------------------------------------------------------

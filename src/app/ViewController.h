@@ -1,11 +1,12 @@
 #pragma once
 
-// The viewer window and its controller: supervises the camera link from the worker thread
-// "Thread-StartSocket", pumps the newest picture onto the screen, lays it out (1:1, fit, zoom, turn, pan)
-// and keeps the resolution menu in step with the picture actually received.
+// The viewer window and its controller: has the camera link supervised (StreamSupervisor's thread
+// "Thread-StartSocket") and the command channel kept (CommandChannelKeeper), pumps the newest picture onto
+// the screen, lays it out (1:1, fit, zoom, turn, pan) and keeps the resolution menu in step with the picture
+// actually received.
 //
-// Threads: everything here runs on the GUI thread (the main event queue) except runStartSocket(),
-// func_reconnect_udp_server() and setNextImage(), which run on the worker and only post work to the GUI
+// Threads: everything here runs on the GUI thread (the main event queue) except the supervisor's hooks
+// (func_reconnect_udp_server() and setNextImage()), which run on its thread and only post work to the GUI
 // thread. The command channel is created, replaced and used on the GUI thread only.
 //
 // Hooks for the capture, record and library controls: the slots btnCapture(), Record_Button_Click() and
@@ -21,8 +22,9 @@
 #include "app/MouseDragView.h"
 #include "app/StatusOverlay.h"
 #include "app/ViewControllerLayout.h"
-#include "device/CommandUDPSocket.h"
+#include "device/CommandChannelKeeper.h"
 #include "device/ImageRecvTCPSocket.h"
+#include "device/StreamSupervisor.h"
 #include "viewer/DisplayGeometry.h"
 #include "viewer/FreezeFrame.h"
 #include "viewer/LaunchOptions.h"
@@ -31,16 +33,11 @@
 
 #include <QImage>
 #include <QSizeF>
-#include <QTimer>
 #include <QWidget>
 
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
 class ExitAfterRecordings;
 class QAbstractButton;
@@ -48,13 +45,13 @@ class QAction;
 class QTimer;
 class RecordControl;
 
-class ViewController : public QWidget, public CCSliderDelegate, public CommandUDPSocketDelegate {
+class ViewController : public QWidget, public CCSliderDelegate {
     Q_OBJECT
   public:
-    // Starts the worker at once. The receiver must outlive the controller (the program passes the shared
+    // Starts the supervisor at once. The receiver must outlive the controller (the program passes the shared
     // one; tests their own).
     ViewController(const LaunchOptions &options, ImageRecvTCPSocket &receiver, QWidget *parent = nullptr);
-    // Stops and joins the worker, whose waits end as soon as it is asked to stop.
+    // Stops and joins the supervisor, whose waits end as soon as it is asked to stop.
     ~ViewController() override;
 
     // The picture shown while no camera delivers (the application picture "checkdevice.png").
@@ -66,7 +63,7 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     // current_view_info: the picture size at the last 1:1 layout (also the size of a recording's video).
     QSizeF currentViewSize() const { return current_view_info; }
     ImageRecvTCPSocket &receiver() const { return img_socket; }
-    CommandUDPSocket *commandSocket() const { return command_socket.get(); }
+    CommandUDPSocket *commandSocket() const { return commandChannel_.socket(); }
     const DisplayGeometry &displayGeometry() const;
     const ViewControllerLayout &ui() const { return ui_; }
     MouseDragView *dragView() const { return imgView_mousemove; }
@@ -86,8 +83,8 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     void setToolTipKey(QAbstractButton *button, const QString &key);
 
     // --- any thread
-    // How many times the worker has reconnected the picture stream so far.
-    int reconnectionCount() const { return reconnections_.load(); }
+    // How many times the supervisor has reconnected the picture stream so far.
+    int reconnectionCount() const { return supervisor_.reconnectionCount(); }
 
   public slots:
     // Display geometry.
@@ -131,10 +128,10 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
   public:
     // CCSliderDelegate
     void delegate_reset_rotate() override;
-    // CommandUDPSocketDelegate
-    void ClearResolution() override;
-    void fillResolution() override;
-    void commandSocketDidClose() override;
+    // The command channel's reports, which go to the keeper.
+    void ClearResolution();
+    void fillResolution();
+    void commandSocketDidClose();
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -159,12 +156,10 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     void leaveToolOrFullScreen();
     void captureTo(const QImage &picture);
 
-    // --- worker thread
-    void runStartSocket();
+    // --- supervisor thread
+    StreamSupervisor::Hooks supervisorHooks();
     bool func_reconnect_udp_server();
     void setNextImage();
-    // Sleeps for duration unless the controller is closing; false when it is.
-    bool pauseWorker(std::chrono::microseconds duration);
 
     // --- GUI thread
     void showNoDevicePicture();
@@ -175,19 +170,13 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     void applyOrientation();
     void refreshStatus();
     void reconnectCommandChannel();
-    void rebuildCommandChannel(const char *reason);
-    void detachCommandChannel();
-    void askAgainForMissingList();
-    // The camera's list has arrived: the menu holds more than the start-up placeholder.
-    bool menuHoldsList() const;
+    CommandChannelKeeper::Hooks commandChannelHooks();
     void applyZoom(double factor);
     void windowDidResize();
     bool fitsWhenResized(const QObject *watched) const;
 
     // --- set before the worker starts, then only read
     const std::string image_server_ip;
-    const int image_server_port;
-    const int command_server_port;
     ImageRecvTCPSocket &img_socket;
     const QImage noDevicePicture_;
 
@@ -196,12 +185,9 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     MouseDragView *imgView_mousemove = nullptr;
     double v_max_scale = DisplayGeometry::kDefaultMaxScale;
     QSizeF current_view_info;
-    std::unique_ptr<CommandUDPSocket> command_socket;
-    int commandChannelNumber_ = 0;       // counts the channels built, so a late rebuild knows its own
-    bool commandChannelClosed_ = false;  // the current channel's socket closed; a rebuild is on its way
-    QTimer listRetry_;                   // asks again while the menu holds no list
-    FreezeFrame freezeFrame_;            // the camera picture on screen (its bytes), and whether it is held
-    QImage spareImage_;                  // the picture before the one on screen: its pixels take the next one
+    CommandChannelKeeper commandChannel_;  // the channel, its rebuilds and whether a list came
+    FreezeFrame freezeFrame_;              // the camera picture on screen (its bytes), and whether it is held
+    QImage spareImage_;  // the picture before the one on screen: its pixels take the next one
     PictureOrientation orientation_;
     QStringList statusLines_;
     QTimer *statusTimer_ = nullptr;  // refreshes the overlay while it shows
@@ -215,12 +201,8 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     std::unique_ptr<RecordControl> recordControl_;              // the record button's recordings
     std::unique_ptr<ExitAfterRecordings> exitAfterRecordings_;  // every way out waits for their files
 
-    // --- the worker and what it shares with the GUI thread
-    std::thread Thread_Get_Resolution;
-    std::atomic<bool> bCloseApp{false};
-    std::mutex workerMutex_;
-    std::condition_variable workerWake_;
+    // --- the supervisor and what it shares with the GUI thread
+    StreamSupervisor supervisor_;
     // Set while a frame-pump half waits in the GUI queue, so a slow screen never piles them up.
     std::atomic<bool> pumpPending_{false};
-    std::atomic<int> reconnections_{0};
 };

@@ -68,7 +68,7 @@ std::string ImageRecvTCPSocket::server_ip() const {
 }
 
 // ---------------------------------------------------------------------------------------------------------
-// Connection and supervision (the viewer's worker thread)
+// Connection and supervision (the supervisor's thread)
 
 bool ImageRecvTCPSocket::initServer(const std::string &host, std::uint16_t port) {
     {

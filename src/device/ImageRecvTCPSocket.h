@@ -5,9 +5,10 @@
 // (the latest frame) and a frame queue of at most 3 entries, and tells its supervisor whether pictures still
 // arrive. Socket callbacks, framing and decoding run on the main event queue.
 //
-// Thread use: the viewer's worker thread calls initServer, isTimeOut, func_reconnect_server, bConnected and
-// list_image_data; the frame pump calls list_image_data, getFirstImageData and func_remove_image_list_first
-// on the main event queue; the video writer calls getFirstImageData from its own thread.
+// Thread use: the supervisor's thread (StreamSupervisor) calls initServer, isTimeOut, func_reconnect_server,
+// bConnected and list_image_data; the frame pump calls list_image_data, getFirstImageData and
+// func_remove_image_list_first on the main event queue; the video writer calls getFirstImageData from its own
+// thread.
 
 #include "device/STRUCT_RECVDATA.h"
 #include "net/AsyncTcpSocket.h"

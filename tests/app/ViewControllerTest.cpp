@@ -208,47 +208,8 @@ TEST_F(ViewControllerTest, ACameraThatStopsBringsBackTheNoDevicePictureAndRetrie
     EXPECT_TRUE(showsNoDevicePicture());
 }
 
-TEST_F(ViewControllerTest, ACommandServiceThatComesUpLateStillFillsTheMenu) {
-    // Until it is up its port is closed: the first channel's request meets "port unreachable".
-    ASSERT_TRUE(simulator.start({"--command-delay", "4000"}));
-    QElapsedTimer clock;
-    clock.start();
-    testing::internal::CaptureStderr();
-    startViewer(simulator.imagePort(), simulator.commandPort());
-    const bool filled = QTest::qWaitFor([&] { return menu()->count() == 3; }, 8000);
-    const qint64 fillTime = clock.elapsed();
-    const std::string log = testing::internal::GetCapturedStderr();
-    ASSERT_TRUE(filled) << log;
-    EXPECT_LE(fillTime, 8000);
-    EXPECT_EQ(menu()->currentText(), QStringLiteral("1920*1080"));
-    EXPECT_EQ(viewer->reconnectionCount(), 1) << "the picture stream never broke";
-    EXPECT_NE(log.find("Rebuilding the command channel: its socket closed"), std::string::npos);
-}
-
-TEST_F(ViewControllerTest, PicturesThatComeAfterTheFirstReconnectionGaveUpStillGetAMenu) {
-    // The reconnection waits a second for pictures, reports none and builds no command channel; the
-    // stream then runs on, so no later reconnection builds one either.
-    ASSERT_TRUE(simulator.start({"--first-frame-delay", "1500"}));
-    startViewer(simulator.imagePort(), simulator.commandPort());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return menu()->count() == 3; }, kCameraWaitMs));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return viewer->shownImageBytes() != nullptr; }, kCameraWaitMs));
-    EXPECT_EQ(viewer->reconnectionCount(), 1);
-}
-
-TEST_F(ViewControllerTest, WhileTheMenuHoldsNoListTheViewerAsksAgain) {
-    // Every list reply is one byte short: the viewer never gets a list.
-    ASSERT_TRUE(simulator.start({"--bad-list-length"}));
-    startViewer(simulator.imagePort(), simulator.commandPort());
-    QByteArray log;
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            log += simulator.takeLog();
-            return log.count("command request") >= 2;
-        },
-        kCameraWaitMs));
-    EXPECT_EQ(menu()->itemText(0), QStringLiteral(" "));
-    EXPECT_EQ(viewer->reconnectionCount(), 1);
-}
+// The command channel's rebuilds and retries (a late command service, pictures after the first
+// reconnection gave up, a list that never comes) are CommandChannelKeeper's unit tests.
 
 TEST_F(ViewControllerTest, AnUndecodablePictureGoesToFooPngAndThePreviousOneStays) {
     QTemporaryDir frames;

@@ -13,4 +13,10 @@ TEST(ToolKit, HextoDecReadsTheFirstBytesBigEndian) {
     EXPECT_EQ(ToolKit::HextoDec(bytes + 1, 8), 0x010203FFFEFDFC99u);
 }
 
+TEST(ToolKit, ResolutionTitleIsWidthStarHeight) {
+    EXPECT_EQ(ToolKit::resolutionTitle(1920, 1080), "1920*1080");
+    EXPECT_EQ(ToolKit::resolutionTitle(0, 0), "0*0");
+    EXPECT_EQ(ToolKit::resolutionTitle(65535, 7), "65535*7");
+}
+
 }  // namespace

@@ -3,8 +3,8 @@
 #include "CliArguments.h"
 #include "device/CameraAddress.h"
 #include "device/ImageRecvTCPSocket.h"
+#include "device/StreamSupervisor.h"
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -53,8 +53,8 @@ std::filesystem::path framePath(const std::filesystem::path &folder, long long n
     return folder / name;
 }
 
-// Supervises the receiver as the viewer's worker thread does. A pump thread takes the queued pictures in
-// arrival order and writes them, also while the supervisor blocks in a reconnection.
+// Supervises the receiver as the viewer does. A pump thread takes the queued pictures in arrival order and
+// writes them, also while the supervisor blocks in a reconnection; this thread watches for the end.
 int receiveFrames(const FramesJob &job) {
     ImageRecvTCPSocket &receiver = ImageRecvTCPSocket::sharedInstance();
     const auto patience =
@@ -81,7 +81,8 @@ int receiveFrames(const FramesJob &job) {
         }
     });
 
-    receiver.initServer(job.host, job.port);
+    StreamSupervisor supervisor(receiver, job.host, job.port, {}, {kPollInterval, kReconnectPause});
+    supervisor.start();
     while (written < job.count && !writeFailed) {
         const auto silence = Clock::now() - lastPicture.load();
         if (silence > patience) {
@@ -90,12 +91,6 @@ int receiveFrames(const FramesJob &job) {
                          job.host.c_str(), static_cast<unsigned>(job.port), job.timeoutSeconds,
                          written.load(), job.count);
             return kExitFailed;
-        }
-        if (receiver.isTimeOut() && !receiver.func_reconnect_server()) {
-            const auto left = patience - (Clock::now() - lastPicture.load());
-            std::this_thread::sleep_for(
-                std::clamp<Clock::duration>(left, Clock::duration::zero(), kReconnectPause));
-            continue;
         }
         std::this_thread::sleep_for(kPollInterval);
     }

@@ -3,6 +3,7 @@
 #include "CliArguments.h"
 #include "device/CameraAddress.h"
 #include "device/ImageRecvTCPSocket.h"
+#include "device/StreamSupervisor.h"
 #include "recorder/CaptureTimestamps.h"
 #include "recorder/RVImagesToVideo.h"
 
@@ -85,21 +86,6 @@ class StopSignals {
     static void onSignal(int number) { received_ = number; }
     static inline std::atomic<int> received_{0};
     static_assert(std::atomic<int>::is_always_lock_free);
-};
-
-// The viewer's worker thread in small: reconnect while the stream is silent.
-class Supervisor {
-  public:
-    explicit Supervisor(ImageRecvTCPSocket &receiver)
-        : thread_([&receiver](std::stop_token stop) {
-              while (!stop.stop_requested()) {
-                  if (receiver.isTimeOut()) receiver.func_reconnect_server();
-                  std::this_thread::sleep_for(kPollInterval);
-              }
-          }) {}
-
-  private:
-    std::jthread thread_;
 };
 
 QSizeF firstPictureSize(ImageRecvTCPSocket &receiver, double timeoutSeconds) {
@@ -198,8 +184,9 @@ int record(const RecordJob &job) {
     const StopSignals stopSignals;
 
     ImageRecvTCPSocket &receiver = ImageRecvTCPSocket::sharedInstance();
-    receiver.initServer(job.host, job.port);
-    Supervisor supervisor(receiver);
+    // Reconnects while the stream is silent; a failed reconnection is followed by one ordinary pass.
+    StreamSupervisor supervisor(receiver, job.host, job.port, {}, {kPollInterval, kPollInterval});
+    supervisor.start();
     QSizeF size = job.size;
     if (size.isEmpty()) size = firstPictureSize(receiver, job.timeoutSeconds);
     if (size.isEmpty() && StopSignals::received()) {

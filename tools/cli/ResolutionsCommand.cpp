@@ -1,6 +1,7 @@
 #include "ResolutionsCommand.h"
 
 #include "CommandSession.h"
+#include "device/ToolKit.h"
 
 #include <cstdio>
 
@@ -22,8 +23,7 @@ int runResolutions(const CliArguments &arguments) {
         return kExitFailed;
     }
     for (const auto &entry : *list) {
-        std::printf("%lu*%lu\n", static_cast<unsigned long>(entry.width),
-                    static_cast<unsigned long>(entry.height));
+        std::printf("%s\n", ToolKit::resolutionTitle(entry.width, entry.height).c_str());
     }
     return kExitOk;
 }

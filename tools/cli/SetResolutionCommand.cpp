@@ -1,6 +1,7 @@
 #include "SetResolutionCommand.h"
 
 #include "CommandSession.h"
+#include "device/ToolKit.h"
 
 #include <charconv>
 #include <cstdio>
@@ -48,22 +49,20 @@ int runSetResolution(const CliArguments &arguments) {
                      static_cast<unsigned>(index), list->size());
         return kExitFailed;
     }
-    const auto &chosen = (*list)[index];
+    const std::string chosen = ToolKit::resolutionTitle((*list)[index].width, (*list)[index].height);
     const auto reply = session.waitForSetReply();
     if (!reply) {
-        std::fprintf(stderr, "deskcam-cli set-resolution: no answer to the choice of %lu*%lu within %g s\n",
-                     static_cast<unsigned long>(chosen.width), static_cast<unsigned long>(chosen.height),
-                     target.timeout.count());
+        std::fprintf(stderr, "deskcam-cli set-resolution: no answer to the choice of %s within %g s\n",
+                     chosen.c_str(), target.timeout.count());
         return kExitFailed;
     }
     if (!reply->complete) {
-        std::fprintf(stderr, "deskcam-cli set-resolution: no valid answer to the choice of %lu*%lu\n",
-                     static_cast<unsigned long>(chosen.width), static_cast<unsigned long>(chosen.height));
+        std::fprintf(stderr, "deskcam-cli set-resolution: no valid answer to the choice of %s\n",
+                     chosen.c_str());
         return kExitFailed;
     }
     if (reply->result != 0) {
-        std::fprintf(stderr, "deskcam-cli set-resolution: the camera refused %lu*%lu\n",
-                     static_cast<unsigned long>(chosen.width), static_cast<unsigned long>(chosen.height));
+        std::fprintf(stderr, "deskcam-cli set-resolution: the camera refused %s\n", chosen.c_str());
         return kExitFailed;
     }
     return kExitOk;
