@@ -1,5 +1,8 @@
 #include "device/CommandChannelKeeper.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "base/Log.h"
 #include "dispatch/MainQueue.h"
 
@@ -109,14 +112,22 @@ int CommandChannelKeeper::indexOf(std::uint64_t width, std::uint64_t height) con
 }
 
 void CommandChannelKeeper::ClearResolution() {
-    listReceived_ = false;
-    shownList_.clear();
-    if (hooks_.clearList) hooks_.clearList();
+    // The menu is cleared only once the new list is known to differ: every reconnection and every choice
+    // brings the same list again, and rebuilding the menu for it is wasted work (and a log line per entry).
+    clearing_ = true;
 }
 
 void CommandChannelKeeper::fillResolution() {
     if (!channel_) return;
     const auto &list = channel_->list();
+    const bool same = listReceived_ && sameEntries(list, shownList_);
+    const bool clear = std::exchange(clearing_, false);
+    if (same) return;
+    if (clear) {
+        listReceived_ = false;
+        shownList_.clear();
+        if (hooks_.clearList) hooks_.clearList();
+    }
     if (list.empty()) {
         deskcam::logLine("fillResolution:command_socket.m_resolution_list.count=0 ");
         return;
@@ -124,4 +135,11 @@ void CommandChannelKeeper::fillResolution() {
     listReceived_ = true;
     shownList_ = list;
     if (hooks_.showList) hooks_.showList(shownList_);
+}
+
+bool CommandChannelKeeper::sameEntries(const std::vector<STRUCT_RESOLUTION> &a,
+                                       const std::vector<STRUCT_RESOLUTION> &b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto &x, const auto &y) {
+        return x.width == y.width && x.height == y.height && x.raw == y.raw;
+    });
 }

@@ -77,6 +77,7 @@ class CommandChannelKeeper : public CommandUDPSocketDelegate {
     void rebuild(const char *reason);
     void askAgainForMissingList();
     void scheduleRetry();
+    static bool sameEntries(const std::vector<STRUCT_RESOLUTION> &a, const std::vector<STRUCT_RESOLUTION> &b);
 
     const std::string host_;
     const std::uint16_t port_;
@@ -86,6 +87,7 @@ class CommandChannelKeeper : public CommandUDPSocketDelegate {
     int channelNumber_ = 0;       // counts the channels built, so a late rebuild knows its own
     bool channelClosed_ = false;  // the current channel's socket closed; a rebuild is on its way
     bool listReceived_ = false;
+    bool clearing_ = false;  // the channel emptied its list; the new one follows
     std::vector<STRUCT_RESOLUTION> shownList_;
     // Scheduled work holds a weak copy: it does nothing once the keeper is gone.
     std::shared_ptr<CommandChannelKeeper *> alive_;

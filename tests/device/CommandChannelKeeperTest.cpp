@@ -142,6 +142,24 @@ TEST_F(CommandChannelKeeperTest, TheStreamComingBackBuildsAChannelThatAsksForThe
     EXPECT_TRUE(keeper->listReceived()) << "the list shown stays until the camera's next answer";
 }
 
+TEST_F(CommandChannelKeeperTest, TheMenuIsRebuiltOnlyWhenTheListChanges) {
+    auto keeper = makeKeeper();
+    keeper->streamBack();
+    current->answer(cameraList());
+    current->answer(cameraList());
+    keeper->streamBack();
+    current->answer(cameraList());
+    EXPECT_EQ(shown, (std::vector<std::string>{"", "1920x1080 1280x720 640x480 "})) << "the same list again";
+
+    current->answer({{1280, 720, {}}});
+    current->answer({});
+    EXPECT_EQ(shown, (std::vector<std::string>{"", "1920x1080 1280x720 640x480 ", "", "1280x720 ", ""}));
+    EXPECT_FALSE(keeper->listReceived()) << "an empty list takes the menu's list away";
+    current->answer({{1280, 720, {}}});
+    EXPECT_TRUE(keeper->listReceived());
+    EXPECT_EQ(shown.back(), "1280x720 ");
+}
+
 TEST_F(CommandChannelKeeperTest, WhileNoListHasComeTheChannelIsAskedAgainEveryThreeSeconds) {
     struct Case {
         const char *name;
