@@ -7,9 +7,12 @@
 #include "base/Log.h"
 #include "base/Version.h"
 #include "device/ImageRecvTCPSocket.h"
+#include "recorder/LeftoverCopies.h"
+#include "viewer/DKBookmark.h"
 #include "viewer/LaunchOptions.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTimer>
 
 #include <malloc.h>
@@ -35,6 +38,14 @@ void returnFreeMemoryPeriodically(QObject &application) {
     auto *timer = new QTimer(&application);
     QObject::connect(timer, &QTimer::timeout, [] { malloc_trim(0); });
     timer->start(kMemoryReturnInterval);
+}
+
+// A finish interrupted by a kill leaves its hidden copy beside the recording (which still plays).
+void removeLeftoverCopies() {
+    const QString root = DKBookmark::defaultShareBookmark().g_save_path();
+    if (root.isEmpty()) return;
+    LeftoverCopies::removeFrom(
+        QDir(root).filePath(QString::fromLatin1(DKBookmark::kRecordFolder)).toStdString());
 }
 
 }  // namespace
@@ -71,6 +82,8 @@ int main(int argc, char *argv[]) {
     AppDelegate delegate;
     delegate.listenForReopen(instance);
     delegate.quitOnTerminationSignals();
+
+    removeLeftoverCopies();
 
     // Before the receiver exists: its socket delivers to the main event queue.
     QtMainQueue::install(application);

@@ -4,12 +4,20 @@
 
 #include "app/AppDelegate.h"
 
+#include "viewer/DKBookmark.h"
+
+#include <QDir>
 #include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/socket.h>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -44,6 +52,41 @@ TEST(Main, ASecondStartForTheSameCameraRaisesTheFirstAndSaysSo) {
     ASSERT_TRUE(first.waitForFinished(5000));
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first.exitCode(), 0);
+}
+
+TEST(Main, AStartRemovesTheCopyAnInterruptedFinishLeftBehind) {
+    QTemporaryDir root;
+    const std::filesystem::path records =
+        (QDir(root.path()).filePath(DKBookmark::kRecordFolder)).toStdString();
+    std::filesystem::create_directories(records);
+    const auto now = std::filesystem::file_time_type::clock::now();
+    for (const char *name : {".record_1.mp4.part", "record_1.mp4", ".record_2.mp4.part"})
+        std::ofstream(records / name) << "fragments";
+    std::filesystem::last_write_time(records / ".record_1.mp4.part", now - std::chrono::minutes(10));
+    std::filesystem::last_write_time(records / "record_1.mp4", now - std::chrono::minutes(10));
+    {
+        QSettings settings(QStringLiteral("deskcam"), QStringLiteral("deskcam"));
+        settings.setValue(DKBookmark::kSavePathKey, root.path());
+    }
+
+    QProcess viewer;
+    viewer.start(QStringLiteral(DESKCAM_PATH),
+                 {"--camera", "127.0.0.1", "--image-port", QString::number(unusedLoopbackPort(SOCK_STREAM))});
+    QByteArray log;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            log += viewer.readAllStandardError();
+            return log.contains("ImageRecvTCPSocket");
+        },
+        10000));
+    viewer.terminate();
+    viewer.waitForFinished(5000);
+    QSettings(QStringLiteral("deskcam"), QStringLiteral("deskcam")).remove(DKBookmark::kSavePathKey);
+
+    EXPECT_FALSE(std::filesystem::exists(records / ".record_1.mp4.part")) << log.constData();
+    EXPECT_TRUE(std::filesystem::exists(records / "record_1.mp4")) << "the recording itself stays";
+    EXPECT_TRUE(std::filesystem::exists(records / ".record_2.mp4.part")) << "a finish may still be under way";
+    EXPECT_TRUE(log.contains("the unfinished copy of an interrupted recording's finish"));
 }
 
 }  // namespace
