@@ -23,6 +23,8 @@ constexpr J_COLOR_SPACE kRgb32Layout = JCS_EXT_XRGB;
 // Qt's reader refuses pictures beyond this many bytes of pixels; a few header bytes from the network must
 // not make us allocate more.
 constexpr qint64 kMaxPixelBytes = 128LL * 1024 * 1024;
+// Below 50 Qt's reader decodes as Mode::Fast does.
+constexpr int kQtFastQuality = 49;
 
 struct ErrorManager {
     jpeg_error_mgr pub;  // first: libjpeg hands back a pointer to it
@@ -86,13 +88,17 @@ class Decompressor {
     Decompressor &operator=(const Decompressor &) = delete;
 
     // No object with a destructor may live in this frame: a libjpeg error leaves it by longjmp.
-    bool decode(const std::uint8_t *data, std::size_t size, QImage &picture) {
+    bool decode(const std::uint8_t *data, std::size_t size, QImage &picture, JpegDecoder::Mode mode) {
         if (setjmp(errors_.jump)) return false;
         jpeg_mem_src(&info_, data, static_cast<unsigned long>(size));
         jpeg_save_markers(&info_, JPEG_COM, 0xFFFF);
         for (int app = 1; app < 16; ++app) jpeg_save_markers(&info_, JPEG_APP0 + app, 0xFFFF);
         if (jpeg_read_header(&info_, TRUE) != JPEG_HEADER_OK || !takes(info_)) return false;
         info_.out_color_space = kRgb32Layout;
+        if (mode == JpegDecoder::Mode::Fast) {
+            info_.dct_method = JDCT_IFAST;
+            info_.do_fancy_upsampling = FALSE;
+        }
         jpeg_start_decompress(&info_);
         if (!preparePicture(picture, QSize(int(info_.output_width), int(info_.output_height)))) return false;
         readRows(info_, picture);
@@ -108,17 +114,17 @@ class Decompressor {
 
 }  // namespace
 
-bool JpegDecoder::decodeInto(const std::uint8_t *data, std::size_t size, QImage &picture) {
-    return decodeDirect(data, size, picture) || decodeWithQt(data, size, picture);
+bool JpegDecoder::decodeInto(const std::uint8_t *data, std::size_t size, QImage &picture, Mode mode) {
+    return decodeDirect(data, size, picture, mode) || decodeWithQt(data, size, picture, mode);
 }
 
-bool JpegDecoder::decodeDirect(const std::uint8_t *data, std::size_t size, QImage &picture) {
+bool JpegDecoder::decodeDirect(const std::uint8_t *data, std::size_t size, QImage &picture, Mode mode) {
     if (data == nullptr || size == 0) return false;
     Decompressor decompressor;
-    return decompressor.decode(data, size, picture);
+    return decompressor.decode(data, size, picture, mode);
 }
 
-bool JpegDecoder::decodeWithQt(const std::uint8_t *data, std::size_t size, QImage &picture) {
+bool JpegDecoder::decodeWithQt(const std::uint8_t *data, std::size_t size, QImage &picture, Mode mode) {
     QBuffer source;
     source.setData(
         QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
@@ -126,5 +132,6 @@ bool JpegDecoder::decodeWithQt(const std::uint8_t *data, std::size_t size, QImag
     // JPEG only, as the stream carries: other formats are no picture here. The PNG reader, for one, claims
     // whatever length a damaged chunk declares (gigabytes) on the GUI thread.
     QImageReader reader(&source, "JPG");
+    if (mode == Mode::Fast) reader.setQuality(kQtFastQuality);
     return reader.read(&picture);
 }
