@@ -8,6 +8,11 @@
 // Threads: writeImageAsMovie and the frame loop run on the caller's recording thread; microphone buffers
 // arrive on the serial queue "AudioDataOutputQueue"; doStop comes from the main thread; the completion
 // step runs on the shared work queue.
+//
+// The stages: FrameSchedule says which frame slots are due, FrameSampler turns the newest camera picture
+// into the track's frame, MicrophoneTrack brings the sound and settles the start time with the writer, and
+// RecordingReport says how it went. This class runs them in order: open the writer, open the microphone,
+// start writing, loop (due, sample, append), finish, report.
 
 #include "recorder/AudioSampleBuffer.h"
 #include "recorder/CMTime.h"
