@@ -27,6 +27,8 @@ constexpr J_COLOR_SPACE kRgb32Layout = JCS_EXT_XRGB;
 // Qt's reader refuses pictures beyond this many bytes of pixels; a few header bytes from the network must
 // not make us allocate more.
 constexpr qint64 kMaxPixelBytes = 128LL * 1024 * 1024;
+// Below 50 Qt's reader decodes as Mode::Fast does.
+constexpr int kQtFastQuality = 49;
 
 struct ErrorManager {
     jpeg_error_mgr pub;  // first: libjpeg hands back a pointer to it
@@ -116,7 +118,7 @@ class Decompressor {
     Decompressor &operator=(const Decompressor &) = delete;
 
     // No object with a destructor may live in this frame: a libjpeg error leaves it by longjmp.
-    Outcome decode(const std::uint8_t *data, std::size_t size, QImage &picture,
+    Outcome decode(const std::uint8_t *data, std::size_t size, QImage &picture, JpegDecoder::Mode mode,
                    std::chrono::milliseconds budget) {
         if (setjmp(errors_.jump)) return watch_.overBudget ? Outcome::OverBudget : Outcome::NotTaken;
         watch_.deadline = std::chrono::steady_clock::now() + budget;
@@ -127,6 +129,10 @@ class Decompressor {
         for (int app = 1; app < 16; ++app) jpeg_save_markers(&info_, JPEG_APP0 + app, 0xFFFF);
         if (jpeg_read_header(&info_, TRUE) != JPEG_HEADER_OK || !takes(info_)) return Outcome::NotTaken;
         info_.out_color_space = kRgb32Layout;
+        if (mode == JpegDecoder::Mode::Fast) {
+            info_.dct_method = JDCT_IFAST;
+            info_.do_fancy_upsampling = FALSE;
+        }
         jpeg_start_decompress(&info_);
         if (!preparePicture(picture, QSize(int(info_.output_width), int(info_.output_height))))
             return Outcome::NotTaken;
@@ -142,21 +148,21 @@ class Decompressor {
     jpeg_decompress_struct info_{};
 };
 
-Outcome decodeBounded(const std::uint8_t *data, std::size_t size, QImage &picture,
+Outcome decodeBounded(const std::uint8_t *data, std::size_t size, QImage &picture, JpegDecoder::Mode mode,
                       std::chrono::milliseconds budget) {
     if (data == nullptr || size == 0) return Outcome::NotTaken;
     Decompressor decompressor;
-    return decompressor.decode(data, size, picture, budget);
+    return decompressor.decode(data, size, picture, mode, budget);
 }
 
 }  // namespace
 
-bool JpegDecoder::decodeInto(const std::uint8_t *data, std::size_t size, QImage &picture) {
+bool JpegDecoder::decodeInto(const std::uint8_t *data, std::size_t size, QImage &picture, Mode mode) {
     if (data != nullptr && JpegStructure::countScans(data, size, kMaxScans) > kMaxScans) {
         logAbandoned("more than 100 scans");
         return false;
     }
-    switch (decodeBounded(data, size, picture, kDecodeBudget)) {
+    switch (decodeBounded(data, size, picture, mode, kDecodeBudget)) {
         case Outcome::Decoded:
             return true;
         case Outcome::OverBudget:
@@ -166,15 +172,15 @@ bool JpegDecoder::decodeInto(const std::uint8_t *data, std::size_t size, QImage 
         case Outcome::NotTaken:
             break;
     }
-    return decodeWithQt(data, size, picture);
+    return decodeWithQt(data, size, picture, mode);
 }
 
-bool JpegDecoder::decodeDirect(const std::uint8_t *data, std::size_t size, QImage &picture,
+bool JpegDecoder::decodeDirect(const std::uint8_t *data, std::size_t size, QImage &picture, Mode mode,
                                std::chrono::milliseconds budget) {
-    return decodeBounded(data, size, picture, budget) == Outcome::Decoded;
+    return decodeBounded(data, size, picture, mode, budget) == Outcome::Decoded;
 }
 
-bool JpegDecoder::decodeWithQt(const std::uint8_t *data, std::size_t size, QImage &picture) {
+bool JpegDecoder::decodeWithQt(const std::uint8_t *data, std::size_t size, QImage &picture, Mode mode) {
     QBuffer source;
     source.setData(
         QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
@@ -182,5 +188,6 @@ bool JpegDecoder::decodeWithQt(const std::uint8_t *data, std::size_t size, QImag
     // JPEG only, as the stream carries: other formats are no picture here. The PNG reader, for one, claims
     // whatever length a damaged chunk declares (gigabytes) on the GUI thread.
     QImageReader reader(&source, "JPG");
+    if (mode == Mode::Fast) reader.setQuality(kQtFastQuality);
     return reader.read(&picture);
 }

@@ -24,16 +24,21 @@ class JpegDecoder {
     static constexpr std::size_t kMaxScans = 100;
     // Far above the slowest real picture (a 4K photo decodes in about 50 ms on one core here).
     static constexpr std::chrono::milliseconds kDecodeBudget{1000};
+    // Fast: libjpeg's fast integer transform and plain chroma upsampling, as Qt's reader does below quality
+    // 50; about a fifth less decoding for a picture whose chroma is subsampled again (the recorder's track).
+    enum class Mode { Exact, Fast };
 
     // Fills picture with the decoded bytes (Format_RGB32, or what Qt's reader gives for the pictures it
     // takes over). Reuses picture's pixels when nothing else shares them and the size matches. Returns false
     // when the bytes are no picture; picture is then unspecified.
-    static bool decodeInto(const std::uint8_t *data, std::size_t size, QImage &picture);
+    static bool decodeInto(const std::uint8_t *data, std::size_t size, QImage &picture,
+                           Mode mode = Mode::Exact);
 
     // Only the fast path: false where decodeInto hands over to Qt's reader, or past budget. For tests.
     static bool decodeDirect(const std::uint8_t *data, std::size_t size, QImage &picture,
-                             std::chrono::milliseconds budget = kDecodeBudget);
+                             Mode mode = Mode::Exact, std::chrono::milliseconds budget = kDecodeBudget);
 
     // Only Qt's JPEG reader.
-    static bool decodeWithQt(const std::uint8_t *data, std::size_t size, QImage &picture);
+    static bool decodeWithQt(const std::uint8_t *data, std::size_t size, QImage &picture,
+                             Mode mode = Mode::Exact);
 };

@@ -8,24 +8,31 @@
 // Threads: writeImageAsMovie and the frame loop run on the caller's recording thread; microphone buffers
 // arrive on the serial queue "AudioDataOutputQueue"; doStop comes from the main thread; the completion
 // step runs on the shared work queue.
+//
+// The stages: FrameSchedule says which frame slots are due, FrameSampler turns the newest camera picture
+// into the track's frame, MicrophoneTrack brings the sound and settles the start time with the writer, and
+// RecordingReport says how it went. This class runs them in order: open the writer, open the microphone,
+// start writing, loop (due, sample, append), finish, report.
 
 #include "recorder/AudioSampleBuffer.h"
 #include "recorder/CMTime.h"
-#include "recorder/SilenceWatch.h"
+#include "recorder/FrameSampler.h"
+#include "recorder/MicrophoneTrack.h"
+#include "recorder/RecordingReport.h"
 
-#include <QAudioDevice>
 #include <QImage>
 #include <QSizeF>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
+class FrameSchedule;
 class QFile;
 
 namespace dispatch {
@@ -35,7 +42,6 @@ class SerialQueue;
 namespace recorder {
 class AudioDataOutput;
 class AudioWriterInput;
-class CaptureDeviceInput;
 class CaptureSession;
 class MediaWriter;
 class VideoWriterInput;
@@ -44,11 +50,9 @@ class VideoWriterInput;
 class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
   public:
     using CallbackBlock = std::function<void(bool)>;
-    // The encoded bytes of the newest camera picture, shared and immutable (the receiver's latest frame).
-    using FrameBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
-    using FrameSource = std::function<FrameBytes()>;
-    // Turns a decoded picture into the one that is encoded (the viewer's mirror and flip); recording thread.
-    using PictureTransform = std::function<QImage(const QImage &)>;
+    using FrameBytes = FrameSampler::FrameBytes;
+    using FrameSource = FrameSampler::FrameSource;
+    using PictureTransform = FrameSampler::PictureTransform;
     // Shows a message about an unusable microphone and returns once the user has dismissed it.
     using AlertPresenter = std::function<void(const std::string &message)>;
 
@@ -64,30 +68,7 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     };
 
     // How a recording went, for the message at its end. Complete when the completion callback runs.
-    struct Report {
-        enum class Outcome {
-            Pending,          // not finished yet
-            Saved,            // the file exists and holds at least one frame
-            NothingRecorded,  // stopped before a frame was written: no file is left
-            WriteFailed,      // writing failed; the file keeps the complete fragments written before
-            NotStarted,       // the file could not be created, or the recording could not be set up
-        };
-        // A spell without anything new from a source, in seconds into the recording.
-        struct Spell {
-            double start = 0;
-            std::optional<double> end;  // none: until the recording ended
-        };
-        Outcome outcome = Outcome::Pending;
-        std::string path;
-        double seconds = 0;                     // media time covered by the video
-        bool diskFull = false;                  // the failure was a full disk or the file size limit
-        std::string failure;                    // WriteFailed, NotStarted: the reason
-        std::vector<Spell> cameraSilences;      // no new picture for more than 3 s
-        std::vector<Spell> microphoneSilences;  // no sound for more than 2 s
-
-        // A time into the recording as the user reads it: "0:07", "12:34", "1:02:03".
-        static std::string timeText(double seconds);
-    };
+    using Report = RecordingReport;
 
     // A new, idle recorder ("init").
     static std::shared_ptr<RVImagesToVideo> create();
@@ -98,7 +79,9 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     // Where pictures come from; by default the image stream receiver's latest frame.
     void setFrameSource(FrameSource source);
     // Default: pictures are encoded as decoded.
-    void setPictureTransform(PictureTransform transform) { pictureTransform_ = std::move(transform); }
+    void setPictureTransform(PictureTransform transform) {
+        sampler_.setPictureTransform(std::move(transform));
+    }
     // false: no microphone, the recording has video only (deskcam-cli record --no-audio).
     void setMicrophoneEnabled(bool enabled);
     // Default: the message goes to the process log.
@@ -119,8 +102,8 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     // for a program that cannot wait any longer.
     void abandonFinishing();
 
-    // Convenience entry points: each records the live pictures like writeImageAsMovie (800 x 600 and 1 frame
-    // per second unless given; animateTransitions YES unless given).
+    // Convenience entry points (RVImagesToVideoTestHooks.cpp): each records the live pictures like
+    // writeImageAsMovie (800 x 600 and 1 frame per second unless given; animateTransitions YES unless given).
     void videoFromImages(const std::vector<QImage> &images, const std::string &path, CallbackBlock callback);
     void videoFromImages(const std::vector<QImage> &images, const std::string &path, bool animateTransitions,
                          CallbackBlock callback);
@@ -144,7 +127,7 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     // --- the pieces of a recording
     // An opaque 32-bit xRGB buffer of the picture's own size with the picture drawn in.
     static QImage newPixelBufferFromNSImage(const QImage &picture);
-    // Waits (2 ms steps) until input takes more data, then appends the buffer at time. Gives up when the
+    // Waits until input takes more data, then appends the buffer at time. Gives up when the
     // recording is stopped or the writer has failed, so a dead writer cannot hold the thread.
     bool appendToAdapter(recorder::VideoWriterInput &input, const QImage &pixelBuffer, const CMTime &time);
 
@@ -159,7 +142,7 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     // A copy of buffer with offset taken off its time.
     static AudioSampleBuffer adjustTime(const AudioSampleBuffer &buffer, const CMTime &offset);
 
-    // --- accessors
+    // --- accessors (those only tests use: RVImagesToVideoTestHooks.cpp)
     bool bStop() const { return bStop_.load(); }
     CMTime startTime() const;
     void setStartTime(const CMTime &time);
@@ -177,63 +160,52 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     Report report() const;
 
   private:
-    bool setUpWriter(const std::string &path, QSizeF size, std::int32_t fps);
+    bool openWriter(const std::string &path, QSizeF size, std::int32_t fps);
     void openScratchFile();
-    bool waitForFirstAudioBuffer();
-    void startWritingSession();
+    MicrophoneTrack::Delegate delivery();
+    void startWriting();
     void runFrameLoop(std::int32_t fps);
+    bool waitUntil(std::int64_t dueMicros);
     bool stopRequested() const;
-    void watchSources(std::int64_t nowMicros);
-    void tick(std::int32_t fps, std::int64_t anchorMicros, std::int64_t nowMicros);
-    void appendFrame(const QImage &pixelBuffer, std::int32_t fps);
-    QImage latestPicture(std::int64_t nowMicros);
+    void tick(FrameSchedule &schedule, std::int64_t nowMicros);
+    bool appendFrame(const QImage &pixelBuffer, std::int64_t slot);
     void finishRecording(CallbackBlock callback);
     void completeRecording(const CallbackBlock &callback);
-    Report finalReport(const recorder::MediaWriter &writer) const;
-    std::vector<Report::Spell> spellsOf(const std::optional<SilenceWatch> &watch) const;
-    bool openCaptureSession(const QAudioDevice &device, std::uint32_t deviceChannels);
-    std::shared_ptr<recorder::CaptureDeviceInput> openDeviceInput(const QAudioDevice &device,
-                                                                  std::uint32_t channels);
-    static AudioStreamBasicDescription canonicalFormat(std::uint32_t channels);
-    bool deliverTo(const std::shared_ptr<recorder::AudioDataOutput> &output);
-    void addAudioTrackLocked(std::int32_t channels, double samples);
+    RecordingReport::Facts factsOf(const recorder::MediaWriter &writer) const;
+    void setReport(const Report &report);
     static FrameSource defaultFrameSource();
 
-    // --- recording thread only, then read by the completion step
-    FrameSource frameSource_;
+    // --- set before the recording call; then the recording thread, and after the frame loop the
+    // completion step (which the writer starts once the recording thread has handed over)
+    FrameSampler sampler_;
     std::function<bool()> stillWanted_;
-    PictureTransform pictureTransform_;
-    bool microphoneEnabled_ = true;
-    AlertPresenter alertPresenter_;
+    std::unique_ptr<QFile> audioFileHandle_;
     CMTime current_video_time_;
     CMTime sessionStart_;
-    std::int64_t frameCounter_ = 0;
-    FrameBytes lastBytes_;
-    QImage lastPicture_;
-    std::unique_ptr<QFile> audioFileHandle_;
     std::int32_t fps_ = 0;
-    std::int64_t anchorMicros_ = 0;
+    std::int64_t anchorMicros_ = 0;   // capture clock of media time 0
     std::int64_t framesInTrack_ = 0;  // slots up to and including the last appended frame
-    std::optional<SilenceWatch> cameraWatch_;
-    std::optional<SilenceWatch> microphoneWatch_;
     std::string setUpFailure_;
 
-    // --- any thread
+    // --- stop: set by doStop from any thread; stopMutex_ and stopChanged_ wake the frame loop's wait
     std::atomic<bool> bStop_{false};
-    std::atomic<std::int64_t> lastSoundMicros_{0};  // capture clock: arrival of the newest sound buffer
+    std::mutex stopMutex_;
+    std::condition_variable stopChanged_;
 
-    // --- guarded by mutex_: shared by the recording thread, the audio queue, doStop and the completion
-    mutable std::mutex mutex_;
-    CMTime startTime_;
-    bool writingStarted_ = false;
+    // --- the microphone: its own lock (the audio queue, the recording thread, doStop)
+    MicrophoneTrack microphone_;
+
+    // --- guarded by writerMutex_: set up by the recording thread, let go by the completion step, read by
+    // abandonFinishing and tests from other threads
+    mutable std::mutex writerMutex_;
     std::shared_ptr<recorder::MediaWriter> videoWriter_;
     std::shared_ptr<recorder::VideoWriterInput> writerInput_;
-    std::shared_ptr<recorder::AudioWriterInput> audioInput_;
-    std::optional<QAudioDevice> audioMicDevice_;
-    std::shared_ptr<recorder::CaptureDeviceInput> audioMicInput_;
-    std::shared_ptr<recorder::AudioDataOutput> captureAudioMicDataOutput_;
-    std::shared_ptr<recorder::CaptureSession> captureSession_;
-    std::shared_ptr<dispatch::SerialQueue> captureQueue_;
+
+    // --- guarded by statisticsMutex_: written by the frame loop, read from any thread
+    mutable std::mutex statisticsMutex_;
     Statistics statistics_;
+
+    // --- guarded by reportMutex_: written by the recording thread or the completion step, read anywhere
+    mutable std::mutex reportMutex_;
     Report report_;
 };

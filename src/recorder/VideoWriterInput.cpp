@@ -121,6 +121,13 @@ bool VideoWriterInput::appendPixelBuffer(const QImage &picture, const CMTime &ti
     return true;
 }
 
+bool VideoWriterInput::waitForRoom(std::chrono::milliseconds limit) {
+    std::unique_lock lock(mutex_);
+    // The encoder thread takes pictures off the queue even after a failure, so room comes.
+    changed_.wait_for(lock, limit, [this] { return finished_ || pending_.size() < kMaxPendingPictures; });
+    return !finished_;
+}
+
 void VideoWriterInput::markAsFinished() {
     std::lock_guard lock(mutex_);
     finished_ = true;

@@ -10,6 +10,7 @@
 
 #include <QImage>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -51,6 +52,8 @@ class VideoWriterInput {
     // Queues picture (any size, 32-bit xRGB) as the frame at time. False when not ready or when time is
     // not after the previous frame's.
     bool appendPixelBuffer(const QImage &picture, const CMTime &time);
+    // Blocks until the queue has room for another picture, at most limit. False once the input is finished.
+    bool waitForRoom(std::chrono::milliseconds limit);
     // No more pictures: the encoder is flushed after the queued ones.
     void markAsFinished();
     // Blocks until every queued picture is encoded and written.

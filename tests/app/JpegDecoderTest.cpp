@@ -51,7 +51,7 @@ double secondsToDecode(const std::vector<std::uint8_t> &jpeg, bool direct, std::
     QImage picture;
     const auto start = std::chrono::steady_clock::now();
     if (direct)
-        JpegDecoder::decodeDirect(jpeg.data(), jpeg.size(), picture, budget);
+        JpegDecoder::decodeDirect(jpeg.data(), jpeg.size(), picture, JpegDecoder::Mode::Exact, budget);
     else
         JpegDecoder::decodeInto(jpeg.data(), jpeg.size(), picture);
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

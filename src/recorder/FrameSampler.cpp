@@ -1,0 +1,46 @@
+#include "recorder/FrameSampler.h"
+
+#include "device/JpegDecoder.h"
+
+namespace {
+
+// Longer than this without a new picture is worth telling the user about.
+constexpr std::int64_t kCameraSilenceMicros = 3'000'000;
+
+}  // namespace
+
+void FrameSampler::start(std::int64_t startMicros) {
+    watch_.emplace(kCameraSilenceMicros, startMicros);
+}
+
+QImage FrameSampler::sample(std::int64_t nowMicros) {
+    QImage picture = latestPicture(nowMicros);
+    if (transform_ && !picture.isNull()) picture = transform_(picture);
+    if (watch_) watch_->check(nowMicros);
+    return picture.isNull() ? picture : pixelBufferOf(picture);
+}
+
+QImage FrameSampler::latestPicture(std::int64_t nowMicros) {
+    const FrameBytes bytes = source_ ? source_() : nullptr;
+    // The receiver shares one immutable buffer per picture: the same buffer is the same picture, already
+    // decoded last tick.
+    if (bytes && !bytes->empty() && bytes != lastBytes_) {
+        if (watch_) watch_->delivered(nowMicros);
+        lastBytes_ = bytes;
+        // The track takes 4:2:0 chroma again, so the finer decode would be thrown away.
+        if (!JpegDecoder::decodeInto(bytes->data(), bytes->size(), lastPicture_, JpegDecoder::Mode::Fast)) {
+            lastPicture_ = QImage();
+        }
+        ++decodes_;
+    }
+    return lastPicture_;
+}
+
+std::vector<SilenceWatch::Spell> FrameSampler::silences() const {
+    return watch_ ? watch_->spells() : std::vector<SilenceWatch::Spell>{};
+}
+
+QImage FrameSampler::pixelBufferOf(const QImage &picture) {
+    if (picture.format() == QImage::Format_RGB32) return picture;
+    return picture.convertToFormat(QImage::Format_RGB32);
+}

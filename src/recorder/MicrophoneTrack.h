@@ -1,0 +1,115 @@
+#pragma once
+
+// The microphone side of a recording: opens the default microphone in a capture session, waits for its
+// first buffer, adds the AAC track that buffer describes and appends the sound; settles the recording's
+// start time with the writer (the first buffer's time, unless writing has begun without one) and watches
+// for spells without sound.
+//
+// Threads: open, beginWriting, finish and the silence watch run on the recording thread; buffers arrive on
+// the serial queue "AudioDataOutputQueue"; release comes from doStop (any thread); dropTrack from the
+// completion step. Everything the audio queue shares with the others is guarded by mutex_.
+
+#include "recorder/AudioSampleBuffer.h"
+#include "recorder/CMTime.h"
+#include "recorder/SilenceWatch.h"
+#include "recorder/StreamBasicDescription.h"
+
+#include <QAudioDevice>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dispatch {
+class SerialQueue;
+}
+
+namespace recorder {
+class AudioDataOutput;
+class AudioWriterInput;
+class CaptureDeviceInput;
+class CaptureSession;
+class MediaWriter;
+}  // namespace recorder
+
+class MicrophoneTrack {
+  public:
+    using Delegate = std::function<void(recorder::AudioDataOutput *output, const AudioSampleBuffer &buffer)>;
+    struct Hooks {
+        std::function<bool()> stopped;                   // the recording was stopped
+        std::function<void(const std::string &)> alert;  // an unusable microphone; returns once dismissed
+    };
+
+    explicit MicrophoneTrack(Hooks hooks);
+    ~MicrophoneTrack();
+
+    void setEnabled(bool enabled) { enabled_ = enabled; }
+    void setAlertPresenter(std::function<void(const std::string &)> alert) {
+        hooks_.alert = std::move(alert);
+    }
+    // The file the track goes into; null lets it go.
+    void setWriter(std::shared_ptr<recorder::MediaWriter> writer);
+
+    // Opens the default microphone, its buffers going to deliver, and waits up to 6 s for the first one.
+    void open(Delegate deliver);
+    // Starts writing the file and returns the recording's start time (unset without sound): under the lock,
+    // so no track is added, and no start time taken, once the writer has begun.
+    CMTime beginWriting(recorder::MediaWriter &writer);
+    // A buffer from output, on the audio queue.
+    void captureOutput(recorder::AudioDataOutput *output, const AudioSampleBuffer &buffer);
+    // Appends a buffer if the track takes it now; never waits.
+    bool encodeFrame(const AudioSampleBuffer &buffer, bool isVideo);
+    // Adds the AAC track to the writer; refused once writing has started.
+    void addTrack(std::int32_t channels, double samples);
+    // Lets the microphone go and forgets the start time (doStop).
+    void release();
+    // No more sound: the session stops and the track is flushed.
+    void finish();
+    void dropTrack();
+
+    // The frame loop begins at startMicros: the microphone's silence counts from then, if it has a track.
+    void startWatching(std::int64_t startMicros);
+    void watch(std::int64_t nowMicros);
+    std::vector<SilenceWatch::Spell> silences() const;
+
+    CMTime startTime() const;
+    void setStartTime(const CMTime &time);
+    std::shared_ptr<recorder::AudioWriterInput> track() const;
+    std::shared_ptr<recorder::CaptureSession> session() const;
+    std::shared_ptr<recorder::AudioDataOutput> output() const;
+    void setOutput(std::shared_ptr<recorder::AudioDataOutput> output);
+    std::shared_ptr<dispatch::SerialQueue> captureQueue();
+
+  private:
+    bool openSession(const QAudioDevice &device, std::uint32_t deviceChannels, Delegate deliver);
+    std::shared_ptr<recorder::CaptureDeviceInput> openDeviceInput(const QAudioDevice &device,
+                                                                  std::uint32_t channels);
+    static AudioStreamBasicDescription canonicalFormat(std::uint32_t channels);
+    bool deliverTo(const std::shared_ptr<recorder::AudioDataOutput> &output, Delegate deliver);
+    bool waitForFirstBuffer();
+    void addTrackLocked(std::int32_t channels, double samples);
+
+    Hooks hooks_;
+    bool enabled_ = true;                           // set before the recording
+    std::atomic<std::int64_t> lastSoundMicros_{0};  // capture clock: arrival of the newest buffer
+    std::optional<SilenceWatch> watch_;             // recording thread, then the completion step
+
+    // --- guarded by mutex_: the recording thread, the audio queue, doStop and the completion step
+    mutable std::mutex mutex_;
+    std::condition_variable trackAdded_;  // also woken by release
+    CMTime startTime_;
+    bool writingStarted_ = false;
+    std::shared_ptr<recorder::MediaWriter> writer_;
+    std::shared_ptr<recorder::AudioWriterInput> track_;
+    std::optional<QAudioDevice> device_;
+    std::shared_ptr<recorder::CaptureDeviceInput> input_;
+    std::shared_ptr<recorder::AudioDataOutput> output_;
+    std::shared_ptr<recorder::CaptureSession> session_;
+    std::shared_ptr<dispatch::SerialQueue> captureQueue_;
+};
