@@ -23,10 +23,6 @@ namespace {
 
 constexpr GridIndex kSection = 0;
 
-QVariantMap indexUserInfo(GridIndex index) {
-    return {{GridViewItemIndexKey, QVariant::fromValue<quint64>(index)}};
-}
-
 QPropertyAnimation *animation(QObject *target, const char *property, const QVariant &end, int durationMs) {
     auto *animation = new QPropertyAnimation(target, property);
     animation->setDuration(durationMs);
@@ -38,7 +34,7 @@ QPropertyAnimation *animation(QObject *target, const char *property, const QVari
 
 GridView::GridView(QWidget *parent)
     : QWidget(parent),
-      nc_(NotificationCenter::defaultCenter()),
+      reporter_(*this),
       backgroundColor_(GridViewPalette::controlColor()),
       itemSize_(GridViewItemBase::defaultItemSize()) {
     setMouseTracking(true);
@@ -80,7 +76,7 @@ void GridView::setItemSize(const QSizeF &size) {
 void GridView::setAllowsMultipleSelection(bool allows) {
     allowsMultipleSelection_ = allows;
     if (allows || selectedItems_.empty()) return;
-    nc_.postNotificationName(GridViewDeSelectAllItemsNotification, this);
+    reporter_.tellItemsToDeselect();
     ItemTable dropped;
     dropped.swap(selectedItems_);
     for (const auto &[index, item] : dropped) releaseIfDetached(item);
@@ -486,100 +482,36 @@ QStringList GridView::sectionIndexTitlesForGridView(GridView *gridView) {
 }
 
 // ---------------------------------------------------------------------------------------------------------
-// Reporting: observers always hear of an event before the delegate does.
-
-void GridView::postIndexNotification(const QString &name, GridIndex index) {
-    nc_.postNotificationName(name, this, indexUserInfo(index));
-}
-
-void GridView::gridViewWillHoverItemAtIndex(GridIndex index) {
-    postIndexNotification(GridViewWillHoverItemNotification, index);
-    if (delegate_) delegate_->gridViewWillHoverItemAtIndex(this, index, kSection);
-}
-
-void GridView::gridViewWillUnhoverItemAtIndex(GridIndex index) {
-    postIndexNotification(GridViewWillUnhoverItemNotification, index);
-    if (delegate_) delegate_->gridViewWillUnhoverItemAtIndex(this, index, kSection);
-}
-
-void GridView::gridViewWillSelectItemAtIndex(GridIndex index) {
-    postIndexNotification(GridViewWillSelectItemNotification, index);
-    if (delegate_) delegate_->gridViewWillSelectItemAtIndex(this, index, kSection);
-}
-
-void GridView::gridViewDidSelectItemAtIndex(GridIndex index) {
-    postIndexNotification(GridViewDidSelectItemNotification, index);
-    if (delegate_) delegate_->gridViewDidSelectItemAtIndex(this, index, kSection);
-}
-
-void GridView::gridViewWillDeselectItemAtIndex(GridIndex index) {
-    postIndexNotification(GridViewWillDeselectItemNotification, index);
-    if (delegate_) delegate_->gridViewWillDeselectItemAtIndex(this, index, kSection);
-}
-
-void GridView::gridViewDidDeselectItemAtIndex(GridIndex index) {
-    postIndexNotification(GridViewDidDeselectItemNotification, index);
-    if (delegate_) delegate_->gridViewDidDeselectItemAtIndex(this, index, kSection);
-}
-
-void GridView::gridViewWillDeselectAllItems(const QList<GridViewItemBase *> &items) {
-    nc_.postNotificationName(GridViewWillDeselectAllItemsNotification, this,
-                             {{GridViewSelectedItemsKey, QVariant::fromValue(items)}});
-    if (delegate_) delegate_->gridViewWillDeselectAllItems(this, items);
-}
-
-void GridView::gridViewDidDeselectAllItems() {
-    nc_.postNotificationName(GridViewDidDeselectAllItemsNotification, this);
-    if (delegate_) delegate_->gridViewDidDeselectAllItems(this);
-}
-
-void GridView::gridViewDidClickItemAtIndex(GridIndex index) {
-    postIndexNotification(GridViewDidClickItemNotification, index);
-    if (delegate_) delegate_->gridViewDidClickItemAtIndex(this, index, kSection);
-}
-
-void GridView::gridViewDidDoubleClickItemAtIndex(GridIndex index) {
-    postIndexNotification(GridViewDidDoubleClickItemNotification, index);
-    if (delegate_) delegate_->gridViewDidDoubleClickItemAtIndex(this, index, kSection);
-}
-
-void GridView::gridViewDidActivateContextMenuWithIndexes(const GridIndexSet &indexes) {
-    nc_.postNotificationName(GridViewRightMouseButtonClickedOnItemNotification, this,
-                             {{GridViewItemsIndexSetKey, QVariant::fromValue(indexes)}});
-    if (delegate_) delegate_->gridViewDidActivateContextMenuWithIndexes(this, indexes, kSection);
-}
-
-// ---------------------------------------------------------------------------------------------------------
 // Selection
 
 void GridView::selectItem(GridViewItemBase *item) {
     GridIndex index = item->index();
     if (selectedItems_.count(index) != 0) return;
-    gridViewWillSelectItemAtIndex(index);
+    reporter_.gridViewWillSelectItemAtIndex(index);
     item->setSelected(true);
     selectedItems_[index] = item;
-    gridViewDidSelectItemAtIndex(index);
+    reporter_.gridViewDidSelectItemAtIndex(index);
 }
 
 void GridView::deSelectItem(GridViewItemBase *item) {
     GridIndex index = item->index();
     if (selectedItems_.count(index) == 0) return;
-    gridViewWillDeselectItemAtIndex(index);
+    reporter_.gridViewWillDeselectItemAtIndex(index);
     item->setSelected(false);
     GridViewItemBase *held = selectedItems_[index];
     selectedItems_.erase(index);
-    gridViewDidDeselectItemAtIndex(index);
+    reporter_.gridViewDidDeselectItemAtIndex(index);
     releaseIfDetached(held);
 }
 
 void GridView::deselectAllItems() {
     if (selectedItems_.empty()) return;
-    gridViewWillDeselectAllItems(selectedItems());
+    reporter_.gridViewWillDeselectAllItems(selectedItems());
     // Every item view in the process hears this, placed, waiting for reuse or detached.
-    nc_.postNotificationName(GridViewDeSelectAllItemsNotification, this);
+    reporter_.tellItemsToDeselect();
     ItemTable dropped;
     dropped.swap(selectedItems_);
-    gridViewDidDeselectAllItems();
+    reporter_.gridViewDidDeselectAllItems();
     for (const auto &[index, item] : dropped) releaseIfDetached(item);
 }
 
@@ -666,13 +598,13 @@ void GridView::selectRangeTo(GridIndex index) {
 // Hover
 
 void GridView::hoverItemAtIndex(GridIndex index) {
-    gridViewWillHoverItemAtIndex(index);
+    reporter_.gridViewWillHoverItemAtIndex(index);
     lastHoveredIndex_ = index;
     if (GridViewItemBase *item = placedItem(index)) item->setHovered(true);
 }
 
 void GridView::unHoverItemAtIndex(GridIndex index) {
-    gridViewWillUnhoverItemAtIndex(index);
+    reporter_.gridViewWillUnhoverItemAtIndex(index);
     if (GridViewItemBase *item = placedItem(index)) item->setHovered(false);
 }
 
@@ -696,11 +628,11 @@ void GridView::handleClicks() {
 }
 
 void GridView::handleSingleClickForItemAtIndex(GridIndex index) {
-    if (index != kNotFound) gridViewDidClickItemAtIndex(index);
+    if (index != kNotFound) reporter_.gridViewDidClickItemAtIndex(index);
 }
 
 void GridView::handleDoubleClickForItemAtIndex(GridIndex index) {
-    if (index != kNotFound) gridViewDidDoubleClickItemAtIndex(index);
+    if (index != kNotFound) reporter_.gridViewDidDoubleClickItemAtIndex(index);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -871,5 +803,5 @@ void GridView::rightMouseDown(const QPointF &location) {
     for (QAction *action : itemContextMenu_->actions()) action->setData(QVariant::fromValue(indexes));
     // popup() rather than exec(): the grid never waits in a nested event loop.
     itemContextMenu_->popup(mapToGlobal(mapFrom(window(), location)).toPoint());
-    gridViewDidActivateContextMenuWithIndexes(indexes);
+    reporter_.gridViewDidActivateContextMenuWithIndexes(indexes);
 }

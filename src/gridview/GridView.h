@@ -18,6 +18,7 @@
 #include "gridview/GridViewDataSource.h"
 #include "gridview/GridViewDelegate.h"
 #include "gridview/GridViewItem.h"
+#include "gridview/GridViewReporter.h"
 #include "gridview/GridViewTypes.h"
 #include "gridview/NotificationCenter.h"
 #include "gridview/SelectionFrameView.h"
@@ -191,20 +192,6 @@ class GridView : public QWidget {
     void mouseExited();
     void rightMouseDown(const QPointF &location);
 
-    // Reporting: the notification first, then the delegate.
-    void gridViewWillHoverItemAtIndex(GridIndex index);
-    void gridViewWillUnhoverItemAtIndex(GridIndex index);
-    void gridViewWillSelectItemAtIndex(GridIndex index);
-    void gridViewDidSelectItemAtIndex(GridIndex index);
-    void gridViewWillDeselectItemAtIndex(GridIndex index);
-    void gridViewDidDeselectItemAtIndex(GridIndex index);
-    void gridViewWillDeselectAllItems(const QList<GridViewItemBase *> &items);
-    void gridViewDidDeselectAllItems();
-    void gridViewDidClickItemAtIndex(GridIndex index);
-    void gridViewDidDoubleClickItemAtIndex(GridIndex index);
-    void gridViewDidActivateContextMenuWithIndexes(const GridIndexSet &indexes);
-    void postIndexNotification(const QString &name, GridIndex index);
-
     void attachToScrollArea();
     void refreshInset();
     void finishRefresh(bool animated);
@@ -235,7 +222,7 @@ class GridView : public QWidget {
     // Hidden views kept only because the selection still holds them (after a reload, for instance).
     std::set<GridViewItemBase *> detachedItems_;
     QPointer<SelectionFrameView> selectionFrameView_;
-    NotificationCenter &nc_;
+    GridViewReporter reporter_;
     std::vector<QPointF> clickEvents_;  // window locations of mouse-ups not yet sorted
     GridIndex lastHoveredIndex_ = kNotFound;
     GridIndex lastSelectedItemIndex_ = kNotFound;
