@@ -34,6 +34,8 @@ QPropertyAnimation *animation(QObject *target, const char *property, const QVari
 
 GridView::GridView(QWidget *parent)
     : QWidget(parent),
+      store_(*this,
+             {.heldBySelection = [this](const GridViewItemBase &item) { return isHeldBySelection(item); }}),
       reporter_(*this),
       backgroundColor_(GridViewPalette::controlColor()),
       itemSize_(GridViewItemBase::defaultItemSize()) {
@@ -79,7 +81,7 @@ void GridView::setAllowsMultipleSelection(bool allows) {
     reporter_.tellItemsToDeselect();
     ItemTable dropped;
     dropped.swap(selectedItems_);
-    for (const auto &[index, item] : dropped) releaseIfDetached(item);
+    for (const auto &[index, item] : dropped) store_.releaseIfDetached(item);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -156,13 +158,12 @@ GridIndexSet GridView::visibleIndexes() const {
 
 GridIndexSet GridView::indexesForVisibleItems() const {
     GridIndexSet indexes;
-    for (const auto &[index, item] : keyedVisibleItems_) indexes.insert(indexes.end(), index);
+    for (const auto &[index, item] : store_.placedItems()) indexes.insert(indexes.end(), index);
     return indexes;
 }
 
 GridViewItemBase *GridView::placedItem(GridIndex index) const {
-    auto found = keyedVisibleItems_.find(index);
-    return found == keyedVisibleItems_.end() ? nullptr : found->second;
+    return store_.placed(index);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -218,47 +219,35 @@ void GridView::updateReuseableItems() {
     // A selected view may sit anywhere in the grid; keeping every view while a selection exists is simpler
     // than recycling around it.
     if (!selectedItems_.empty()) return;
-    GridRange range = visibleItemRange();
-    for (auto it = keyedVisibleItems_.begin(); it != keyedVisibleItems_.end();) {
-        auto [index, item] = *it;
-        bool inRange = index >= range.location && index - range.location < range.length;
-        if (inRange || !item->isReuseable()) {
-            ++it;
-            continue;
-        }
-        finishAnimations();  // a running move must not carry a recycled view along
-        it = keyedVisibleItems_.erase(it);
-        item->hide();
-        item->prepareForReuse();
-        reuseableItems_[item->reuseIdentifier()].push_back(item);
-    }
+    std::vector<GridViewItemBase *> leavingView = store_.recyclableOutside(visibleItemRange());
+    if (leavingView.empty()) return;
+    finishAnimations();  // a running move must not carry a recycled view along
+    for (GridViewItemBase *item : leavingView) store_.recycle(item);
 }
 
 void GridView::updateVisibleItems() {
     GridRange range = visibleItemRange();
     for (GridIndex index = range.location; index - range.location < range.length; ++index) {
-        if (keyedVisibleItems_.count(index) != 0) continue;
+        if (store_.placed(index) != nullptr) continue;
         GridViewItemBase *item = gridViewItemAtIndex(this, index, kSection);
         if (item == nullptr) continue;  // a gap
-        item->setIndex(index);
         if (isInitialCall_) {
             item->setAlphaValue(0);
             item->setGeometry(rectForItemAtIndex(index).toRect());
         }
-        keyedVisibleItems_[index] = item;
-        adopt(item);
-        item->show();
+        store_.place(index, item);
     }
     if (selectionFrameView_) selectionFrameView_->raise();
 }
 
 void GridView::arrangeGridViewItemsAnimated(bool animated) {
-    if (keyedVisibleItems_.empty()) return;
+    const GridItemStore::ItemTable &placed = store_.placedItems();
+    if (placed.empty()) return;
     finishAnimations();
     bool fadeIn = isInitialCall_;
     isInitialCall_ = false;
     if (!animated) {
-        for (const auto &[index, item] : keyedVisibleItems_) {
+        for (const auto &[index, item] : placed) {
             if (fadeIn) item->setAlphaValue(1.0);
             item->setGeometry(rectForItemAtIndex(index).toRect());
         }
@@ -266,7 +255,7 @@ void GridView::arrangeGridViewItemsAnimated(bool animated) {
     }
     auto *group = new QParallelAnimationGroup(this);
     int duration = fadeIn ? kFadeInMs : kMoveMs;
-    for (const auto &[index, item] : keyedVisibleItems_) {
+    for (const auto &[index, item] : placed) {
         if (fadeIn) group->addAnimation(animation(item, "alphaValue", 1.0, duration));
         group->addAnimation(animation(item, "geometry", rectForItemAtIndex(index).toRect(), duration));
     }
@@ -297,83 +286,24 @@ void GridView::reloadDataAnimated(bool animated) {
     // A data source that gives no count shows an empty grid.
     numberOfItems_ = count == kNotFound ? 0 : count;
     finishAnimations();
-    for (const auto &[index, item] : keyedVisibleItems_) dropItem(item);
-    keyedVisibleItems_.clear();
-    for (const auto &[identifier, items] : reuseableItems_) {
-        for (GridViewItemBase *item : items) dropItem(item);
-    }
-    reuseableItems_.clear();
+    store_.dropAll();
     refreshGridViewAnimated(animated, true);
 }
 
 GridViewItemBase *GridView::takeReusableItem(const QString &identifier, const QMetaObject &itemClass) {
-    auto found = reuseableItems_.find(identifier);
-    if (found == reuseableItems_.end()) return nullptr;
-    std::vector<GridViewItemBase *> &items = found->second;
-    auto match = std::find_if(items.rbegin(), items.rend(), [&itemClass](GridViewItemBase *item) {
-        return item->metaObject()->inherits(&itemClass);
-    });
-    if (match == items.rend()) return nullptr;
-    GridViewItemBase *item = *match;
-    items.erase(std::next(match).base());
-    item->setRepresentedObject(QVariant());
-    return item;
+    return store_.takeReusable(identifier, itemClass);
 }
 
-void GridView::adopt(GridViewItemBase *item) {
-    if (item->parentWidget() != this) item->setParent(this);
-    detachedItems_.erase(item);
-}
-
-bool GridView::isHeldBySelection(GridViewItemBase *item) const {
-    auto heldBy = [item](const ItemTable &table) {
-        auto found = table.find(item->index());
-        return found != table.end() && found->second == item;
+bool GridView::isHeldBySelection(const GridViewItemBase &item) const {
+    auto heldBy = [&item](const ItemTable &table) {
+        auto found = table.find(item.index());
+        return found != table.end() && found->second == &item;
     };
     return heldBy(selectedItems_) || heldBy(selectedItemsBySelectionFrame_);
 }
 
-void GridView::dropItem(GridViewItemBase *item) {
-    item->hide();
-    if (isHeldBySelection(item)) {
-        detachedItems_.insert(item);
-    } else {
-        delete item;
-    }
-}
-
-void GridView::retireItem(GridViewItemBase *item) {
-    item->hide();
-    if (isHeldBySelection(item)) {
-        detachedItems_.insert(item);
-        return;
-    }
-    item->prepareForReuse();
-    reuseableItems_[item->reuseIdentifier()].push_back(item);
-}
-
-void GridView::releaseIfDetached(GridViewItemBase *item) {
-    auto found = detachedItems_.find(item);
-    if (found == detachedItems_.end() || isHeldBySelection(item)) return;
-    detachedItems_.erase(found);
-    delete item;
-}
-
 // ---------------------------------------------------------------------------------------------------------
 // Updates of single items
-
-namespace {
-
-// Where an item at index moves when the indexes in inserted are new: one place further for every new index
-// at or before its place, counted as it moves.
-GridIndex shiftedIndex(GridIndex index, const GridIndexSet &inserted) {
-    for (GridIndex newIndex : inserted) {
-        if (newIndex <= index) ++index;
-    }
-    return index;
-}
-
-}  // namespace
 
 void GridView::moveItemsAnimated(const std::vector<GridViewItemBase *> &items, bool animated) {
     if (!animated) {
@@ -388,17 +318,7 @@ void GridView::moveItemsAnimated(const std::vector<GridViewItemBase *> &items, b
 }
 
 void GridView::shiftPlacedItems(const GridIndexSet &inserted, bool animated) {
-    // Highest first, so that no item lands on one that has yet to move.
-    auto first = keyedVisibleItems_.lower_bound(*inserted.begin());
-    std::vector<std::pair<GridIndex, GridViewItemBase *>> shifting(first, keyedVisibleItems_.end());
-    keyedVisibleItems_.erase(first, keyedVisibleItems_.end());
-    std::vector<GridViewItemBase *> moved;
-    for (auto it = shifting.rbegin(); it != shifting.rend(); ++it) {
-        GridIndex newIndex = shiftedIndex(it->first, inserted);
-        it->second->setIndex(newIndex);
-        keyedVisibleItems_[newIndex] = it->second;
-        moved.push_back(it->second);
-    }
+    std::vector<GridViewItemBase *> moved = store_.shiftForInserted(inserted);
     if (!moved.empty()) moveItemsAnimated(moved, animated);
 }
 
@@ -417,31 +337,20 @@ void GridView::insertItemsAtIndexes(const GridIndexSet &indexes, bool animated) 
 }
 
 void GridView::reloadItemsAtIndexes(const GridIndexSet &indexes, bool animated) {
-    std::vector<GridViewItemBase *> taken;
-    for (GridIndex index : indexes) {
-        auto found = keyedVisibleItems_.find(index);
-        if (found == keyedVisibleItems_.end()) continue;
-        taken.push_back(found->second);
-        keyedVisibleItems_.erase(found);
-    }
-    retireItemsAnimated(std::move(taken), animated);
+    retireItemsAnimated(store_.takeOut(indexes), animated);
     refreshGridViewAnimated(animated, false);
 }
 
 void GridView::removeItemsAtIndexes(const GridIndexSet &indexes, bool animated) {
     if (indexes.empty()) return;
-    std::vector<GridViewItemBase *> taken;
-    auto first = keyedVisibleItems_.lower_bound(*indexes.begin());
-    for (auto it = first; it != keyedVisibleItems_.end(); ++it) taken.push_back(it->second);
-    keyedVisibleItems_.erase(first, keyedVisibleItems_.end());
-    retireItemsAnimated(std::move(taken), animated);
+    retireItemsAnimated(store_.takeOutFrom(*indexes.begin()), animated);
     numberOfItems_ -= std::min<GridIndex>(numberOfItems_, indexes.size());
     refreshGridViewAnimated(animated, false);
 }
 
 void GridView::retireItemsAnimated(std::vector<GridViewItemBase *> items, bool animated) {
     if (!animated || items.empty()) {
-        for (GridViewItemBase *item : items) retireItem(item);
+        for (GridViewItemBase *item : items) store_.retire(item);
         return;
     }
     auto *group = new QParallelAnimationGroup(this);
@@ -452,7 +361,7 @@ void GridView::retireItemsAnimated(std::vector<GridViewItemBase *> items, bool a
     }
     connect(group, &QAbstractAnimation::finished, this, [this, leaving] {
         for (const QPointer<GridViewItemBase> &item : leaving) {
-            if (item) retireItem(item);
+            if (item) store_.retire(item);
         }
     });
     startAnimation(group);
@@ -501,7 +410,7 @@ void GridView::deSelectItem(GridViewItemBase *item) {
     GridViewItemBase *held = selectedItems_[index];
     selectedItems_.erase(index);
     reporter_.gridViewDidDeselectItemAtIndex(index);
-    releaseIfDetached(held);
+    store_.releaseIfDetached(held);
 }
 
 void GridView::deselectAllItems() {
@@ -512,7 +421,7 @@ void GridView::deselectAllItems() {
     ItemTable dropped;
     dropped.swap(selectedItems_);
     reporter_.gridViewDidDeselectAllItems();
-    for (const auto &[index, item] : dropped) releaseIfDetached(item);
+    for (const auto &[index, item] : dropped) store_.releaseIfDetached(item);
 }
 
 void GridView::selectAllItems() {
@@ -524,14 +433,12 @@ void GridView::selectAllItems() {
         if (item == nullptr) {
             item = gridViewItemAtIndex(this, index, kSection);
             if (item == nullptr) continue;
-            if (item->parentWidget() != this) item->setParent(this);
-            item->hide();
-            detachedItems_.insert(item);
+            store_.detach(item);
         }
         item->setSelected(true);
         item->setIndex(index);
         GridViewItemBase *previous = std::exchange(selectedItems_[index], item);
-        if (previous != nullptr && previous != item) releaseIfDetached(previous);
+        if (previous != nullptr && previous != item) store_.releaseIfDetached(previous);
     }
 }
 
@@ -587,8 +494,8 @@ void GridView::selectRangeTo(GridIndex index) {
     GridIndex from = std::min(highest, index), to = std::max(highest, index);
     // Only placed items can be selected; copy them first as selecting reports to code that may reload.
     std::vector<GridViewItemBase *> range;
-    for (auto it = keyedVisibleItems_.lower_bound(from); it != keyedVisibleItems_.end() && it->first <= to;
-         ++it) {
+    const GridItemStore::ItemTable &placed = store_.placedItems();
+    for (auto it = placed.lower_bound(from); it != placed.end() && it->first <= to; ++it) {
         range.push_back(it->second);
     }
     for (GridViewItemBase *item : range) selectItem(item);

@@ -15,6 +15,7 @@
 // Everything here runs on the GUI thread.
 
 #include "gridview/GridGeometry.h"
+#include "gridview/GridItemStore.h"
 #include "gridview/GridViewDataSource.h"
 #include "gridview/GridViewDelegate.h"
 #include "gridview/GridViewItem.h"
@@ -113,8 +114,10 @@ class GridView : public QWidget {
     }
     GridIndexSet visibleIndexes() const;
     GridIndexSet indexesForVisibleItems() const;
-    std::uint64_t numberOfVisibleItems() const { return keyedVisibleItems_.size(); }
+    std::uint64_t numberOfVisibleItems() const { return store_.placedItems().size(); }
     double contentInset() const { return contentInset_; }
+    // The views the grid holds, for checks; see GridItemStore for its invariant.
+    const GridItemStore &itemStore() const { return store_; }
     // The layout maths with the grid's current visible rectangle, item size, count and inset.
     GridGeometry layoutGeometry() const;
 
@@ -182,7 +185,7 @@ class GridView : public QWidget {
     void leaveEvent(QEvent *event) override;
 
   private:
-    using ItemTable = std::map<GridIndex, GridViewItemBase *>;
+    using ItemTable = GridItemStore::ItemTable;
 
     // The platform's event entry points, in the grid's terms.
     void mouseDown(const QPointF &windowLocation, Qt::KeyboardModifiers modifiers);
@@ -201,26 +204,17 @@ class GridView : public QWidget {
     // Moves the placed items at or after the first inserted index past every inserted index.
     void shiftPlacedItems(const GridIndexSet &inserted, bool animated);
     void selectRangeTo(GridIndex index);
-    void adopt(GridViewItemBase *item);
-    bool isHeldBySelection(GridViewItemBase *item) const;
-    // Out of the view for good: deleted, unless the selection still holds it.
-    void dropItem(GridViewItemBase *item);
-    // Out of the view: into the reuse table, unless the selection still holds it.
-    void retireItem(GridViewItemBase *item);
+    bool isHeldBySelection(const GridViewItemBase &item) const;
     void retireItemsAnimated(std::vector<GridViewItemBase *> items, bool animated);
-    void releaseIfDetached(GridViewItemBase *item);
     void startAnimation(QAnimationGroup *group);
     // Jumps every running animation to its end, before views change hands.
     void finishAnimations();
     void removeSelectionFrame();
 
-    // Every table holds views the grid owns (its children); none of them owns.
-    ItemTable keyedVisibleItems_;                                        // placed: shown in the grid
-    std::map<QString, std::vector<GridViewItemBase *>> reuseableItems_;  // hidden, waiting for reuse
+    // The selection's tables point at views in store_, placed or detached; neither owns.
     ItemTable selectedItems_;
     ItemTable selectedItemsBySelectionFrame_;
-    // Hidden views kept only because the selection still holds them (after a reload, for instance).
-    std::set<GridViewItemBase *> detachedItems_;
+    GridItemStore store_;
     QPointer<SelectionFrameView> selectionFrameView_;
     GridViewReporter reporter_;
     std::vector<QPointF> clickEvents_;  // window locations of mouse-ups not yet sorted

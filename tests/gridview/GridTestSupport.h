@@ -175,6 +175,7 @@ class GridFixture : public testing::Test {
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
         grid->updateVisibleRect();
+        EXPECT_TRUE(grid->itemStore().holdsInvariant());
     }
 
     void load(GridIndex count) {
