@@ -456,49 +456,30 @@ GridIndexSet GridView::selectedIndexes() const {
 
 void GridView::selectItemAtIndex(GridIndex index, Qt::KeyboardModifiers modifiers) {
     if (index == kNotFound) return;
-    if (lastSelectedItemIndex_ != kNotFound && lastSelectedItemIndex_ != index) {
-        if (GridViewItemBase *last = placedItem(lastSelectedItemIndex_)) deSelectItem(last);
-    }
-    GridViewItemBase *item = placedItem(index);
-    if (item == nullptr) return;
-    bool shift = modifiers.testFlag(Qt::ShiftModifier);
-    bool command = modifiers.testFlag(Qt::ControlModifier);
-    if (allowsMultipleSelection_) {
-        if (command) {
-            if (item->selected()) {
-                deSelectItem(item);
-            } else {
-                selectItem(item);
-            }
-        } else if (shift) {
-            selectRangeTo(index);
-        } else {
-            // A plain click leaves exactly this item selected.
-            deselectAllItems();
-            selectItem(item);
-        }
-    } else if (command && item->selected()) {
-        deSelectItem(item);
-    } else {
-        selectItem(item);
-    }
-    lastSelectedItemIndex_ = allowsMultipleSelection_ ? kNotFound : index;
+    GridViewItemBase *pressed = placedItem(index);
+    SelectionChange change =
+        GridSelection::press(selectionState(), index, modifiers, pressed != nullptr && pressed->selected());
+    applySelectionSteps(change.steps);
+    lastSelectedItemIndex_ = change.lastSelected;
 }
 
-void GridView::selectRangeTo(GridIndex index) {
-    if (selectedItems_.empty()) {
-        if (GridViewItemBase *item = placedItem(index)) selectItem(item);
-        return;
+SelectionState GridView::selectionState() const {
+    return {selectedIndexes(), indexesForVisibleItems(), lastSelectedItemIndex_, allowsMultipleSelection_};
+}
+
+void GridView::applySelectionSteps(const std::vector<SelectionStep> &steps) {
+    // Each step finds its view when it runs: the reports of the ones before may have changed the grid.
+    for (const SelectionStep &step : steps) {
+        if (step.kind == SelectionStep::Kind::DeselectAll) {
+            deselectAllItems();
+        } else if (GridViewItemBase *item = placedItem(step.index)) {
+            if (step.kind == SelectionStep::Kind::Select) {
+                selectItem(item);
+            } else {
+                deSelectItem(item);
+            }
+        }
     }
-    GridIndex highest = selectedItems_.rbegin()->first;
-    GridIndex from = std::min(highest, index), to = std::max(highest, index);
-    // Only placed items can be selected; copy them first as selecting reports to code that may reload.
-    std::vector<GridViewItemBase *> range;
-    const GridItemStore::ItemTable &placed = store_.placedItems();
-    for (auto it = placed.lower_bound(from); it != placed.end() && it->first <= to; ++it) {
-        range.push_back(it->second);
-    }
-    for (GridViewItemBase *item : range) selectItem(item);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -587,14 +568,13 @@ void GridView::selectItemsCoveredBySelectionFrame(const QRectF &frame, Qt::Keybo
     std::uint64_t r0 = std::min(first.row, rows), r1 = std::min(last.row, rows);
     std::uint64_t c0 = std::min(first.column, columns), c1 = std::min(last.column, columns);
     if (r0 > r1 || frame.width() <= 0 || frame.height() <= 0) return;
-    bool toggle = modifiers.testFlag(Qt::ControlModifier);
     for (std::uint64_t row = r0; row <= r1; ++row) {
         for (std::uint64_t column = c0; column <= c1; ++column) {
             GridIndex index = (row - 1) * columns + column - 1;
             GridViewItemBase *item = placedItem(index);
             if (item == nullptr) continue;
             selectedItemsBySelectionFrame_[index] = item;
-            item->setSelected(toggle ? selectedItems_.count(index) == 0 : true);
+            item->setSelected(GridSelection::bandLook(selectedItems_.count(index) != 0, modifiers));
         }
     }
 }
@@ -665,11 +645,14 @@ void GridView::mouseUp(const QPointF &location) {
         removeSelectionFrame();
         ItemTable marked;
         marked.swap(selectedItemsBySelectionFrame_);
-        for (const auto &[index, item] : marked) {
-            if (item->selected()) {
-                selectItem(item);
+        std::map<GridIndex, bool> looks;
+        for (const auto &[index, item] : marked) looks[index] = item->selected();
+        // The marked views, placed or not, are the ones that take the selection's changes.
+        for (const SelectionStep &step : GridSelection::bandRelease(selectionState(), looks).steps) {
+            if (step.kind == SelectionStep::Kind::Select) {
+                selectItem(marked[step.index]);
             } else {
-                deSelectItem(item);
+                deSelectItem(marked[step.index]);
             }
         }
         return;
@@ -701,11 +684,8 @@ void GridView::rightMouseDown(const QPointF &location) {
         return;
     }
     GridIndexSet indexes = selectedIndexes();
-    if (indexes.count(index) == 0) {
-        indexes = {index};
-        deselectAllItems();
-        if (GridViewItemBase *item = placedItem(index)) selectItem(item);
-    }
+    if (indexes.count(index) == 0) indexes = {index};
+    applySelectionSteps(GridSelection::rightPress(selectionState(), index).steps);
     if (!itemContextMenu_) return;
     for (QAction *action : itemContextMenu_->actions()) action->setData(QVariant::fromValue(indexes));
     // popup() rather than exec(): the grid never waits in a nested event loop.

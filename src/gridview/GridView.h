@@ -16,6 +16,7 @@
 
 #include "gridview/GridGeometry.h"
 #include "gridview/GridItemStore.h"
+#include "gridview/GridSelection.h"
 #include "gridview/GridViewDataSource.h"
 #include "gridview/GridViewDelegate.h"
 #include "gridview/GridViewItem.h"
@@ -203,7 +204,8 @@ class GridView : public QWidget {
     void moveItemsAnimated(const std::vector<GridViewItemBase *> &items, bool animated);
     // Moves the placed items at or after the first inserted index past every inserted index.
     void shiftPlacedItems(const GridIndexSet &inserted, bool animated);
-    void selectRangeTo(GridIndex index);
+    SelectionState selectionState() const;
+    void applySelectionSteps(const std::vector<SelectionStep> &steps);
     bool isHeldBySelection(const GridViewItemBase &item) const;
     void retireItemsAnimated(std::vector<GridViewItemBase *> items, bool animated);
     void startAnimation(QAnimationGroup *group);
