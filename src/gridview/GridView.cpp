@@ -540,17 +540,10 @@ void GridView::drawSelectionFrameForMousePointerAtLocation(const QPointF &locati
 
 void GridView::selectItemsCoveredBySelectionFrame(const QRectF &frame, Qt::KeyboardModifiers modifiers) {
     GridGeometry g = layoutGeometry();
-    ItemPoint first = g.locationForItemAtIndex(g.boundIndexForPoint(frame.topLeft()));
-    ItemPoint last = g.locationForItemAtIndex(g.boundIndexForPoint(frame.bottomRight()));
-    auto inBand = [&](GridIndex index) {
-        ItemPoint p = g.locationForItemAtIndex(index);
-        return p.column >= first.column && p.column <= last.column && p.row >= first.row && p.row <= last.row;
-    };
-
     // Items the band has left go back to how they were before the drag.
     for (auto it = selectedItemsBySelectionFrame_.begin(); it != selectedItemsBySelectionFrame_.end();) {
         auto [index, item] = *it;
-        if (placedItem(index) != item || inBand(index)) {
+        if (placedItem(index) != item || g.bandCovers(frame, index)) {
             ++it;
             continue;
         }
@@ -564,18 +557,11 @@ void GridView::selectItemsCoveredBySelectionFrame(const QRectF &frame, Qt::Keybo
         }
     }
 
-    std::uint64_t rows = g.allOverRows(), columns = g.columns();
-    std::uint64_t r0 = std::min(first.row, rows), r1 = std::min(last.row, rows);
-    std::uint64_t c0 = std::min(first.column, columns), c1 = std::min(last.column, columns);
-    if (r0 > r1 || frame.width() <= 0 || frame.height() <= 0) return;
-    for (std::uint64_t row = r0; row <= r1; ++row) {
-        for (std::uint64_t column = c0; column <= c1; ++column) {
-            GridIndex index = (row - 1) * columns + column - 1;
-            GridViewItemBase *item = placedItem(index);
-            if (item == nullptr) continue;
-            selectedItemsBySelectionFrame_[index] = item;
-            item->setSelected(GridSelection::bandLook(selectedItems_.count(index) != 0, modifiers));
-        }
+    for (GridIndex index : g.indexesCoveredByBand(frame)) {
+        GridViewItemBase *item = placedItem(index);
+        if (item == nullptr) continue;
+        selectedItemsBySelectionFrame_[index] = item;
+        item->setSelected(GridSelection::bandLook(selectedItems_.count(index) != 0, modifiers));
     }
 }
 
