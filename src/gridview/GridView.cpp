@@ -3,17 +3,12 @@
 #include "gridview/ClickSorter.h"
 #include "gridview/GridViewNotifications.h"
 #include "gridview/GridViewPalette.h"
-#include "gridview/ViewHierarchy.h"
 
-#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QParallelAnimationGroup>
-#include <QPropertyAnimation>
-#include <QScrollBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -23,34 +18,28 @@ namespace {
 
 constexpr GridIndex kSection = 0;
 
-QPropertyAnimation *animation(QObject *target, const char *property, const QVariant &end, int durationMs) {
-    auto *animation = new QPropertyAnimation(target, property);
-    animation->setDuration(durationMs);
-    animation->setEndValue(end);
-    return animation;
-}
-
 }  // namespace
 
 GridView::GridView(QWidget *parent)
     : QWidget(parent),
       store_(*this,
              {.heldBySelection = [this](const GridViewItemBase &item) { return isHeldBySelection(item); }}),
+      animator_(*this),
+      band_(*this, {.placed = [this](GridIndex index) { return store_.placed(index); },
+                    .selected = [this](GridIndex index) { return selectedItemAt(index); }}),
+      link_(*this, {.scrolled = [this] { updateVisibleRect(); },
+                    .viewportResized = [this] { followViewport(); },
+                    .attached = [this] { attachedToScrollArea(); }}),
       reporter_(*this),
       backgroundColor_(GridViewPalette::controlColor()),
       itemSize_(GridViewItemBase::defaultItemSize()) {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setBackgroundColor(backgroundColor_);
-    attachToScrollArea();
+    link_.follow();
 }
 
-GridView::~GridView() {
-    // Animations are our children too, but must not touch item views while those are being deleted.
-    for (const QPointer<QAnimationGroup> &group : animations_) {
-        if (group) group->stop();
-    }
-}
+GridView::~GridView() = default;
 
 // ---------------------------------------------------------------------------------------------------------
 // Configuration
@@ -61,11 +50,11 @@ void GridView::setBackgroundColor(const QBrush &brush) {
     own.setBrush(QPalette::Window, brush);
     setPalette(own);
     setAutoFillBackground(true);
-    if (viewport_) {
-        QPalette area = viewport_->palette();
+    if (QWidget *viewport = link_.viewport()) {
+        QPalette area = viewport->palette();
         area.setBrush(QPalette::Window, brush);
-        viewport_->setPalette(area);
-        viewport_->setAutoFillBackground(true);
+        viewport->setPalette(area);
+        viewport->setAutoFillBackground(true);
     }
 }
 
@@ -88,52 +77,28 @@ void GridView::setAllowsMultipleSelection(bool allows) {
 // The scroll area
 
 bool GridView::event(QEvent *event) {
-    if (event->type() == QEvent::ParentChange) attachToScrollArea();
+    if (event->type() == QEvent::ParentChange) link_.follow();
     return QWidget::event(event);
 }
 
-void GridView::attachToScrollArea() {
-    QAbstractScrollArea *area = nullptr;
-    if (QWidget *viewport = parentWidget()) {
-        area = qobject_cast<QAbstractScrollArea *>(viewport->parentWidget());
-        if (area != nullptr && area->viewport() != viewport) area = nullptr;
-    }
-    if (area == scrollArea_) return;
-    if (scrollArea_) {
-        disconnect(scrollArea_->verticalScrollBar(), nullptr, this, nullptr);
-        disconnect(scrollArea_->horizontalScrollBar(), nullptr, this, nullptr);
-        if (viewport_) viewport_->removeEventFilter(this);
-    }
-    scrollArea_ = area;
-    viewport_ = area != nullptr ? area->viewport() : nullptr;
-    if (area == nullptr) return;
-    // The grid always takes the viewport's width, so a horizontal bar is never needed; a vertical bar that
-    // came and went would change that width, the columns and the height in turn, and could flip forever.
-    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    connect(area->verticalScrollBar(), &QScrollBar::valueChanged, this, &GridView::updateVisibleRect);
-    connect(area->horizontalScrollBar(), &QScrollBar::valueChanged, this, &GridView::updateVisibleRect);
-    area->viewport()->installEventFilter(this);
+void GridView::attachedToScrollArea() {
     setBackgroundColor(backgroundColor_);
     // The viewport may be laid out already and send no resize for a while: take its width now.
-    setFrame(QRect(pos(), QSize(viewport_->width(), height())));
+    setFrame(QRect(pos(), QSize(link_.viewport()->width(), height())));
 }
 
-bool GridView::eventFilter(QObject *watched, QEvent *event) {
-    // Only the viewport is looked at: filtered events still come while the scroll area is being destroyed.
-    if (event->type() == QEvent::Resize && viewport_ && watched == viewport_) {
-        updateVisibleRect();
-        setFrame(QRect(pos(), QSize(viewport_->width(), height())));
-    }
-    return QWidget::eventFilter(watched, event);
+void GridView::followViewport() {
+    updateVisibleRect();
+    setFrame(QRect(pos(), QSize(link_.viewport()->width(), height())));
 }
 
 // ---------------------------------------------------------------------------------------------------------
 // Geometry
 
 QRectF GridView::clippedRect() const {
-    if (!viewport_) return QRectF();
-    return QRectF(mapFrom(viewport_, QPointF(0, 0)), QSizeF(viewport_->size()));
+    QWidget *viewport = link_.viewport();
+    if (viewport == nullptr) return QRectF();
+    return QRectF(mapFrom(viewport, QPointF(0, 0)), QSizeF(viewport->size()));
 }
 
 GridGeometry GridView::layoutGeometry() const {
@@ -171,7 +136,7 @@ GridViewItemBase *GridView::placedItem(GridIndex index) const {
 
 void GridView::setFrame(const QRect &frame) {
     int oldWidth = width();
-    if (viewport_) {
+    if (link_.viewport() != nullptr) {
         resize(frame.size());  // the scroll area owns the position
     } else {
         setGeometry(frame);
@@ -189,7 +154,7 @@ void GridView::refreshGridViewAnimated(bool animated, bool initialCall) {
     refreshInset();
     // The grid always at least fills its viewport, so that a press anywhere below the items reaches it.
     double wanted = layoutGeometry().contentHeight();
-    if (viewport_) wanted = std::max(wanted, double(viewport_->height()));
+    if (QWidget *viewport = link_.viewport()) wanted = std::max(wanted, double(viewport->height()));
     if (std::abs(wanted - height()) > 1.0) resize(width(), static_cast<int>(std::ceil(wanted)));
     // The rest runs after the current event, so a burst of refreshes (a window being resized) costs one
     // layout each rather than nested ones; a grid deleted meanwhile does nothing.
@@ -221,7 +186,7 @@ void GridView::updateReuseableItems() {
     if (!selectedItems_.empty()) return;
     std::vector<GridViewItemBase *> leavingView = store_.recyclableOutside(visibleItemRange());
     if (leavingView.empty()) return;
-    finishAnimations();  // a running move must not carry a recycled view along
+    animator_.finishAll();  // a running move must not carry a recycled view along
     for (GridViewItemBase *item : leavingView) store_.recycle(item);
 }
 
@@ -237,13 +202,13 @@ void GridView::updateVisibleItems() {
         }
         store_.place(index, item);
     }
-    if (selectionFrameView_) selectionFrameView_->raise();
+    band_.raise();
 }
 
 void GridView::arrangeGridViewItemsAnimated(bool animated) {
     const GridItemStore::ItemTable &placed = store_.placedItems();
     if (placed.empty()) return;
-    finishAnimations();
+    animator_.finishAll();
     bool fadeIn = isInitialCall_;
     isInitialCall_ = false;
     if (!animated) {
@@ -253,29 +218,12 @@ void GridView::arrangeGridViewItemsAnimated(bool animated) {
         }
         return;
     }
-    auto *group = new QParallelAnimationGroup(this);
-    int duration = fadeIn ? kFadeInMs : kMoveMs;
+    std::vector<GridAnimator::Target> targets;
     for (const auto &[index, item] : placed) {
-        if (fadeIn) group->addAnimation(animation(item, "alphaValue", 1.0, duration));
-        group->addAnimation(animation(item, "geometry", rectForItemAtIndex(index).toRect(), duration));
+        if (fadeIn) targets.push_back({item, "alphaValue", 1.0});
+        targets.push_back({item, "geometry", rectForItemAtIndex(index).toRect()});
     }
-    startAnimation(group);
-}
-
-void GridView::startAnimation(QAnimationGroup *group) {
-    std::erase_if(animations_, [](const QPointer<QAnimationGroup> &g) { return g.isNull(); });
-    animations_.emplace_back(group);
-    group->start(QAbstractAnimation::DeleteWhenStopped);
-}
-
-void GridView::finishAnimations() {
-    std::vector<QPointer<QAnimationGroup>> running;
-    running.swap(animations_);
-    for (QPointer<QAnimationGroup> &group : running) {
-        if (!group || group->state() == QAbstractAnimation::Stopped) continue;
-        group->setCurrentTime(group->totalDuration());  // jumps to the end values and finishes
-        if (group) group->stop();
-    }
+    animator_.start(targets, fadeIn ? kFadeInMs : kMoveMs);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -285,7 +233,7 @@ void GridView::reloadDataAnimated(bool animated) {
     GridIndex count = gridViewNumberOfItemsInSection(this, kSection);
     // A data source that gives no count shows an empty grid.
     numberOfItems_ = count == kNotFound ? 0 : count;
-    finishAnimations();
+    animator_.finishAll();
     store_.dropAll();
     refreshGridViewAnimated(animated, true);
 }
@@ -295,11 +243,12 @@ GridViewItemBase *GridView::takeReusableItem(const QString &identifier, const QM
 }
 
 bool GridView::isHeldBySelection(const GridViewItemBase &item) const {
-    auto heldBy = [&item](const ItemTable &table) {
-        auto found = table.find(item.index());
-        return found != table.end() && found->second == &item;
-    };
-    return heldBy(selectedItems_) || heldBy(selectedItemsBySelectionFrame_);
+    return selectedItemAt(item.index()) == &item || band_.marks(item);
+}
+
+GridViewItemBase *GridView::selectedItemAt(GridIndex index) const {
+    auto found = selectedItems_.find(index);
+    return found == selectedItems_.end() ? nullptr : found->second;
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -310,11 +259,10 @@ void GridView::moveItemsAnimated(const std::vector<GridViewItemBase *> &items, b
         for (GridViewItemBase *item : items) item->setGeometry(rectForItemAtIndex(item->index()).toRect());
         return;
     }
-    auto *group = new QParallelAnimationGroup(this);
-    for (GridViewItemBase *item : items) {
-        group->addAnimation(animation(item, "geometry", rectForItemAtIndex(item->index()).toRect(), kMoveMs));
-    }
-    startAnimation(group);
+    std::vector<GridAnimator::Target> targets;
+    for (GridViewItemBase *item : items)
+        targets.push_back({item, "geometry", rectForItemAtIndex(item->index()).toRect()});
+    animator_.start(targets, kMoveMs);
 }
 
 void GridView::shiftPlacedItems(const GridIndexSet &inserted, bool animated) {
@@ -353,18 +301,17 @@ void GridView::retireItemsAnimated(std::vector<GridViewItemBase *> items, bool a
         for (GridViewItemBase *item : items) store_.retire(item);
         return;
     }
-    auto *group = new QParallelAnimationGroup(this);
+    std::vector<GridAnimator::Target> targets;
     std::vector<QPointer<GridViewItemBase>> leaving;
     for (GridViewItemBase *item : items) {
-        group->addAnimation(animation(item, "alphaValue", 1.0, kMoveMs));
+        targets.push_back({item, "alphaValue", 1.0});
         leaving.emplace_back(item);
     }
-    connect(group, &QAbstractAnimation::finished, this, [this, leaving] {
+    animator_.start(targets, kMoveMs, [this, leaving] {
         for (const QPointer<GridViewItemBase> &item : leaving) {
             if (item) store_.retire(item);
         }
     });
-    startAnimation(group);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -527,46 +474,11 @@ void GridView::handleDoubleClickForItemAtIndex(GridIndex index) {
 // Rubber band
 
 void GridView::drawSelectionFrameForMousePointerAtLocation(const QPointF &location) {
-    if (!selectionFrameView_) {
-        selectionFrameInitialPoint_ = location;
-        selectionFrameView_ = new SelectionFrameView(this);
-        selectionFrameView_->setFrame(QRectF(location, QSizeF(0, 0)));
-        if (!containsSubView(this, selectionFrameView_)) selectionFrameView_->show();
-        selectionFrameView_->raise();
-        return;
-    }
-    selectionFrameView_->setFrame(layoutGeometry().selectionFrame(selectionFrameInitialPoint_, location));
+    band_.drawTo(location, layoutGeometry());
 }
 
 void GridView::selectItemsCoveredBySelectionFrame(const QRectF &frame, Qt::KeyboardModifiers modifiers) {
-    GridGeometry g = layoutGeometry();
-    // Items the band has left go back to how they were before the drag.
-    for (auto it = selectedItemsBySelectionFrame_.begin(); it != selectedItemsBySelectionFrame_.end();) {
-        auto [index, item] = *it;
-        if (placedItem(index) != item || g.bandCovers(frame, index)) {
-            ++it;
-            continue;
-        }
-        auto selected = selectedItems_.find(index);
-        if (selected != selectedItems_.end() && selected->second == item) {
-            item->setSelected(true);
-            ++it;
-        } else {
-            item->setSelected(false);
-            it = selectedItemsBySelectionFrame_.erase(it);
-        }
-    }
-
-    for (GridIndex index : g.indexesCoveredByBand(frame)) {
-        GridViewItemBase *item = placedItem(index);
-        if (item == nullptr) continue;
-        selectedItemsBySelectionFrame_[index] = item;
-        item->setSelected(GridSelection::bandLook(selectedItems_.count(index) != 0, modifiers));
-    }
-}
-
-void GridView::removeSelectionFrame() {
-    delete selectionFrameView_;
+    band_.markCovered(frame, layoutGeometry(), modifiers);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -621,16 +533,14 @@ void GridView::mouseDragged(const QPointF &location, Qt::KeyboardModifiers modif
     mouseHasDragged_ = true;
     if (abortSelection_) return;
     drawSelectionFrameForMousePointerAtLocation(location);
-    selectItemsCoveredBySelectionFrame(selectionFrameView_->frame(), modifiers);
+    selectItemsCoveredBySelectionFrame(band_.frameView()->frame(), modifiers);
 }
 
 void GridView::mouseUp(const QPointF &location) {
     abortSelection_ = false;
     if (mouseHasDragged_) {
         mouseHasDragged_ = false;
-        removeSelectionFrame();
-        ItemTable marked;
-        marked.swap(selectedItemsBySelectionFrame_);
+        ItemTable marked = band_.finish();
         std::map<GridIndex, bool> looks;
         for (const auto &[index, item] : marked) looks[index] = item->selected();
         // The marked views, placed or not, are the ones that take the selection's changes.

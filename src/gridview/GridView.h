@@ -14,8 +14,11 @@
 //
 // Everything here runs on the GUI thread.
 
+#include "gridview/GridAnimator.h"
 #include "gridview/GridGeometry.h"
 #include "gridview/GridItemStore.h"
+#include "gridview/GridRubberBand.h"
+#include "gridview/GridScrollAreaLink.h"
 #include "gridview/GridSelection.h"
 #include "gridview/GridViewDataSource.h"
 #include "gridview/GridViewDelegate.h"
@@ -38,9 +41,6 @@
 #include <map>
 #include <set>
 #include <vector>
-
-class QAbstractScrollArea;
-class QAnimationGroup;
 
 class GridView : public QWidget {
     Q_OBJECT
@@ -174,11 +174,10 @@ class GridView : public QWidget {
     void selectItemsCoveredBySelectionFrame(const QRectF &frame, Qt::KeyboardModifiers modifiers);
     // location is in window coordinates.
     GridIndex boundIndexForItemAtLocation(const QPointF &location) const;
-    SelectionFrameView *selectionFrameView() const { return selectionFrameView_; }
+    SelectionFrameView *selectionFrameView() const { return band_.frameView(); }
 
   protected:
     bool event(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -196,7 +195,9 @@ class GridView : public QWidget {
     void mouseExited();
     void rightMouseDown(const QPointF &location);
 
-    void attachToScrollArea();
+    void attachedToScrollArea();
+    // The viewport's new size: the grid takes its width and lays out again.
+    void followViewport();
     void refreshInset();
     void finishRefresh(bool animated);
     GridViewItemBase *placedItem(GridIndex index) const;
@@ -207,30 +208,25 @@ class GridView : public QWidget {
     SelectionState selectionState() const;
     void applySelectionSteps(const std::vector<SelectionStep> &steps);
     bool isHeldBySelection(const GridViewItemBase &item) const;
+    GridViewItemBase *selectedItemAt(GridIndex index) const;
     void retireItemsAnimated(std::vector<GridViewItemBase *> items, bool animated);
-    void startAnimation(QAnimationGroup *group);
-    // Jumps every running animation to its end, before views change hands.
-    void finishAnimations();
-    void removeSelectionFrame();
 
-    // The selection's tables point at views in store_, placed or detached; neither owns.
+    // The selection and the band's marks point at views in store_, placed or detached; neither owns.
     ItemTable selectedItems_;
-    ItemTable selectedItemsBySelectionFrame_;
     GridItemStore store_;
-    QPointer<SelectionFrameView> selectionFrameView_;
+    // After store_: an animation that ends as it is destroyed may still retire views into the store.
+    GridAnimator animator_;
+    GridRubberBand band_;
+    GridScrollAreaLink link_;
     GridViewReporter reporter_;
     std::vector<QPointF> clickEvents_;  // window locations of mouse-ups not yet sorted
     GridIndex lastHoveredIndex_ = kNotFound;
     GridIndex lastSelectedItemIndex_ = kNotFound;
     GridIndex numberOfItems_ = 0;
-    QPointF selectionFrameInitialPoint_;
     bool isInitialCall_ = true;
     bool mouseHasDragged_ = false;
     bool abortSelection_ = false;
     double contentInset_ = 0;
-    std::vector<QPointer<QAnimationGroup>> animations_;
-    QPointer<QAbstractScrollArea> scrollArea_;  // only to connect and disconnect
-    QPointer<QWidget> viewport_;                // the scroll area's viewport: our parent when in one
 
     GridViewDelegate *delegate_ = nullptr;
     GridViewDataSource *dataSource_ = nullptr;
