@@ -41,8 +41,7 @@ GridView::GridView(QWidget *parent)
 
 GridView::~GridView() = default;
 
-// ---------------------------------------------------------------------------------------------------------
-// Configuration
+// --- configuration
 
 void GridView::setBackgroundColor(const QBrush &brush) {
     backgroundColor_ = brush;
@@ -73,8 +72,7 @@ void GridView::setAllowsMultipleSelection(bool allows) {
     for (const auto &[index, item] : dropped) store_.releaseIfDetached(item);
 }
 
-// ---------------------------------------------------------------------------------------------------------
-// The scroll area
+// --- the scroll area
 
 bool GridView::event(QEvent *event) {
     if (event->type() == QEvent::ParentChange) link_.follow();
@@ -92,8 +90,7 @@ void GridView::followViewport() {
     setFrame(QRect(pos(), QSize(link_.viewport()->width(), height())));
 }
 
-// ---------------------------------------------------------------------------------------------------------
-// Geometry
+// --- geometry
 
 QRectF GridView::clippedRect() const {
     QWidget *viewport = link_.viewport();
@@ -127,12 +124,7 @@ GridIndexSet GridView::indexesForVisibleItems() const {
     return indexes;
 }
 
-GridViewItemBase *GridView::placedItem(GridIndex index) const {
-    return store_.placed(index);
-}
-
-// ---------------------------------------------------------------------------------------------------------
-// Refresh cycle
+// --- refresh cycle
 
 void GridView::setFrame(const QRect &frame) {
     int oldWidth = width();
@@ -226,8 +218,7 @@ void GridView::arrangeGridViewItemsAnimated(bool animated) {
     animator_.start(targets, fadeIn ? kFadeInMs : kMoveMs);
 }
 
-// ---------------------------------------------------------------------------------------------------------
-// Reloading and reuse
+// --- reloading and reuse
 
 void GridView::reloadDataAnimated(bool animated) {
     GridIndex count = gridViewNumberOfItemsInSection(this, kSection);
@@ -236,10 +227,6 @@ void GridView::reloadDataAnimated(bool animated) {
     animator_.finishAll();
     store_.dropAll();
     refreshGridViewAnimated(animated, true);
-}
-
-GridViewItemBase *GridView::takeReusableItem(const QString &identifier, const QMetaObject &itemClass) {
-    return store_.takeReusable(identifier, itemClass);
 }
 
 bool GridView::isHeldBySelection(const GridViewItemBase &item) const {
@@ -251,8 +238,7 @@ GridViewItemBase *GridView::selectedItemAt(GridIndex index) const {
     return found == selectedItems_.end() ? nullptr : found->second;
 }
 
-// ---------------------------------------------------------------------------------------------------------
-// Updates of single items
+// --- updates of single items
 
 void GridView::moveItemsAnimated(const std::vector<GridViewItemBase *> &items, bool animated) {
     if (!animated) {
@@ -314,31 +300,7 @@ void GridView::retireItemsAnimated(std::vector<GridViewItemBase *> items, bool a
     });
 }
 
-// ---------------------------------------------------------------------------------------------------------
-// The data source's questions
-
-GridIndex GridView::gridViewNumberOfItemsInSection(GridView *gridView, GridIndex section) {
-    return dataSource_ ? dataSource_->gridViewNumberOfItemsInSection(gridView, section) : kNotFound;
-}
-
-GridViewItemBase *GridView::gridViewItemAtIndex(GridView *gridView, GridIndex index, GridIndex section) {
-    return dataSource_ ? dataSource_->gridViewItemAtIndex(gridView, index, section) : nullptr;
-}
-
-GridIndex GridView::numberOfSectionsInGridView(GridView *gridView) {
-    return dataSource_ ? dataSource_->numberOfSectionsInGridView(gridView).value_or(kNotFound) : kNotFound;
-}
-
-QString GridView::gridViewTitleForHeaderInSection(GridView *gridView, GridIndex section) {
-    return dataSource_ ? dataSource_->gridViewTitleForHeaderInSection(gridView, section) : QString();
-}
-
-QStringList GridView::sectionIndexTitlesForGridView(GridView *gridView) {
-    return dataSource_ ? dataSource_->sectionIndexTitlesForGridView(gridView) : QStringList();
-}
-
-// ---------------------------------------------------------------------------------------------------------
-// Selection
+// --- selection
 
 void GridView::selectItem(GridViewItemBase *item) {
     GridIndex index = item->index();
@@ -429,8 +391,7 @@ void GridView::applySelectionSteps(const std::vector<SelectionStep> &steps) {
     }
 }
 
-// ---------------------------------------------------------------------------------------------------------
-// Hover
+// --- hover
 
 void GridView::hoverItemAtIndex(GridIndex index) {
     reporter_.gridViewWillHoverItemAtIndex(index);
@@ -443,8 +404,7 @@ void GridView::unHoverItemAtIndex(GridIndex index) {
     if (GridViewItemBase *item = placedItem(index)) item->setHovered(false);
 }
 
-// ---------------------------------------------------------------------------------------------------------
-// Clicks
+// --- clicks
 
 void GridView::handleClicks() {
     if (clickEvents_.empty()) return;
@@ -470,19 +430,7 @@ void GridView::handleDoubleClickForItemAtIndex(GridIndex index) {
     if (index != kNotFound) reporter_.gridViewDidDoubleClickItemAtIndex(index);
 }
 
-// ---------------------------------------------------------------------------------------------------------
-// Rubber band
-
-void GridView::drawSelectionFrameForMousePointerAtLocation(const QPointF &location) {
-    band_.drawTo(location, layoutGeometry());
-}
-
-void GridView::selectItemsCoveredBySelectionFrame(const QRectF &frame, Qt::KeyboardModifiers modifiers) {
-    band_.markCovered(frame, layoutGeometry(), modifiers);
-}
-
-// ---------------------------------------------------------------------------------------------------------
-// Events
+// --- events
 
 void GridView::mousePressEvent(QMouseEvent *event) {
     QPointF location = mapTo(window(), event->position());

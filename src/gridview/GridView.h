@@ -142,11 +142,22 @@ class GridView : public QWidget {
     void endUpdates() {}
 
     // --- the data source's questions, answered by passing them on (kNotFound or nothing without an answer)
-    GridIndex gridViewNumberOfItemsInSection(GridView *gridView, GridIndex section);
-    GridViewItemBase *gridViewItemAtIndex(GridView *gridView, GridIndex index, GridIndex section);
-    GridIndex numberOfSectionsInGridView(GridView *gridView);
-    QString gridViewTitleForHeaderInSection(GridView *gridView, GridIndex section);
-    QStringList sectionIndexTitlesForGridView(GridView *gridView);
+    GridIndex gridViewNumberOfItemsInSection(GridView *gridView, GridIndex section) {
+        return dataSource_ ? dataSource_->gridViewNumberOfItemsInSection(gridView, section) : kNotFound;
+    }
+    GridViewItemBase *gridViewItemAtIndex(GridView *gridView, GridIndex index, GridIndex section) {
+        return dataSource_ ? dataSource_->gridViewItemAtIndex(gridView, index, section) : nullptr;
+    }
+    GridIndex numberOfSectionsInGridView(GridView *gridView) {
+        return dataSource_ ? dataSource_->numberOfSectionsInGridView(gridView).value_or(kNotFound)
+                           : kNotFound;
+    }
+    QString gridViewTitleForHeaderInSection(GridView *gridView, GridIndex section) {
+        return dataSource_ ? dataSource_->gridViewTitleForHeaderInSection(gridView, section) : QString();
+    }
+    QStringList sectionIndexTitlesForGridView(GridView *gridView) {
+        return dataSource_ ? dataSource_->sectionIndexTitlesForGridView(gridView) : QStringList();
+    }
 
     // --- selection
     void selectItem(GridViewItemBase *item);
@@ -170,8 +181,12 @@ class GridView : public QWidget {
     void handleDoubleClickForItemAtIndex(GridIndex index);
 
     // --- rubber band
-    void drawSelectionFrameForMousePointerAtLocation(const QPointF &location);
-    void selectItemsCoveredBySelectionFrame(const QRectF &frame, Qt::KeyboardModifiers modifiers);
+    void drawSelectionFrameForMousePointerAtLocation(const QPointF &location) {
+        band_.drawTo(location, layoutGeometry());
+    }
+    void selectItemsCoveredBySelectionFrame(const QRectF &frame, Qt::KeyboardModifiers modifiers) {
+        band_.markCovered(frame, layoutGeometry(), modifiers);
+    }
     // location is in window coordinates.
     GridIndex boundIndexForItemAtLocation(const QPointF &location) const;
     SelectionFrameView *selectionFrameView() const { return band_.frameView(); }
@@ -200,8 +215,10 @@ class GridView : public QWidget {
     void followViewport();
     void refreshInset();
     void finishRefresh(bool animated);
-    GridViewItemBase *placedItem(GridIndex index) const;
-    GridViewItemBase *takeReusableItem(const QString &identifier, const QMetaObject &itemClass);
+    GridViewItemBase *placedItem(GridIndex index) const { return store_.placed(index); }
+    GridViewItemBase *takeReusableItem(const QString &identifier, const QMetaObject &itemClass) {
+        return store_.takeReusable(identifier, itemClass);
+    }
     void moveItemsAnimated(const std::vector<GridViewItemBase *> &items, bool animated);
     // Moves the placed items at or after the first inserted index past every inserted index.
     void shiftPlacedItems(const GridIndexSet &inserted, bool animated);
