@@ -4,18 +4,12 @@
 
 #include <algorithm>
 
-namespace {
-
-// Where an item at index moves when the indexes in inserted are new: one place further for every new index
-// at or before its place, counted as it moves.
-GridIndex shiftedIndex(GridIndex index, const GridIndexSet &inserted) {
+GridIndex GridItemStore::shiftedIndex(GridIndex index, const GridIndexSet &inserted) {
     for (GridIndex newIndex : inserted) {
         if (newIndex <= index) ++index;
     }
     return index;
 }
-
-}  // namespace
 
 GridItemStore::GridItemStore(QWidget &grid, Hooks hooks) : grid_(grid), hooks_(std::move(hooks)) {}
 

@@ -65,6 +65,9 @@ class GridItemStore {
     // Gives the placed views at or after the first inserted index their new indexes (one further for every
     // inserted index at or before their place); returns them, highest new index first.
     std::vector<GridViewItemBase *> shiftForInserted(const GridIndexSet &inserted);
+    // Where an item at index moves when the indexes in inserted are new: one place further for every new
+    // index at or before its place, counted as it moves.
+    static GridIndex shiftedIndex(GridIndex index, const GridIndexSet &inserted);
 
     bool holdsInvariant() const;
 

@@ -253,6 +253,16 @@ void GridView::moveItemsAnimated(const std::vector<GridViewItemBase *> &items, b
 
 void GridView::shiftPlacedItems(const GridIndexSet &inserted, bool animated) {
     std::vector<GridViewItemBase *> moved = store_.shiftForInserted(inserted);
+    // The selection moves with its views, detached ones too: it finds its views by their indexes.
+    auto first = selectedItems_.lower_bound(*inserted.begin());
+    ItemTable shifted;
+    for (auto it = first; it != selectedItems_.end(); ++it) {
+        GridIndex newIndex = GridItemStore::shiftedIndex(it->first, inserted);
+        it->second->setIndex(newIndex);
+        shifted[newIndex] = it->second;
+    }
+    selectedItems_.erase(first, selectedItems_.end());
+    selectedItems_.merge(shifted);
     if (!moved.empty()) moveItemsAnimated(moved, animated);
 }
 

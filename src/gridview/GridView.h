@@ -220,7 +220,7 @@ class GridView : public QWidget {
         return store_.takeReusable(identifier, itemClass);
     }
     void moveItemsAnimated(const std::vector<GridViewItemBase *> &items, bool animated);
-    // Moves the placed items at or after the first inserted index past every inserted index.
+    // Moves the placed and the selected items at or after the first inserted index past every inserted one.
     void shiftPlacedItems(const GridIndexSet &inserted, bool animated);
     SelectionState selectionState() const;
     void applySelectionSteps(const std::vector<SelectionStep> &steps);
