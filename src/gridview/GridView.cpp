@@ -24,13 +24,13 @@ GridView::GridView(QWidget *parent)
     : QWidget(parent),
       store_(*this,
              {.heldBySelection = [this](const GridViewItemBase &item) { return isHeldBySelection(item); }}),
-      animator_(*this),
       band_(*this, {.placed = [this](GridIndex index) { return store_.placed(index); },
                     .selected = [this](GridIndex index) { return selectedItemAt(index); }}),
       link_(*this, {.scrolled = [this] { updateVisibleRect(); },
                     .viewportResized = [this] { followViewport(); },
                     .attached = [this] { attachedToScrollArea(); }}),
       reporter_(*this),
+      animator_(*this),
       backgroundColor_(GridViewPalette::controlColor()),
       itemSize_(GridViewItemBase::defaultItemSize()) {
     setMouseTracking(true);

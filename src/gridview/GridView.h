@@ -38,8 +38,6 @@
 #include <QString>
 #include <QWidget>
 
-#include <map>
-#include <set>
 #include <vector>
 
 class GridView : public QWidget {
@@ -231,11 +229,11 @@ class GridView : public QWidget {
     // The selection and the band's marks point at views in store_, placed or detached; neither owns.
     ItemTable selectedItems_;
     GridItemStore store_;
-    // After store_: an animation that ends as it is destroyed may still retire views into the store.
-    GridAnimator animator_;
     GridRubberBand band_;
     GridScrollAreaLink link_;
     GridViewReporter reporter_;
+    // Last, so destroyed first: an animation that ends as it stops retires views through the others.
+    GridAnimator animator_;
     std::vector<QPointF> clickEvents_;  // window locations of mouse-ups not yet sorted
     GridIndex lastHoveredIndex_ = kNotFound;
     GridIndex lastSelectedItemIndex_ = kNotFound;
