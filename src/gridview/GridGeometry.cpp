@@ -103,3 +103,27 @@ QRectF GridGeometry::selectionFrame(const QPointF &start, const QPointF &pointer
     if (y + height > visibleBottom) height = visibleBottom - y;
     return QRectF(x, y, width, height);
 }
+
+bool GridGeometry::bandCovers(const QRectF &band, GridIndex index) const {
+    ItemPoint first = locationForItemAtIndex(boundIndexForPoint(band.topLeft()));
+    ItemPoint last = locationForItemAtIndex(boundIndexForPoint(band.bottomRight()));
+    ItemPoint p = locationForItemAtIndex(index);
+    return p.column >= first.column && p.column <= last.column && p.row >= first.row && p.row <= last.row;
+}
+
+std::vector<GridIndex> GridGeometry::indexesCoveredByBand(const QRectF &band) const {
+    if (band.width() <= 0 || band.height() <= 0) return {};
+    ItemPoint first = locationForItemAtIndex(boundIndexForPoint(band.topLeft()));
+    ItemPoint last = locationForItemAtIndex(boundIndexForPoint(band.bottomRight()));
+    std::uint64_t cols = columns();
+    // Cut at the last row and column; a band that starts below the last row covers nothing.
+    std::uint64_t lastRow = std::min(last.row, allOverRows()), lastColumn = std::min(last.column, cols);
+    std::vector<GridIndex> indexes;
+    for (std::uint64_t row = first.row; row <= lastRow; ++row) {
+        for (std::uint64_t column = first.column; column <= lastColumn; ++column) {
+            GridIndex index = (row - 1) * cols + column - 1;
+            if (index < numberOfItems) indexes.push_back(index);
+        }
+    }
+    return indexes;
+}

@@ -12,6 +12,7 @@
 #include <QSizeF>
 
 #include <cstdint>
+#include <vector>
 
 struct GridGeometry {
     QRectF visibleRect;           // the part of the grid the scroll area shows (all zero without one)
@@ -41,4 +42,9 @@ struct GridGeometry {
     GridIndex boundIndexForPoint(const QPointF &point) const;
     // The rubber band from its start point to the pointer: kept inside the columns and the visible rows.
     QRectF selectionFrame(const QPointF &start, const QPointF &pointer) const;
+    // Whether a band covers the cell of index: the cell's column and row lie between those of the cells
+    // under the band's top left and bottom right corners (boundIndexForPoint).
+    bool bandCovers(const QRectF &band, GridIndex index) const;
+    // The items whose cells a band covers, row by row; none for a band without area or below the last row.
+    std::vector<GridIndex> indexesCoveredByBand(const QRectF &band) const;
 };

@@ -3,17 +3,12 @@
 #include "gridview/ClickSorter.h"
 #include "gridview/GridViewNotifications.h"
 #include "gridview/GridViewPalette.h"
-#include "gridview/ViewHierarchy.h"
 
-#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QParallelAnimationGroup>
-#include <QPropertyAnimation>
-#include <QScrollBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -23,39 +18,30 @@ namespace {
 
 constexpr GridIndex kSection = 0;
 
-QVariantMap indexUserInfo(GridIndex index) {
-    return {{GridViewItemIndexKey, QVariant::fromValue<quint64>(index)}};
-}
-
-QPropertyAnimation *animation(QObject *target, const char *property, const QVariant &end, int durationMs) {
-    auto *animation = new QPropertyAnimation(target, property);
-    animation->setDuration(durationMs);
-    animation->setEndValue(end);
-    return animation;
-}
-
 }  // namespace
 
 GridView::GridView(QWidget *parent)
     : QWidget(parent),
-      nc_(NotificationCenter::defaultCenter()),
+      store_(*this,
+             {.heldBySelection = [this](const GridViewItemBase &item) { return isHeldBySelection(item); }}),
+      band_(*this, {.placed = [this](GridIndex index) { return store_.placed(index); },
+                    .selected = [this](GridIndex index) { return selectedItemAt(index); }}),
+      link_(*this, {.scrolled = [this] { updateVisibleRect(); },
+                    .viewportResized = [this] { followViewport(); },
+                    .attached = [this] { attachedToScrollArea(); }}),
+      reporter_(*this),
+      animator_(*this),
       backgroundColor_(GridViewPalette::controlColor()),
       itemSize_(GridViewItemBase::defaultItemSize()) {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setBackgroundColor(backgroundColor_);
-    attachToScrollArea();
+    link_.follow();
 }
 
-GridView::~GridView() {
-    // Animations are our children too, but must not touch item views while those are being deleted.
-    for (const QPointer<QAnimationGroup> &group : animations_) {
-        if (group) group->stop();
-    }
-}
+GridView::~GridView() = default;
 
-// ---------------------------------------------------------------------------------------------------------
-// Configuration
+// --- configuration
 
 void GridView::setBackgroundColor(const QBrush &brush) {
     backgroundColor_ = brush;
@@ -63,11 +49,11 @@ void GridView::setBackgroundColor(const QBrush &brush) {
     own.setBrush(QPalette::Window, brush);
     setPalette(own);
     setAutoFillBackground(true);
-    if (viewport_) {
-        QPalette area = viewport_->palette();
+    if (QWidget *viewport = link_.viewport()) {
+        QPalette area = viewport->palette();
         area.setBrush(QPalette::Window, brush);
-        viewport_->setPalette(area);
-        viewport_->setAutoFillBackground(true);
+        viewport->setPalette(area);
+        viewport->setAutoFillBackground(true);
     }
 }
 
@@ -80,62 +66,36 @@ void GridView::setItemSize(const QSizeF &size) {
 void GridView::setAllowsMultipleSelection(bool allows) {
     allowsMultipleSelection_ = allows;
     if (allows || selectedItems_.empty()) return;
-    nc_.postNotificationName(GridViewDeSelectAllItemsNotification, this);
+    reporter_.tellItemsToDeselect();
     ItemTable dropped;
     dropped.swap(selectedItems_);
-    for (const auto &[index, item] : dropped) releaseIfDetached(item);
+    for (const auto &[index, item] : dropped) store_.releaseIfDetached(item);
 }
 
-// ---------------------------------------------------------------------------------------------------------
-// The scroll area
+// --- the scroll area
 
 bool GridView::event(QEvent *event) {
-    if (event->type() == QEvent::ParentChange) attachToScrollArea();
+    if (event->type() == QEvent::ParentChange) link_.follow();
     return QWidget::event(event);
 }
 
-void GridView::attachToScrollArea() {
-    QAbstractScrollArea *area = nullptr;
-    if (QWidget *viewport = parentWidget()) {
-        area = qobject_cast<QAbstractScrollArea *>(viewport->parentWidget());
-        if (area != nullptr && area->viewport() != viewport) area = nullptr;
-    }
-    if (area == scrollArea_) return;
-    if (scrollArea_) {
-        disconnect(scrollArea_->verticalScrollBar(), nullptr, this, nullptr);
-        disconnect(scrollArea_->horizontalScrollBar(), nullptr, this, nullptr);
-        if (viewport_) viewport_->removeEventFilter(this);
-    }
-    scrollArea_ = area;
-    viewport_ = area != nullptr ? area->viewport() : nullptr;
-    if (area == nullptr) return;
-    // The grid always takes the viewport's width, so a horizontal bar is never needed; a vertical bar that
-    // came and went would change that width, the columns and the height in turn, and could flip forever.
-    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    connect(area->verticalScrollBar(), &QScrollBar::valueChanged, this, &GridView::updateVisibleRect);
-    connect(area->horizontalScrollBar(), &QScrollBar::valueChanged, this, &GridView::updateVisibleRect);
-    area->viewport()->installEventFilter(this);
+void GridView::attachedToScrollArea() {
     setBackgroundColor(backgroundColor_);
     // The viewport may be laid out already and send no resize for a while: take its width now.
-    setFrame(QRect(pos(), QSize(viewport_->width(), height())));
+    setFrame(QRect(pos(), QSize(link_.viewport()->width(), height())));
 }
 
-bool GridView::eventFilter(QObject *watched, QEvent *event) {
-    // Only the viewport is looked at: filtered events still come while the scroll area is being destroyed.
-    if (event->type() == QEvent::Resize && viewport_ && watched == viewport_) {
-        updateVisibleRect();
-        setFrame(QRect(pos(), QSize(viewport_->width(), height())));
-    }
-    return QWidget::eventFilter(watched, event);
+void GridView::followViewport() {
+    updateVisibleRect();
+    setFrame(QRect(pos(), QSize(link_.viewport()->width(), height())));
 }
 
-// ---------------------------------------------------------------------------------------------------------
-// Geometry
+// --- geometry
 
 QRectF GridView::clippedRect() const {
-    if (!viewport_) return QRectF();
-    return QRectF(mapFrom(viewport_, QPointF(0, 0)), QSizeF(viewport_->size()));
+    QWidget *viewport = link_.viewport();
+    if (viewport == nullptr) return QRectF();
+    return QRectF(mapFrom(viewport, QPointF(0, 0)), QSizeF(viewport->size()));
 }
 
 GridGeometry GridView::layoutGeometry() const {
@@ -160,21 +120,15 @@ GridIndexSet GridView::visibleIndexes() const {
 
 GridIndexSet GridView::indexesForVisibleItems() const {
     GridIndexSet indexes;
-    for (const auto &[index, item] : keyedVisibleItems_) indexes.insert(indexes.end(), index);
+    for (const auto &[index, item] : store_.placedItems()) indexes.insert(indexes.end(), index);
     return indexes;
 }
 
-GridViewItemBase *GridView::placedItem(GridIndex index) const {
-    auto found = keyedVisibleItems_.find(index);
-    return found == keyedVisibleItems_.end() ? nullptr : found->second;
-}
-
-// ---------------------------------------------------------------------------------------------------------
-// Refresh cycle
+// --- refresh cycle
 
 void GridView::setFrame(const QRect &frame) {
     int oldWidth = width();
-    if (viewport_) {
+    if (link_.viewport() != nullptr) {
         resize(frame.size());  // the scroll area owns the position
     } else {
         setGeometry(frame);
@@ -192,7 +146,7 @@ void GridView::refreshGridViewAnimated(bool animated, bool initialCall) {
     refreshInset();
     // The grid always at least fills its viewport, so that a press anywhere below the items reaches it.
     double wanted = layoutGeometry().contentHeight();
-    if (viewport_) wanted = std::max(wanted, double(viewport_->height()));
+    if (QWidget *viewport = link_.viewport()) wanted = std::max(wanted, double(viewport->height()));
     if (std::abs(wanted - height()) > 1.0) resize(width(), static_cast<int>(std::ceil(wanted)));
     // The rest runs after the current event, so a burst of refreshes (a window being resized) costs one
     // layout each rather than nested ones; a grid deleted meanwhile does nothing.
@@ -222,187 +176,93 @@ void GridView::updateReuseableItems() {
     // A selected view may sit anywhere in the grid; keeping every view while a selection exists is simpler
     // than recycling around it.
     if (!selectedItems_.empty()) return;
-    GridRange range = visibleItemRange();
-    for (auto it = keyedVisibleItems_.begin(); it != keyedVisibleItems_.end();) {
-        auto [index, item] = *it;
-        bool inRange = index >= range.location && index - range.location < range.length;
-        if (inRange || !item->isReuseable()) {
-            ++it;
-            continue;
-        }
-        finishAnimations();  // a running move must not carry a recycled view along
-        it = keyedVisibleItems_.erase(it);
-        item->hide();
-        item->prepareForReuse();
-        reuseableItems_[item->reuseIdentifier()].push_back(item);
-    }
+    std::vector<GridViewItemBase *> leavingView = store_.recyclableOutside(visibleItemRange());
+    if (leavingView.empty()) return;
+    animator_.finishAll();  // a running move must not carry a recycled view along
+    for (GridViewItemBase *item : leavingView) store_.recycle(item);
 }
 
 void GridView::updateVisibleItems() {
     GridRange range = visibleItemRange();
     for (GridIndex index = range.location; index - range.location < range.length; ++index) {
-        if (keyedVisibleItems_.count(index) != 0) continue;
+        if (store_.placed(index) != nullptr) continue;
         GridViewItemBase *item = gridViewItemAtIndex(this, index, kSection);
         if (item == nullptr) continue;  // a gap
-        item->setIndex(index);
         if (isInitialCall_) {
             item->setAlphaValue(0);
             item->setGeometry(rectForItemAtIndex(index).toRect());
         }
-        keyedVisibleItems_[index] = item;
-        adopt(item);
-        item->show();
+        store_.place(index, item);
     }
-    if (selectionFrameView_) selectionFrameView_->raise();
+    band_.raise();
 }
 
 void GridView::arrangeGridViewItemsAnimated(bool animated) {
-    if (keyedVisibleItems_.empty()) return;
-    finishAnimations();
+    const GridItemStore::ItemTable &placed = store_.placedItems();
+    if (placed.empty()) return;
+    animator_.finishAll();
     bool fadeIn = isInitialCall_;
     isInitialCall_ = false;
     if (!animated) {
-        for (const auto &[index, item] : keyedVisibleItems_) {
+        for (const auto &[index, item] : placed) {
             if (fadeIn) item->setAlphaValue(1.0);
             item->setGeometry(rectForItemAtIndex(index).toRect());
         }
         return;
     }
-    auto *group = new QParallelAnimationGroup(this);
-    int duration = fadeIn ? kFadeInMs : kMoveMs;
-    for (const auto &[index, item] : keyedVisibleItems_) {
-        if (fadeIn) group->addAnimation(animation(item, "alphaValue", 1.0, duration));
-        group->addAnimation(animation(item, "geometry", rectForItemAtIndex(index).toRect(), duration));
+    std::vector<GridAnimator::Target> targets;
+    for (const auto &[index, item] : placed) {
+        if (fadeIn) targets.push_back({item, "alphaValue", 1.0});
+        targets.push_back({item, "geometry", rectForItemAtIndex(index).toRect()});
     }
-    startAnimation(group);
+    animator_.start(targets, fadeIn ? kFadeInMs : kMoveMs);
 }
 
-void GridView::startAnimation(QAnimationGroup *group) {
-    std::erase_if(animations_, [](const QPointer<QAnimationGroup> &g) { return g.isNull(); });
-    animations_.emplace_back(group);
-    group->start(QAbstractAnimation::DeleteWhenStopped);
-}
-
-void GridView::finishAnimations() {
-    std::vector<QPointer<QAnimationGroup>> running;
-    running.swap(animations_);
-    for (QPointer<QAnimationGroup> &group : running) {
-        if (!group || group->state() == QAbstractAnimation::Stopped) continue;
-        group->setCurrentTime(group->totalDuration());  // jumps to the end values and finishes
-        if (group) group->stop();
-    }
-}
-
-// ---------------------------------------------------------------------------------------------------------
-// Reloading and reuse
+// --- reloading and reuse
 
 void GridView::reloadDataAnimated(bool animated) {
     GridIndex count = gridViewNumberOfItemsInSection(this, kSection);
     // A data source that gives no count shows an empty grid.
     numberOfItems_ = count == kNotFound ? 0 : count;
-    finishAnimations();
-    for (const auto &[index, item] : keyedVisibleItems_) dropItem(item);
-    keyedVisibleItems_.clear();
-    for (const auto &[identifier, items] : reuseableItems_) {
-        for (GridViewItemBase *item : items) dropItem(item);
-    }
-    reuseableItems_.clear();
+    animator_.finishAll();
+    store_.dropAll();
     refreshGridViewAnimated(animated, true);
 }
 
-GridViewItemBase *GridView::takeReusableItem(const QString &identifier, const QMetaObject &itemClass) {
-    auto found = reuseableItems_.find(identifier);
-    if (found == reuseableItems_.end()) return nullptr;
-    std::vector<GridViewItemBase *> &items = found->second;
-    auto match = std::find_if(items.rbegin(), items.rend(), [&itemClass](GridViewItemBase *item) {
-        return item->metaObject()->inherits(&itemClass);
-    });
-    if (match == items.rend()) return nullptr;
-    GridViewItemBase *item = *match;
-    items.erase(std::next(match).base());
-    item->setRepresentedObject(QVariant());
-    return item;
+bool GridView::isHeldBySelection(const GridViewItemBase &item) const {
+    return selectedItemAt(item.index()) == &item || band_.marks(item);
 }
 
-void GridView::adopt(GridViewItemBase *item) {
-    if (item->parentWidget() != this) item->setParent(this);
-    detachedItems_.erase(item);
+GridViewItemBase *GridView::selectedItemAt(GridIndex index) const {
+    auto found = selectedItems_.find(index);
+    return found == selectedItems_.end() ? nullptr : found->second;
 }
 
-bool GridView::isHeldBySelection(GridViewItemBase *item) const {
-    auto heldBy = [item](const ItemTable &table) {
-        auto found = table.find(item->index());
-        return found != table.end() && found->second == item;
-    };
-    return heldBy(selectedItems_) || heldBy(selectedItemsBySelectionFrame_);
-}
-
-void GridView::dropItem(GridViewItemBase *item) {
-    item->hide();
-    if (isHeldBySelection(item)) {
-        detachedItems_.insert(item);
-    } else {
-        delete item;
-    }
-}
-
-void GridView::retireItem(GridViewItemBase *item) {
-    item->hide();
-    if (isHeldBySelection(item)) {
-        detachedItems_.insert(item);
-        return;
-    }
-    item->prepareForReuse();
-    reuseableItems_[item->reuseIdentifier()].push_back(item);
-}
-
-void GridView::releaseIfDetached(GridViewItemBase *item) {
-    auto found = detachedItems_.find(item);
-    if (found == detachedItems_.end() || isHeldBySelection(item)) return;
-    detachedItems_.erase(found);
-    delete item;
-}
-
-// ---------------------------------------------------------------------------------------------------------
-// Updates of single items
-
-namespace {
-
-// Where an item at index moves when the indexes in inserted are new: one place further for every new index
-// at or before its place, counted as it moves.
-GridIndex shiftedIndex(GridIndex index, const GridIndexSet &inserted) {
-    for (GridIndex newIndex : inserted) {
-        if (newIndex <= index) ++index;
-    }
-    return index;
-}
-
-}  // namespace
+// --- updates of single items
 
 void GridView::moveItemsAnimated(const std::vector<GridViewItemBase *> &items, bool animated) {
     if (!animated) {
         for (GridViewItemBase *item : items) item->setGeometry(rectForItemAtIndex(item->index()).toRect());
         return;
     }
-    auto *group = new QParallelAnimationGroup(this);
-    for (GridViewItemBase *item : items) {
-        group->addAnimation(animation(item, "geometry", rectForItemAtIndex(item->index()).toRect(), kMoveMs));
-    }
-    startAnimation(group);
+    std::vector<GridAnimator::Target> targets;
+    for (GridViewItemBase *item : items)
+        targets.push_back({item, "geometry", rectForItemAtIndex(item->index()).toRect()});
+    animator_.start(targets, kMoveMs);
 }
 
 void GridView::shiftPlacedItems(const GridIndexSet &inserted, bool animated) {
-    // Highest first, so that no item lands on one that has yet to move.
-    auto first = keyedVisibleItems_.lower_bound(*inserted.begin());
-    std::vector<std::pair<GridIndex, GridViewItemBase *>> shifting(first, keyedVisibleItems_.end());
-    keyedVisibleItems_.erase(first, keyedVisibleItems_.end());
-    std::vector<GridViewItemBase *> moved;
-    for (auto it = shifting.rbegin(); it != shifting.rend(); ++it) {
-        GridIndex newIndex = shiftedIndex(it->first, inserted);
+    std::vector<GridViewItemBase *> moved = store_.shiftForInserted(inserted);
+    // The selection moves with its views, detached ones too: it finds its views by their indexes.
+    auto first = selectedItems_.lower_bound(*inserted.begin());
+    ItemTable shifted;
+    for (auto it = first; it != selectedItems_.end(); ++it) {
+        GridIndex newIndex = GridItemStore::shiftedIndex(it->first, inserted);
         it->second->setIndex(newIndex);
-        keyedVisibleItems_[newIndex] = it->second;
-        moved.push_back(it->second);
+        shifted[newIndex] = it->second;
     }
+    selectedItems_.erase(first, selectedItems_.end());
+    selectedItems_.merge(shifted);
     if (!moved.empty()) moveItemsAnimated(moved, animated);
 }
 
@@ -421,166 +281,66 @@ void GridView::insertItemsAtIndexes(const GridIndexSet &indexes, bool animated) 
 }
 
 void GridView::reloadItemsAtIndexes(const GridIndexSet &indexes, bool animated) {
-    std::vector<GridViewItemBase *> taken;
-    for (GridIndex index : indexes) {
-        auto found = keyedVisibleItems_.find(index);
-        if (found == keyedVisibleItems_.end()) continue;
-        taken.push_back(found->second);
-        keyedVisibleItems_.erase(found);
-    }
-    retireItemsAnimated(std::move(taken), animated);
+    retireItemsAnimated(store_.takeOut(indexes), animated);
     refreshGridViewAnimated(animated, false);
 }
 
 void GridView::removeItemsAtIndexes(const GridIndexSet &indexes, bool animated) {
     if (indexes.empty()) return;
-    std::vector<GridViewItemBase *> taken;
-    auto first = keyedVisibleItems_.lower_bound(*indexes.begin());
-    for (auto it = first; it != keyedVisibleItems_.end(); ++it) taken.push_back(it->second);
-    keyedVisibleItems_.erase(first, keyedVisibleItems_.end());
-    retireItemsAnimated(std::move(taken), animated);
+    retireItemsAnimated(store_.takeOutFrom(*indexes.begin()), animated);
     numberOfItems_ -= std::min<GridIndex>(numberOfItems_, indexes.size());
     refreshGridViewAnimated(animated, false);
 }
 
 void GridView::retireItemsAnimated(std::vector<GridViewItemBase *> items, bool animated) {
     if (!animated || items.empty()) {
-        for (GridViewItemBase *item : items) retireItem(item);
+        for (GridViewItemBase *item : items) store_.retire(item);
         return;
     }
-    auto *group = new QParallelAnimationGroup(this);
+    std::vector<GridAnimator::Target> targets;
     std::vector<QPointer<GridViewItemBase>> leaving;
     for (GridViewItemBase *item : items) {
-        group->addAnimation(animation(item, "alphaValue", 1.0, kMoveMs));
+        targets.push_back({item, "alphaValue", 1.0});
         leaving.emplace_back(item);
     }
-    connect(group, &QAbstractAnimation::finished, this, [this, leaving] {
+    animator_.start(targets, kMoveMs, [this, leaving] {
         for (const QPointer<GridViewItemBase> &item : leaving) {
-            if (item) retireItem(item);
+            if (item) store_.retire(item);
         }
     });
-    startAnimation(group);
 }
 
-// ---------------------------------------------------------------------------------------------------------
-// The data source's questions
-
-GridIndex GridView::gridViewNumberOfItemsInSection(GridView *gridView, GridIndex section) {
-    return dataSource_ ? dataSource_->gridViewNumberOfItemsInSection(gridView, section) : kNotFound;
-}
-
-GridViewItemBase *GridView::gridViewItemAtIndex(GridView *gridView, GridIndex index, GridIndex section) {
-    return dataSource_ ? dataSource_->gridViewItemAtIndex(gridView, index, section) : nullptr;
-}
-
-GridIndex GridView::numberOfSectionsInGridView(GridView *gridView) {
-    return dataSource_ ? dataSource_->numberOfSectionsInGridView(gridView).value_or(kNotFound) : kNotFound;
-}
-
-QString GridView::gridViewTitleForHeaderInSection(GridView *gridView, GridIndex section) {
-    return dataSource_ ? dataSource_->gridViewTitleForHeaderInSection(gridView, section) : QString();
-}
-
-QStringList GridView::sectionIndexTitlesForGridView(GridView *gridView) {
-    return dataSource_ ? dataSource_->sectionIndexTitlesForGridView(gridView) : QStringList();
-}
-
-// ---------------------------------------------------------------------------------------------------------
-// Reporting: observers always hear of an event before the delegate does.
-
-void GridView::postIndexNotification(const QString &name, GridIndex index) {
-    nc_.postNotificationName(name, this, indexUserInfo(index));
-}
-
-void GridView::gridViewWillHoverItemAtIndex(GridIndex index) {
-    postIndexNotification(GridViewWillHoverItemNotification, index);
-    if (delegate_) delegate_->gridViewWillHoverItemAtIndex(this, index, kSection);
-}
-
-void GridView::gridViewWillUnhoverItemAtIndex(GridIndex index) {
-    postIndexNotification(GridViewWillUnhoverItemNotification, index);
-    if (delegate_) delegate_->gridViewWillUnhoverItemAtIndex(this, index, kSection);
-}
-
-void GridView::gridViewWillSelectItemAtIndex(GridIndex index) {
-    postIndexNotification(GridViewWillSelectItemNotification, index);
-    if (delegate_) delegate_->gridViewWillSelectItemAtIndex(this, index, kSection);
-}
-
-void GridView::gridViewDidSelectItemAtIndex(GridIndex index) {
-    postIndexNotification(GridViewDidSelectItemNotification, index);
-    if (delegate_) delegate_->gridViewDidSelectItemAtIndex(this, index, kSection);
-}
-
-void GridView::gridViewWillDeselectItemAtIndex(GridIndex index) {
-    postIndexNotification(GridViewWillDeselectItemNotification, index);
-    if (delegate_) delegate_->gridViewWillDeselectItemAtIndex(this, index, kSection);
-}
-
-void GridView::gridViewDidDeselectItemAtIndex(GridIndex index) {
-    postIndexNotification(GridViewDidDeselectItemNotification, index);
-    if (delegate_) delegate_->gridViewDidDeselectItemAtIndex(this, index, kSection);
-}
-
-void GridView::gridViewWillDeselectAllItems(const QList<GridViewItemBase *> &items) {
-    nc_.postNotificationName(GridViewWillDeselectAllItemsNotification, this,
-                             {{GridViewSelectedItemsKey, QVariant::fromValue(items)}});
-    if (delegate_) delegate_->gridViewWillDeselectAllItems(this, items);
-}
-
-void GridView::gridViewDidDeselectAllItems() {
-    nc_.postNotificationName(GridViewDidDeselectAllItemsNotification, this);
-    if (delegate_) delegate_->gridViewDidDeselectAllItems(this);
-}
-
-void GridView::gridViewDidClickItemAtIndex(GridIndex index) {
-    postIndexNotification(GridViewDidClickItemNotification, index);
-    if (delegate_) delegate_->gridViewDidClickItemAtIndex(this, index, kSection);
-}
-
-void GridView::gridViewDidDoubleClickItemAtIndex(GridIndex index) {
-    postIndexNotification(GridViewDidDoubleClickItemNotification, index);
-    if (delegate_) delegate_->gridViewDidDoubleClickItemAtIndex(this, index, kSection);
-}
-
-void GridView::gridViewDidActivateContextMenuWithIndexes(const GridIndexSet &indexes) {
-    nc_.postNotificationName(GridViewRightMouseButtonClickedOnItemNotification, this,
-                             {{GridViewItemsIndexSetKey, QVariant::fromValue(indexes)}});
-    if (delegate_) delegate_->gridViewDidActivateContextMenuWithIndexes(this, indexes, kSection);
-}
-
-// ---------------------------------------------------------------------------------------------------------
-// Selection
+// --- selection
 
 void GridView::selectItem(GridViewItemBase *item) {
     GridIndex index = item->index();
     if (selectedItems_.count(index) != 0) return;
-    gridViewWillSelectItemAtIndex(index);
+    reporter_.gridViewWillSelectItemAtIndex(index);
     item->setSelected(true);
     selectedItems_[index] = item;
-    gridViewDidSelectItemAtIndex(index);
+    reporter_.gridViewDidSelectItemAtIndex(index);
 }
 
 void GridView::deSelectItem(GridViewItemBase *item) {
     GridIndex index = item->index();
     if (selectedItems_.count(index) == 0) return;
-    gridViewWillDeselectItemAtIndex(index);
+    reporter_.gridViewWillDeselectItemAtIndex(index);
     item->setSelected(false);
     GridViewItemBase *held = selectedItems_[index];
     selectedItems_.erase(index);
-    gridViewDidDeselectItemAtIndex(index);
-    releaseIfDetached(held);
+    reporter_.gridViewDidDeselectItemAtIndex(index);
+    store_.releaseIfDetached(held);
 }
 
 void GridView::deselectAllItems() {
     if (selectedItems_.empty()) return;
-    gridViewWillDeselectAllItems(selectedItems());
+    reporter_.gridViewWillDeselectAllItems(selectedItems());
     // Every item view in the process hears this, placed, waiting for reuse or detached.
-    nc_.postNotificationName(GridViewDeSelectAllItemsNotification, this);
+    reporter_.tellItemsToDeselect();
     ItemTable dropped;
     dropped.swap(selectedItems_);
-    gridViewDidDeselectAllItems();
-    for (const auto &[index, item] : dropped) releaseIfDetached(item);
+    reporter_.gridViewDidDeselectAllItems();
+    for (const auto &[index, item] : dropped) store_.releaseIfDetached(item);
 }
 
 void GridView::selectAllItems() {
@@ -592,14 +352,12 @@ void GridView::selectAllItems() {
         if (item == nullptr) {
             item = gridViewItemAtIndex(this, index, kSection);
             if (item == nullptr) continue;
-            if (item->parentWidget() != this) item->setParent(this);
-            item->hide();
-            detachedItems_.insert(item);
+            store_.detach(item);
         }
         item->setSelected(true);
         item->setIndex(index);
         GridViewItemBase *previous = std::exchange(selectedItems_[index], item);
-        if (previous != nullptr && previous != item) releaseIfDetached(previous);
+        if (previous != nullptr && previous != item) store_.releaseIfDetached(previous);
     }
 }
 
@@ -617,67 +375,46 @@ GridIndexSet GridView::selectedIndexes() const {
 
 void GridView::selectItemAtIndex(GridIndex index, Qt::KeyboardModifiers modifiers) {
     if (index == kNotFound) return;
-    if (lastSelectedItemIndex_ != kNotFound && lastSelectedItemIndex_ != index) {
-        if (GridViewItemBase *last = placedItem(lastSelectedItemIndex_)) deSelectItem(last);
-    }
-    GridViewItemBase *item = placedItem(index);
-    if (item == nullptr) return;
-    bool shift = modifiers.testFlag(Qt::ShiftModifier);
-    bool command = modifiers.testFlag(Qt::ControlModifier);
-    if (allowsMultipleSelection_) {
-        if (command) {
-            if (item->selected()) {
-                deSelectItem(item);
-            } else {
-                selectItem(item);
-            }
-        } else if (shift) {
-            selectRangeTo(index);
-        } else {
-            // A plain click leaves exactly this item selected.
+    GridViewItemBase *pressed = placedItem(index);
+    SelectionChange change =
+        GridSelection::press(selectionState(), index, modifiers, pressed != nullptr && pressed->selected());
+    applySelectionSteps(change.steps);
+    lastSelectedItemIndex_ = change.lastSelected;
+}
+
+SelectionState GridView::selectionState() const {
+    return {selectedIndexes(), indexesForVisibleItems(), lastSelectedItemIndex_, allowsMultipleSelection_};
+}
+
+void GridView::applySelectionSteps(const std::vector<SelectionStep> &steps) {
+    // Each step finds its view when it runs: the reports of the ones before may have changed the grid.
+    for (const SelectionStep &step : steps) {
+        if (step.kind == SelectionStep::Kind::DeselectAll) {
             deselectAllItems();
-            selectItem(item);
+        } else if (GridViewItemBase *item = placedItem(step.index)) {
+            if (step.kind == SelectionStep::Kind::Select) {
+                selectItem(item);
+            } else {
+                deSelectItem(item);
+            }
         }
-    } else if (command && item->selected()) {
-        deSelectItem(item);
-    } else {
-        selectItem(item);
     }
-    lastSelectedItemIndex_ = allowsMultipleSelection_ ? kNotFound : index;
 }
 
-void GridView::selectRangeTo(GridIndex index) {
-    if (selectedItems_.empty()) {
-        if (GridViewItemBase *item = placedItem(index)) selectItem(item);
-        return;
-    }
-    GridIndex highest = selectedItems_.rbegin()->first;
-    GridIndex from = std::min(highest, index), to = std::max(highest, index);
-    // Only placed items can be selected; copy them first as selecting reports to code that may reload.
-    std::vector<GridViewItemBase *> range;
-    for (auto it = keyedVisibleItems_.lower_bound(from); it != keyedVisibleItems_.end() && it->first <= to;
-         ++it) {
-        range.push_back(it->second);
-    }
-    for (GridViewItemBase *item : range) selectItem(item);
-}
-
-// ---------------------------------------------------------------------------------------------------------
-// Hover
+// --- hover
 
 void GridView::hoverItemAtIndex(GridIndex index) {
-    gridViewWillHoverItemAtIndex(index);
+    reporter_.gridViewWillHoverItemAtIndex(index);
     lastHoveredIndex_ = index;
     if (GridViewItemBase *item = placedItem(index)) item->setHovered(true);
 }
 
 void GridView::unHoverItemAtIndex(GridIndex index) {
-    gridViewWillUnhoverItemAtIndex(index);
+    reporter_.gridViewWillUnhoverItemAtIndex(index);
     if (GridViewItemBase *item = placedItem(index)) item->setHovered(false);
 }
 
-// ---------------------------------------------------------------------------------------------------------
-// Clicks
+// --- clicks
 
 void GridView::handleClicks() {
     if (clickEvents_.empty()) return;
@@ -696,76 +433,14 @@ void GridView::handleClicks() {
 }
 
 void GridView::handleSingleClickForItemAtIndex(GridIndex index) {
-    if (index != kNotFound) gridViewDidClickItemAtIndex(index);
+    if (index != kNotFound) reporter_.gridViewDidClickItemAtIndex(index);
 }
 
 void GridView::handleDoubleClickForItemAtIndex(GridIndex index) {
-    if (index != kNotFound) gridViewDidDoubleClickItemAtIndex(index);
+    if (index != kNotFound) reporter_.gridViewDidDoubleClickItemAtIndex(index);
 }
 
-// ---------------------------------------------------------------------------------------------------------
-// Rubber band
-
-void GridView::drawSelectionFrameForMousePointerAtLocation(const QPointF &location) {
-    if (!selectionFrameView_) {
-        selectionFrameInitialPoint_ = location;
-        selectionFrameView_ = new SelectionFrameView(this);
-        selectionFrameView_->setFrame(QRectF(location, QSizeF(0, 0)));
-        if (!containsSubView(this, selectionFrameView_)) selectionFrameView_->show();
-        selectionFrameView_->raise();
-        return;
-    }
-    selectionFrameView_->setFrame(layoutGeometry().selectionFrame(selectionFrameInitialPoint_, location));
-}
-
-void GridView::selectItemsCoveredBySelectionFrame(const QRectF &frame, Qt::KeyboardModifiers modifiers) {
-    GridGeometry g = layoutGeometry();
-    ItemPoint first = g.locationForItemAtIndex(g.boundIndexForPoint(frame.topLeft()));
-    ItemPoint last = g.locationForItemAtIndex(g.boundIndexForPoint(frame.bottomRight()));
-    auto inBand = [&](GridIndex index) {
-        ItemPoint p = g.locationForItemAtIndex(index);
-        return p.column >= first.column && p.column <= last.column && p.row >= first.row && p.row <= last.row;
-    };
-
-    // Items the band has left go back to how they were before the drag.
-    for (auto it = selectedItemsBySelectionFrame_.begin(); it != selectedItemsBySelectionFrame_.end();) {
-        auto [index, item] = *it;
-        if (placedItem(index) != item || inBand(index)) {
-            ++it;
-            continue;
-        }
-        auto selected = selectedItems_.find(index);
-        if (selected != selectedItems_.end() && selected->second == item) {
-            item->setSelected(true);
-            ++it;
-        } else {
-            item->setSelected(false);
-            it = selectedItemsBySelectionFrame_.erase(it);
-        }
-    }
-
-    std::uint64_t rows = g.allOverRows(), columns = g.columns();
-    std::uint64_t r0 = std::min(first.row, rows), r1 = std::min(last.row, rows);
-    std::uint64_t c0 = std::min(first.column, columns), c1 = std::min(last.column, columns);
-    if (r0 > r1 || frame.width() <= 0 || frame.height() <= 0) return;
-    bool toggle = modifiers.testFlag(Qt::ControlModifier);
-    for (std::uint64_t row = r0; row <= r1; ++row) {
-        for (std::uint64_t column = c0; column <= c1; ++column) {
-            GridIndex index = (row - 1) * columns + column - 1;
-            GridViewItemBase *item = placedItem(index);
-            if (item == nullptr) continue;
-            selectedItemsBySelectionFrame_[index] = item;
-            item->setSelected(toggle ? selectedItems_.count(index) == 0 : true);
-        }
-    }
-}
-
-void GridView::removeSelectionFrame() {
-    delete selectionFrameView_;
-}
-
-// ---------------------------------------------------------------------------------------------------------
-// Events
+// --- events
 
 void GridView::mousePressEvent(QMouseEvent *event) {
     QPointF location = mapTo(window(), event->position());
@@ -816,21 +491,22 @@ void GridView::mouseDragged(const QPointF &location, Qt::KeyboardModifiers modif
     mouseHasDragged_ = true;
     if (abortSelection_) return;
     drawSelectionFrameForMousePointerAtLocation(location);
-    selectItemsCoveredBySelectionFrame(selectionFrameView_->frame(), modifiers);
+    selectItemsCoveredBySelectionFrame(band_.frameView()->frame(), modifiers);
 }
 
 void GridView::mouseUp(const QPointF &location) {
     abortSelection_ = false;
     if (mouseHasDragged_) {
         mouseHasDragged_ = false;
-        removeSelectionFrame();
-        ItemTable marked;
-        marked.swap(selectedItemsBySelectionFrame_);
-        for (const auto &[index, item] : marked) {
-            if (item->selected()) {
-                selectItem(item);
+        ItemTable marked = band_.finish();
+        std::map<GridIndex, bool> looks;
+        for (const auto &[index, item] : marked) looks[index] = item->selected();
+        // The marked views, placed or not, are the ones that take the selection's changes.
+        for (const SelectionStep &step : GridSelection::bandRelease(selectionState(), looks).steps) {
+            if (step.kind == SelectionStep::Kind::Select) {
+                selectItem(marked[step.index]);
             } else {
-                deSelectItem(item);
+                deSelectItem(marked[step.index]);
             }
         }
         return;
@@ -862,14 +538,11 @@ void GridView::rightMouseDown(const QPointF &location) {
         return;
     }
     GridIndexSet indexes = selectedIndexes();
-    if (indexes.count(index) == 0) {
-        indexes = {index};
-        deselectAllItems();
-        if (GridViewItemBase *item = placedItem(index)) selectItem(item);
-    }
+    if (indexes.count(index) == 0) indexes = {index};
+    applySelectionSteps(GridSelection::rightPress(selectionState(), index).steps);
     if (!itemContextMenu_) return;
     for (QAction *action : itemContextMenu_->actions()) action->setData(QVariant::fromValue(indexes));
     // popup() rather than exec(): the grid never waits in a nested event loop.
     itemContextMenu_->popup(mapToGlobal(mapFrom(window(), location)).toPoint());
-    gridViewDidActivateContextMenuWithIndexes(indexes);
+    reporter_.gridViewDidActivateContextMenuWithIndexes(indexes);
 }

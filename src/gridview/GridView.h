@@ -14,10 +14,16 @@
 //
 // Everything here runs on the GUI thread.
 
+#include "gridview/GridAnimator.h"
 #include "gridview/GridGeometry.h"
+#include "gridview/GridItemStore.h"
+#include "gridview/GridRubberBand.h"
+#include "gridview/GridScrollAreaLink.h"
+#include "gridview/GridSelection.h"
 #include "gridview/GridViewDataSource.h"
 #include "gridview/GridViewDelegate.h"
 #include "gridview/GridViewItem.h"
+#include "gridview/GridViewReporter.h"
 #include "gridview/GridViewTypes.h"
 #include "gridview/NotificationCenter.h"
 #include "gridview/SelectionFrameView.h"
@@ -32,12 +38,7 @@
 #include <QString>
 #include <QWidget>
 
-#include <map>
-#include <set>
 #include <vector>
-
-class QAbstractScrollArea;
-class QAnimationGroup;
 
 class GridView : public QWidget {
     Q_OBJECT
@@ -112,8 +113,10 @@ class GridView : public QWidget {
     }
     GridIndexSet visibleIndexes() const;
     GridIndexSet indexesForVisibleItems() const;
-    std::uint64_t numberOfVisibleItems() const { return keyedVisibleItems_.size(); }
+    std::uint64_t numberOfVisibleItems() const { return store_.placedItems().size(); }
     double contentInset() const { return contentInset_; }
+    // The views the grid holds, for checks; see GridItemStore for its invariant.
+    const GridItemStore &itemStore() const { return store_; }
     // The layout maths with the grid's current visible rectangle, item size, count and inset.
     GridGeometry layoutGeometry() const;
 
@@ -137,11 +140,22 @@ class GridView : public QWidget {
     void endUpdates() {}
 
     // --- the data source's questions, answered by passing them on (kNotFound or nothing without an answer)
-    GridIndex gridViewNumberOfItemsInSection(GridView *gridView, GridIndex section);
-    GridViewItemBase *gridViewItemAtIndex(GridView *gridView, GridIndex index, GridIndex section);
-    GridIndex numberOfSectionsInGridView(GridView *gridView);
-    QString gridViewTitleForHeaderInSection(GridView *gridView, GridIndex section);
-    QStringList sectionIndexTitlesForGridView(GridView *gridView);
+    GridIndex gridViewNumberOfItemsInSection(GridView *gridView, GridIndex section) {
+        return dataSource_ ? dataSource_->gridViewNumberOfItemsInSection(gridView, section) : kNotFound;
+    }
+    GridViewItemBase *gridViewItemAtIndex(GridView *gridView, GridIndex index, GridIndex section) {
+        return dataSource_ ? dataSource_->gridViewItemAtIndex(gridView, index, section) : nullptr;
+    }
+    GridIndex numberOfSectionsInGridView(GridView *gridView) {
+        return dataSource_ ? dataSource_->numberOfSectionsInGridView(gridView).value_or(kNotFound)
+                           : kNotFound;
+    }
+    QString gridViewTitleForHeaderInSection(GridView *gridView, GridIndex section) {
+        return dataSource_ ? dataSource_->gridViewTitleForHeaderInSection(gridView, section) : QString();
+    }
+    QStringList sectionIndexTitlesForGridView(GridView *gridView) {
+        return dataSource_ ? dataSource_->sectionIndexTitlesForGridView(gridView) : QStringList();
+    }
 
     // --- selection
     void selectItem(GridViewItemBase *item);
@@ -165,15 +179,18 @@ class GridView : public QWidget {
     void handleDoubleClickForItemAtIndex(GridIndex index);
 
     // --- rubber band
-    void drawSelectionFrameForMousePointerAtLocation(const QPointF &location);
-    void selectItemsCoveredBySelectionFrame(const QRectF &frame, Qt::KeyboardModifiers modifiers);
+    void drawSelectionFrameForMousePointerAtLocation(const QPointF &location) {
+        band_.drawTo(location, layoutGeometry());
+    }
+    void selectItemsCoveredBySelectionFrame(const QRectF &frame, Qt::KeyboardModifiers modifiers) {
+        band_.markCovered(frame, layoutGeometry(), modifiers);
+    }
     // location is in window coordinates.
     GridIndex boundIndexForItemAtLocation(const QPointF &location) const;
-    SelectionFrameView *selectionFrameView() const { return selectionFrameView_; }
+    SelectionFrameView *selectionFrameView() const { return band_.frameView(); }
 
   protected:
     bool event(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -181,7 +198,7 @@ class GridView : public QWidget {
     void leaveEvent(QEvent *event) override;
 
   private:
-    using ItemTable = std::map<GridIndex, GridViewItemBase *>;
+    using ItemTable = GridItemStore::ItemTable;
 
     // The platform's event entry points, in the grid's terms.
     void mouseDown(const QPointF &windowLocation, Qt::KeyboardModifiers modifiers);
@@ -191,63 +208,40 @@ class GridView : public QWidget {
     void mouseExited();
     void rightMouseDown(const QPointF &location);
 
-    // Reporting: the notification first, then the delegate.
-    void gridViewWillHoverItemAtIndex(GridIndex index);
-    void gridViewWillUnhoverItemAtIndex(GridIndex index);
-    void gridViewWillSelectItemAtIndex(GridIndex index);
-    void gridViewDidSelectItemAtIndex(GridIndex index);
-    void gridViewWillDeselectItemAtIndex(GridIndex index);
-    void gridViewDidDeselectItemAtIndex(GridIndex index);
-    void gridViewWillDeselectAllItems(const QList<GridViewItemBase *> &items);
-    void gridViewDidDeselectAllItems();
-    void gridViewDidClickItemAtIndex(GridIndex index);
-    void gridViewDidDoubleClickItemAtIndex(GridIndex index);
-    void gridViewDidActivateContextMenuWithIndexes(const GridIndexSet &indexes);
-    void postIndexNotification(const QString &name, GridIndex index);
-
-    void attachToScrollArea();
+    void attachedToScrollArea();
+    // The viewport's new size: the grid takes its width and lays out again.
+    void followViewport();
     void refreshInset();
     void finishRefresh(bool animated);
-    GridViewItemBase *placedItem(GridIndex index) const;
-    GridViewItemBase *takeReusableItem(const QString &identifier, const QMetaObject &itemClass);
+    GridViewItemBase *placedItem(GridIndex index) const { return store_.placed(index); }
+    GridViewItemBase *takeReusableItem(const QString &identifier, const QMetaObject &itemClass) {
+        return store_.takeReusable(identifier, itemClass);
+    }
     void moveItemsAnimated(const std::vector<GridViewItemBase *> &items, bool animated);
-    // Moves the placed items at or after the first inserted index past every inserted index.
+    // Moves the placed and the selected items at or after the first inserted index past every inserted one.
     void shiftPlacedItems(const GridIndexSet &inserted, bool animated);
-    void selectRangeTo(GridIndex index);
-    void adopt(GridViewItemBase *item);
-    bool isHeldBySelection(GridViewItemBase *item) const;
-    // Out of the view for good: deleted, unless the selection still holds it.
-    void dropItem(GridViewItemBase *item);
-    // Out of the view: into the reuse table, unless the selection still holds it.
-    void retireItem(GridViewItemBase *item);
+    SelectionState selectionState() const;
+    void applySelectionSteps(const std::vector<SelectionStep> &steps);
+    bool isHeldBySelection(const GridViewItemBase &item) const;
+    GridViewItemBase *selectedItemAt(GridIndex index) const;
     void retireItemsAnimated(std::vector<GridViewItemBase *> items, bool animated);
-    void releaseIfDetached(GridViewItemBase *item);
-    void startAnimation(QAnimationGroup *group);
-    // Jumps every running animation to its end, before views change hands.
-    void finishAnimations();
-    void removeSelectionFrame();
 
-    // Every table holds views the grid owns (its children); none of them owns.
-    ItemTable keyedVisibleItems_;                                        // placed: shown in the grid
-    std::map<QString, std::vector<GridViewItemBase *>> reuseableItems_;  // hidden, waiting for reuse
+    // The selection and the band's marks point at views in store_, placed or detached; neither owns.
     ItemTable selectedItems_;
-    ItemTable selectedItemsBySelectionFrame_;
-    // Hidden views kept only because the selection still holds them (after a reload, for instance).
-    std::set<GridViewItemBase *> detachedItems_;
-    QPointer<SelectionFrameView> selectionFrameView_;
-    NotificationCenter &nc_;
+    GridItemStore store_;
+    GridRubberBand band_;
+    GridScrollAreaLink link_;
+    GridViewReporter reporter_;
+    // Last, so destroyed first: an animation that ends as it stops retires views through the others.
+    GridAnimator animator_;
     std::vector<QPointF> clickEvents_;  // window locations of mouse-ups not yet sorted
     GridIndex lastHoveredIndex_ = kNotFound;
     GridIndex lastSelectedItemIndex_ = kNotFound;
     GridIndex numberOfItems_ = 0;
-    QPointF selectionFrameInitialPoint_;
     bool isInitialCall_ = true;
     bool mouseHasDragged_ = false;
     bool abortSelection_ = false;
     double contentInset_ = 0;
-    std::vector<QPointer<QAnimationGroup>> animations_;
-    QPointer<QAbstractScrollArea> scrollArea_;  // only to connect and disconnect
-    QPointer<QWidget> viewport_;                // the scroll area's viewport: our parent when in one
 
     GridViewDelegate *delegate_ = nullptr;
     GridViewDataSource *dataSource_ = nullptr;

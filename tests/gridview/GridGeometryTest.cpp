@@ -101,4 +101,33 @@ TEST(GridGeometryTest, BandCellsIgnoreTheInsetAndHoldToTheColumns) {
     EXPECT_EQ(g.boundIndexForPoint(QPointF(10, 1000)), 18u);  // past the visible rows: no check
 }
 
+TEST(GridGeometryTest, CellsABandCovers) {
+    struct Case {
+        const char *name;
+        GridIndex items;
+        QRectF band;
+        std::vector<GridIndex> covered;
+    };
+    const Case cases[] = {
+        {"two full rows", 10, QRectF(12, 12, 587, 148), {0, 1, 2, 3, 4, 5}},
+        {"inside one cell", 10, QRectF(210, 10, 20, 20), {1}},
+        {"no width", 10, QRectF(210, 10, 0, 20), {}},
+        {"no height", 10, QRectF(210, 10, 20, 0), {}},
+        {"last row cut to the items", 10, QRectF(10, 460, 580, 100), {9}},
+        {"reaching below the last row", 5, QRectF(10, 10, 290, 590), {0, 1, 3, 4}},
+        // Below the items, in the empty part of the viewport: nothing, not the last row.
+        {"below the last row", 5, QRectF(10, 400, 290, 100), {}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(grid(620, 600, c.items).indexesCoveredByBand(c.band), c.covered) << c.name;
+
+    GridGeometry g = grid(620, 600, 10);
+    QRectF band(210, 160, 200, 150);  // corners in cells 4 and 8
+    std::vector<GridIndex> covers;
+    for (GridIndex i = 0; i < 10; ++i) {
+        if (g.bandCovers(band, i)) covers.push_back(i);
+    }
+    EXPECT_EQ(covers, (std::vector<GridIndex>{4, 5, 7, 8}));
+}
+
 }  // namespace

@@ -160,7 +160,10 @@ class GridFixture : public testing::Test {
     }
 
     void TearDown() override {
-        if (grid) grid->setDelegate(nullptr);
+        if (grid) {
+            EXPECT_TRUE(grid->itemStore().holdsInvariant());
+            grid->setDelegate(nullptr);
+        }
         area.reset();
     }
 
@@ -175,6 +178,7 @@ class GridFixture : public testing::Test {
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
         grid->updateVisibleRect();
+        EXPECT_TRUE(grid->itemStore().holdsInvariant());
     }
 
     void load(GridIndex count) {

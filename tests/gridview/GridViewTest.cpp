@@ -146,6 +146,24 @@ TEST_F(GridViewLayoutTest, InsertShiftsPlacedItemsPastEveryNewIndex) {
     EXPECT_EQ(grid->numberOfVisibleItems(), 13u);
 }
 
+TEST_F(GridViewLayoutTest, InsertMovesTheSelectionWithItsViews) {
+    load(10);
+    QPointer<GridViewItemBase> chosen = placed(4);
+    grid->selectItem(chosen);
+    grid->selectItem(placed(1));
+    grid->insertItemsAtIndexes({2, 3}, false);
+    dataSource.count = 12;
+    settle();
+    EXPECT_EQ(grid->selectedIndexes(), (GridIndexSet{1, 6}));
+    EXPECT_EQ(chosen->index(), 6u);
+    grid->reloadData();
+    settle();
+    ASSERT_TRUE(chosen) << "the selection still holds its view";
+    EXPECT_EQ(grid->selectedItems().back(), chosen.data());
+    grid->deselectAllItems();
+    EXPECT_TRUE(chosen.isNull());
+}
+
 TEST_F(GridViewLayoutTest, RemoveAndReloadItemsAskTheDataSourceAgain) {
     load(10);
     GridViewItemBase *oldFour = placed(4);
