@@ -8,7 +8,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <sys/time.h>
 
@@ -136,11 +136,11 @@ bool RVImagesToVideo::openWriter(const std::string &path, QSizeF size, std::int3
 }
 
 void RVImagesToVideo::openScratchFile() {
-    const QDir documents(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
-    const QString path = documents.filePath("abc.aac");
-    QFile::remove(path);
-    audioFileHandle_ = std::make_unique<QFile>(path);
-    if (!audioFileHandle_->open(QIODevice::WriteOnly)) audioFileHandle_.reset();
+    // Private (0600, a name of its own) and removed with the handle: a fixed name in the Documents folder
+    // emptied whatever file of the user's had that name and stayed behind.
+    auto scratch =
+        std::make_unique<QTemporaryFile>(QDir(QDir::tempPath()).filePath("deskcam-audio-XXXXXX.aac"));
+    if (scratch->open()) audioFileHandle_ = std::move(scratch);
 }
 
 void RVImagesToVideo::initAudioDevice() {

@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -107,6 +110,32 @@ TEST_F(RVImagesToVideoTest, RecordsTheLatestPicturesAt25FramesPerSecondOfMediaTi
     const auto statistics = recording.recorder->statistics();
     EXPECT_EQ(statistics.decodes, 2u);
     EXPECT_GE(statistics.framesAppended, 20u);
+}
+
+// The scratch sound file once had a fixed name in the Documents folder: a user's file of that name was
+// emptied by every recording.
+TEST_F(RVImagesToVideoTest, ARecordingLeavesTheUsersFilesAndNoScratchFileBehind) {
+    const QDir documents(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    documents.mkpath(QStringLiteral("."));
+    QFile planted(documents.filePath(QStringLiteral("abc.aac")));
+    ASSERT_TRUE(planted.open(QIODevice::WriteOnly));
+    planted.write("the user's own sound");
+    planted.close();
+    const auto scratchFiles = [] {
+        return QDir(QDir::tempPath()).entryList({QStringLiteral("deskcam-audio-*")}, QDir::Files).size();
+    };
+    const auto scratchBefore = scratchFiles();
+
+    Recording recording;
+    const auto grey = jpeg(160, 120, Qt::gray);
+    recording.recorder->setFrameSource([&] { return grey; });
+    ASSERT_TRUE(recording.run(path, QSizeF(160, 120), 300ms));
+    recording.recorder.reset();
+
+    ASSERT_TRUE(planted.open(QIODevice::ReadOnly));
+    EXPECT_EQ(planted.readAll(), QByteArray("the user's own sound"));
+    planted.remove();
+    EXPECT_EQ(scratchFiles(), scratchBefore);
 }
 
 TEST_F(RVImagesToVideoTest, TicksWithoutAPictureLogAndStillAdvanceTheFrameTimes) {
