@@ -105,7 +105,18 @@ void RVImagesToVideo::writeImageAsMovie(const std::vector<QImage> &, const std::
     finishRecording(std::move(callback));
 }
 
-bool RVImagesToVideo::openWriter(const std::string &path, QSizeF size, std::int32_t fps) {
+QSize RVImagesToVideo::boundedVideoSize(QSizeF size) {
+    const double longest = std::max(size.width(), size.height());
+    const double scale = longest > kMaxVideoSide ? kMaxVideoSide / longest : 1.0;
+    const auto side = [scale](double length) { return std::max(0, int(length * scale)); };
+    return {side(size.width()), side(size.height())};
+}
+
+bool RVImagesToVideo::openWriter(const std::string &path, QSizeF cameraSize, std::int32_t fps) {
+    const QSize size = boundedVideoSize(cameraSize);
+    if (size != QSize(int(cameraSize.width()), int(cameraSize.height())))
+        deskcam::logLine("Recording at %dx%d: the camera's %.0fx%.0f is beyond the %d pixels a side recorded",
+                         size.width(), size.height(), cameraSize.width(), cameraSize.height(), kMaxVideoSide);
     setVideoWriter(nullptr);
     // A rate below 1 has no frame interval.
     if (fps < 1) {

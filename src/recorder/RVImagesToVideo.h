@@ -70,6 +70,13 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     // How a recording went, for the message at its end. Complete when the completion callback runs.
     using Report = RecordingReport;
 
+    // The largest side recorded: a camera's header may declare any size up to 65535, and a track of that
+    // size would take gigabytes and encode at a few frames a second.
+    static constexpr int kMaxVideoSide = 4096;
+    // The track's size for pictures of size: as it is, or scaled down, aspect kept, so that
+    // neither side exceeds kMaxVideoSide.
+    static QSize boundedVideoSize(QSizeF size);
+
     // A new, idle recorder ("init").
     static std::shared_ptr<RVImagesToVideo> create();
     RVImagesToVideo();

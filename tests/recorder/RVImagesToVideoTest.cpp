@@ -112,6 +112,24 @@ TEST_F(RVImagesToVideoTest, RecordsTheLatestPicturesAt25FramesPerSecondOfMediaTi
     EXPECT_GE(statistics.framesAppended, 20u);
 }
 
+TEST(RVImagesToVideoSize, TheTrackNeverExceeds4096PixelsASide) {
+    const struct {
+        QSizeF camera;
+        QSize track;
+    } cases[] = {
+        {{1920, 1080}, {1920, 1080}},
+        {{320.7, 240.2}, {320, 240}},
+        {{4096, 4096}, {4096, 4096}},
+        {{5792, 5792}, {4096, 4096}},
+        {{8192, 4320}, {4096, 2160}},
+        {{65535, 100}, {4096, 6}},
+        {{0, 0}, {0, 0}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(RVImagesToVideo::boundedVideoSize(c.camera), c.track)
+            << c.camera.width() << "x" << c.camera.height();
+}
+
 // The scratch sound file once had a fixed name in the Documents folder: a user's file of that name was
 // emptied by every recording.
 TEST_F(RVImagesToVideoTest, ARecordingLeavesTheUsersFilesAndNoScratchFileBehind) {
