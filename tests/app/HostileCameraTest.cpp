@@ -1,0 +1,93 @@
+// A hostile or broken camera on loopback: the window keeps answering, good pictures keep coming through,
+// memory stays level and the log stays short.
+
+#include "ViewerTestFixture.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+// Resident memory of this process in kB.
+long residentKilobytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').front().toLong();
+    return 0;
+}
+
+class HostileCameraTest : public ViewerTestFixture {
+  protected:
+    // Runs the event loop for ms and returns the longest the GUI thread took to answer a 10 ms timer.
+    static qint64 worstAnswerMs(int ms) {
+        QElapsedTimer sinceLast;
+        qint64 worst = 0;
+        QTimer probe;
+        probe.setInterval(10);
+        QObject::connect(&probe, &QTimer::timeout,
+                         [&] { worst = std::max(worst, sinceLast.restart() - 10); });
+        sinceLast.start();
+        probe.start();
+        QTest::qWait(ms);
+        return worst;
+    }
+
+    // Five seconds of the fault after the first second: the window answers, good pictures come through,
+    // memory stays level, the log stays short and the menu is not rebuilt.
+    void expectTheViewerUnmovedBy(const QStringList &fault) {
+        ASSERT_TRUE(simulator.start(QStringList{"--fps", "25", "--size", "640x480"} + fault));
+        startViewer(simulator.imagePort(), simulator.commandPort());
+        int shown = 0;
+        QObject::connect(viewer.get(), &ViewController::imageShown, [&] { ++shown; });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return shown > 0; }, 8000));
+        QTest::qWait(1000);
+        const long before = residentKilobytes();
+        const int shownBefore = shown;
+        testing::internal::CaptureStderr();
+        const qint64 worst = worstAnswerMs(5000);
+        const std::string log = testing::internal::GetCapturedStderr();
+
+        EXPECT_LT(worst, 100) << "the GUI thread answers within 100 ms";
+        EXPECT_GT(shown - shownBefore, 5 * 25 / 2) << "good pictures keep being shown";
+        EXPECT_LT(residentKilobytes() - before, 20 * 1024) << "memory stays level";
+        EXPECT_LT(std::count(log.begin(), log.end(), '\n'), 5 * 25 * 3) << "a few lines per picture at most";
+        EXPECT_EQ(log.find("ctrl_resolve_list add"), std::string::npos) << "the menu is not rebuilt";
+    }
+};
+
+TEST_F(HostileCameraTest, ScanBombsNeitherStallTheWindowNorStopTheGoodPictures) {
+    expectTheViewerUnmovedBy({"--scan-bomb-every", "3"});
+}
+
+TEST_F(HostileCameraTest, AFloodOfUnrequestedListsNeitherStallsTheWindowNorRebuildsTheMenu) {
+    expectTheViewerUnmovedBy({"--reply-flood", "100"});
+}
+
+TEST_F(HostileCameraTest, SigtermDuringAFloodEndsTheViewerWithinTwoSeconds) {
+    ASSERT_TRUE(simulator.start({"--fps", "25", "--reply-flood", "200", "--scan-bomb-every", "4"}));
+    QProcess program;
+    program.start(QStringLiteral(DESKCAM_PATH),
+                  {"--camera", "127.0.0.1", "--image-port", QString::number(simulator.imagePort()),
+                   "--command-port", QString::number(simulator.commandPort())});
+    QByteArray log;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            log += program.readAllStandardError();
+            return log.contains("unrequested replies");
+        },
+        10000));
+    QElapsedTimer ending;
+    ending.start();
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(5000));
+    EXPECT_LT(ending.elapsed(), 2000);
+    EXPECT_EQ(program.exitCode(), 0);
+}
+
+}  // namespace
