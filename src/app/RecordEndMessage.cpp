@@ -32,6 +32,9 @@ QString RecordEndMessage::text(const RVImagesToVideo::Report &report, const Loca
         case Outcome::NotStarted:
             return texts.text(QStringLiteral("record_not_started"))
                 .arg(QString::fromStdString(report.failure));
+        case Outcome::FileGone:
+            return texts.text(QStringLiteral("record_file_gone"))
+                .arg(QString::fromStdString(report.path), timeText(report.fileGoneAt));
     }
     message += spells(report.cameraSilences, QStringLiteral("record_camera_silent"), texts);
     message += spells(report.microphoneSilences, QStringLiteral("record_microphone_silent"), texts);

@@ -13,6 +13,7 @@
 #include <sys/time.h>
 
 #include <chrono>
+#include <filesystem>
 
 using recorder::MediaWriter;
 using recorder::WriterStatus;
@@ -92,6 +93,7 @@ void RVImagesToVideo::writeImageAsMovie(const std::vector<QImage> &, const std::
         std::lock_guard lock(stopMutex_);
         bStop_ = false;
     }
+    fileGoneAt_.reset();
     deskcam::logLine("%s", path.c_str());
     if (!openWriter(path, size, fps)) {
         setReport(Report::notStarted(path, setUpFailure_));
@@ -200,7 +202,19 @@ void RVImagesToVideo::runFrameLoop(std::int32_t fps) {
         ticksPerSecond.ticked();
         // A writer that failed takes nothing more: the recording ends by itself.
         if (writer->status() == WriterStatus::Failed) break;
+        if (schedule.counts().ticks % std::uint64_t(fps) == 0 && fileGone(writer->path())) break;
     }
+}
+
+// Writes into a file whose folder was removed go on without error, into a file nobody can reach: it is
+// noticed once a second, and the recording ends there instead of losing more.
+bool RVImagesToVideo::fileGone(const std::string &path) {
+    std::error_code error;
+    if (std::filesystem::exists(path, error) || error) return false;
+    fileGoneAt_ = double(framesInTrack_) / fps_;
+    deskcam::logLine("The recording %s is gone from the disk after %.1f s: stopping", path.c_str(),
+                     *fileGoneAt_);
+    return true;
 }
 
 bool RVImagesToVideo::waitUntil(std::int64_t dueMicros) {
@@ -294,6 +308,7 @@ RecordingReport::Facts RVImagesToVideo::factsOf(const MediaWriter &writer) const
         (facts.completed ? QFile::exists(QString::fromStdString(facts.path)) : writer.holdsMedia());
     facts.diskFull = writer.failedForLackOfSpace();
     facts.failure = recorder::errorText(writer.failureCode());
+    facts.fileGoneAt = fileGoneAt_;
     facts.anchorMicros = anchorMicros_;
     facts.cameraSilences = sampler_.silences();
     facts.microphoneSilences = microphone_.silences();

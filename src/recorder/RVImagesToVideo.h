@@ -29,6 +29,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -173,6 +174,7 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     void startWriting();
     void runFrameLoop(std::int32_t fps);
     bool waitUntil(std::int64_t dueMicros);
+    bool fileGone(const std::string &path);
     bool stopRequested() const;
     void tick(FrameSchedule &schedule, std::int64_t nowMicros);
     bool appendFrame(const QImage &pixelBuffer, std::int64_t slot);
@@ -190,8 +192,9 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     CMTime current_video_time_;
     CMTime sessionStart_;
     std::int32_t fps_ = 0;
-    std::int64_t anchorMicros_ = 0;   // capture clock of media time 0
-    std::int64_t framesInTrack_ = 0;  // slots up to and including the last appended frame
+    std::int64_t anchorMicros_ = 0;     // capture clock of media time 0
+    std::int64_t framesInTrack_ = 0;    // slots up to and including the last appended frame
+    std::optional<double> fileGoneAt_;  // seconds into the recording its file was found gone
     std::string setUpFailure_;
 
     // --- stop: set by doStop from any thread; stopMutex_ and stopChanged_ wake the frame loop's wait

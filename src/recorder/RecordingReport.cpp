@@ -9,7 +9,10 @@ RecordingReport RecordingReport::of(const Facts &facts) {
     report.seconds = facts.fps > 0 ? static_cast<double>(facts.framesInTrack) / facts.fps : 0;
     report.cameraSilences = spellsOf(facts.cameraSilences, facts.anchorMicros);
     report.microphoneSilences = spellsOf(facts.microphoneSilences, facts.anchorMicros);
-    if (!facts.completed) {
+    if (facts.fileGoneAt) {
+        report.outcome = Outcome::FileGone;
+        report.fileGoneAt = *facts.fileGoneAt;
+    } else if (!facts.completed) {
         report.outcome = Outcome::WriteFailed;
         report.diskFull = facts.diskFull;
         report.failure = facts.failure;

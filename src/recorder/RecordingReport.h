@@ -17,6 +17,7 @@ struct RecordingReport {
         NothingRecorded,  // stopped before a frame was written: no file is left
         WriteFailed,      // writing failed; the file keeps the complete fragments written before
         NotStarted,       // the file could not be created, or the recording could not be set up
+        FileGone,         // the file was removed while recording (with its folder, say): all is lost
     };
     // A spell without anything new from a source, in seconds into the recording.
     struct Spell {
@@ -33,7 +34,8 @@ struct RecordingReport {
         bool hasFrames = false;          // the file on disk holds at least one frame
         bool diskFull = false;
         std::string failure;
-        std::int64_t anchorMicros = 0;  // capture clock of media time 0
+        std::optional<double> fileGoneAt;  // seconds into the recording when its file was found gone
+        std::int64_t anchorMicros = 0;     // capture clock of media time 0
         std::vector<SilenceWatch::Spell> cameraSilences;
         std::vector<SilenceWatch::Spell> microphoneSilences;
     };
@@ -43,6 +45,7 @@ struct RecordingReport {
     double seconds = 0;                     // media time covered by the video
     bool diskFull = false;                  // the failure was a full disk or the file size limit
     std::string failure;                    // WriteFailed, NotStarted: the reason
+    double fileGoneAt = 0;                  // FileGone: seconds into the recording it was found gone
     std::vector<Spell> cameraSilences;      // no new picture for more than 3 s
     std::vector<Spell> microphoneSilences;  // no sound for more than 2 s
 

@@ -65,6 +65,17 @@ TEST_F(RecordEndMessageTest, AFullDiskOrAWriteErrorNamesTheFileAndSaysWhatIsKept
             " could not be written (Input/output error) and was stopped after 1:15.\nNothing could be kept.");
 }
 
+TEST_F(RecordEndMessageTest, AFileRemovedWhileRecordingSaysWhatWasLostAndWhen) {
+    Report gone = reportOf(Report::Outcome::FileGone, false);
+    gone.fileGoneAt = 15.2;
+    const QString text = RecordEndMessage::text(gone, english);
+    EXPECT_TRUE(text.contains(QString::fromStdString(gone.path))) << qPrintable(text);
+    EXPECT_TRUE(text.contains("0:15 into the recording")) << qPrintable(text);
+    EXPECT_TRUE(text.contains("is lost")) << qPrintable(text);
+    EXPECT_FALSE(text.contains("before anything was recorded"));
+    EXPECT_TRUE(RecordEndMessage::text(gone, chinese).contains(QString::fromUtf8("已丢失")));
+}
+
 TEST_F(RecordEndMessageTest, NothingRecordedNeverClaimsAFile) {
     const QString text = RecordEndMessage::text(reportOf(Report::Outcome::NothingRecorded, false), english);
     EXPECT_EQ(text, english.text("record_nothing"));

@@ -156,6 +156,32 @@ TEST_F(RVImagesToVideoTest, ARecordingLeavesTheUsersFilesAndNoScratchFileBehind)
     EXPECT_EQ(scratchFiles(), scratchBefore);
 }
 
+// Writes into a removed folder's file go on without error; the recording used to run on and then say it
+// had stopped before anything was recorded.
+TEST_F(RVImagesToVideoTest, AFolderRemovedWhileRecordingEndsItAndTheReportSaysWhen) {
+    QTemporaryDir parent;
+    const QString folder = QDir(parent.path()).filePath(QStringLiteral("RidirOvozev"));
+    QDir().mkpath(folder);
+    const std::string inFolder = QDir(folder).filePath(QStringLiteral("record.mp4")).toStdString();
+    auto recorder = RVImagesToVideo::create();
+    recorder->setMicrophoneEnabled(false);
+    const auto grey = jpeg(160, 120, Qt::gray);
+    recorder->setFrameSource([&] { return grey; });
+    std::thread remover([&] {
+        std::this_thread::sleep_for(1500ms);
+        QDir(folder).removeRecursively();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    recorder->writeImageAsMovie({}, inFolder, QSizeF(160, 120), 25, false, {});
+    remover.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << "the recording ends by itself";
+    while (recorder->videoWriter()) std::this_thread::sleep_for(1ms);
+    const auto report = recorder->report();
+    EXPECT_EQ(report.outcome, RVImagesToVideo::Report::Outcome::FileGone);
+    EXPECT_GT(report.fileGoneAt, 1.0);
+    EXPECT_LT(report.fileGoneAt, 3.0);
+}
+
 TEST_F(RVImagesToVideoTest, TicksWithoutAPictureLogAndStillAdvanceTheFrameTimes) {
     Recording recording;
     const auto green = jpeg(160, 120, Qt::green);

@@ -23,6 +23,7 @@ TEST(RecordingReport, TheOutcomeFollowsTheWriterAndTheFile) {
         {"failed before a fragment", false, false, false, Outcome::WriteFailed, true},
         {"failed on a full disk", false, true, true, Outcome::WriteFailed, true},
         // A finished writer has no failure to tell, whatever its failure fields hold.
+        {"the file removed while recording", true, false, false, Outcome::FileGone, false},
         {"finished, failure fields ignored", true, true, true, Outcome::Saved, false},
     };
     for (const Case &c : cases) {
@@ -35,6 +36,7 @@ TEST(RecordingReport, TheOutcomeFollowsTheWriterAndTheFile) {
         facts.hasFrames = c.hasFrames;
         facts.diskFull = c.diskFull;
         facts.failure = "No space left on device";
+        if (c.outcome == Outcome::FileGone) facts.fileGoneAt = 12.5;
         const RecordingReport report = RecordingReport::of(facts);
         EXPECT_EQ(report.outcome, c.outcome);
         EXPECT_EQ(report.path, "/videos/a.mp4");

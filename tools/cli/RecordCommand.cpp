@@ -155,6 +155,13 @@ int tellOutcome(const RVImagesToVideo &recorder, const RecordJob &job) {
                              ? "the file keeps what was recorded until then"
                              : "nothing was kept");
             return kExitFailed;
+        case Outcome::FileGone:
+            std::fprintf(
+                stderr,
+                "deskcam-cli record: %s was removed from the disk %.1f s into the recording; what was "
+                "recorded is lost\n",
+                out, report.fileGoneAt);
+            return kExitFailed;
         case Outcome::NotStarted:
         case Outcome::Pending:
             std::fprintf(stderr, "deskcam-cli record: %s was not written%s%s\n", out,
