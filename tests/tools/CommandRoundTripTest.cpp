@@ -7,11 +7,8 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
-
-#include <optional>
 
 namespace {
 
