@@ -6,8 +6,8 @@
 #
 # usage: scripts/fuzz.sh SECONDS [NAME...]    (names: frame_unit stream_split command_reply library_picture)
 # Environment:
-#   DESKCAM_FUZZ_BUILD_DIR=DIR   build folder (default build-fuzz); the grown corpora and findings live in
-#                                DIR/fuzz-corpus and DIR/fuzz-findings
+#   DESKCAM_FUZZ_BUILD_DIR=DIR   build folder (default: the fuzz preset's, build-fuzz); the grown corpora
+#                                and findings live in DIR/fuzz-corpus and DIR/fuzz-findings
 #   DESKCAM_FUZZ_ARGS="..."      extra libFuzzer options (e.g. "-max_len=16384")
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,12 +16,11 @@ shift
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(frame_unit stream_split command_reply library_picture)
 
-build=${DESKCAM_FUZZ_BUILD_DIR:-build-fuzz}
-compiler=$(command -v clang++-14 || command -v clang++ || true)
-[ -n "$compiler" ] || { echo "fuzz.sh: clang++ is not installed (scripts/install-deps.sh)" >&2; exit 1; }
-CXX=$compiler cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDESKCAM_FUZZ=ON \
-    -DDESKCAM_BUILD_TESTS=OFF -DDESKCAM_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target fuzzers
+command -v clang++-14 >/dev/null || { echo "fuzz.sh: clang++-14 is not installed (scripts/install-deps.sh)" >&2; exit 1; }
+# shellcheck source=scripts/lib/common.sh
+source scripts/lib/common.sh
+configure_preset fuzz "${DESKCAM_FUZZ_BUILD_DIR:-}"
+build_targets fuzzers
 
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 failed=0

@@ -9,42 +9,28 @@
 #   DESKCAM_SCREENSHOT=FILE     with DESKCAM_RUN_SECONDS: save a picture of the screen just before the end
 #   DESKCAM_SIM_ARGS="..."      extra options for deskcam-sim (e.g. "--fps 30 --size 1280x720")
 #   DESKCAM_VIEWER_ARGS="..."   extra options for the viewer (e.g. Qt's "-geometry 1920x1080+0+0")
-#   DESKCAM_BUILD_DIR=DIR       build folder (default build)
+#   DESKCAM_BUILD_DIR=DIR       build folder (default: the plain preset's, build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [ "${DESKCAM_SKIP_DEPS:-0}" = 1 ] || scripts/install-deps.sh
-build=${DESKCAM_BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j "$(nproc)" --target deskcam deskcam-sim
+# shellcheck source=scripts/lib/common.sh
+source scripts/lib/common.sh
+configure_preset plain "${DESKCAM_BUILD_DIR:-}"
+build_targets deskcam deskcam-sim
+sim=$build/tools/sim/deskcam-sim
 
 work=$(mktemp -d)
 pids=()
 cleanup() {
     # Newest first: the viewer goes before the screen it draws on.
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[i]}" 2>/dev/null || true
-        wait "${pids[i]}" 2>/dev/null || true
-    done
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do stop_processes "${pids[i]}"; done
     rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
 
 # Any free ports: a simulator or camera service already on the defaults cannot get in the way.
 # shellcheck disable=SC2086
-"$build/tools/sim/deskcam-sim" --host 127.0.0.1 --image-port 0 --command-port 0 ${DESKCAM_SIM_ARGS:-} \
-    >"$work/sim.out" 2>"$work/sim.log" &
-pids+=($!)
-for _ in $(seq 100); do
-    grep -q '^command-port ' "$work/sim.out" 2>/dev/null && grep -q '^image-port ' "$work/sim.out" && break
-    sleep 0.1
-done
-image_port=$(awk '/^image-port /{print $2}' "$work/sim.out")
-command_port=$(awk '/^command-port /{print $2}' "$work/sim.out")
-if [ -z "$image_port" ] || [ -z "$command_port" ]; then
-    echo "run.sh: the simulator did not start:" >&2
-    cat "$work/sim.log" >&2
-    exit 1
-fi
+start_simulator sim ${DESKCAM_SIM_ARGS:-} || exit 1
 echo "deskcam-sim: pictures on 127.0.0.1:$image_port, commands on 127.0.0.1:$command_port"
 
 if [ -z "${DISPLAY:-}" ]; then

@@ -17,7 +17,7 @@
 # usage: scripts/soak.sh MINUTES
 # Environment:
 #   DESKCAM_SKIP_DEPS=1          do not install packages
-#   DESKCAM_BUILD_DIR=DIR        build folder (default build)
+#   DESKCAM_BUILD_DIR=DIR        build folder (default: the plain preset's, build)
 #   DESKCAM_SOAK_WORK=DIR        keep samples, logs and recordings in DIR (default: a temporary folder,
 #                                removed unless the soak fails)
 #   DESKCAM_SOAK_PROFILE_SECONDS length of one fault profile (default 45)
@@ -25,10 +25,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 minutes=${1:?usage: scripts/soak.sh MINUTES}
 [ "${DESKCAM_SKIP_DEPS:-0}" = 1 ] || scripts/install-deps.sh
-build=${DESKCAM_BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j "$(nproc)" --target deskcam deskcam-sim deskcam-cli recorder-tone-writer >/dev/null
-build=$(cd "$build" && pwd)
+# shellcheck source=scripts/lib/common.sh
+source scripts/lib/common.sh
+configure_preset plain "${DESKCAM_BUILD_DIR:-}"
+build_targets deskcam deskcam-sim deskcam-cli recorder-tone-writer >/dev/null
+sim=$build/tools/sim/deskcam-sim
 
 profile_seconds=${DESKCAM_SOAK_PROFILE_SECONDS:-45}
 record_seconds=30
@@ -50,16 +51,8 @@ work=${DESKCAM_SOAK_WORK:-$(mktemp -d)}
 mkdir -p "$work"
 keep_work=${DESKCAM_SOAK_WORK:+1}
 sim_pid="" viewer_pid="" pulse_pid="" tone_pid="" sampler_pid=""
-stop() {
-    local pid
-    for pid in "$@"; do
-        [ -n "$pid" ] || continue
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
-}
 cleanup() {
-    stop "$sampler_pid" "$viewer_pid" "$sim_pid" "$tone_pid" "$pulse_pid"
+    stop_processes "$sampler_pid" "$viewer_pid" "$sim_pid" "$tone_pid" "$pulse_pid"
     [ -n "$keep_work" ] || rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
@@ -71,41 +64,19 @@ fail() {
 }
 
 # --- a private home: settings with a save folder, a sound server with a virtual microphone
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/xdg PULSE_RUNTIME_PATH=$work/pulse
-export QT_QPA_PLATFORM=offscreen DESKCAM_LANG=en
-unset PULSE_SERVER DISPLAY
+export XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=offscreen DESKCAM_LANG=en
+unset DISPLAY
+start_virtual_microphone || fail "no private PulseAudio with a virtual microphone"
 save_root=$work/save/ZUVA
-mkdir -p "$HOME" "$XDG_CONFIG_HOME/deskcam" "$XDG_RUNTIME_DIR" "$PULSE_RUNTIME_PATH" \
-    "$save_root/CaptureImages" "$save_root/RidirOvozev"
-chmod 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$XDG_CONFIG_HOME/deskcam" "$save_root/CaptureImages" "$save_root/RidirOvozev"
 printf '[General]\nsave_path=%s\n' "$save_root" >"$XDG_CONFIG_HOME/deskcam/deskcam.conf"
-
-fifo=$work/mic.fifo  # the pipe source makes it; it must not exist yet
-rm -f "$fifo"
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
-    -L module-native-protocol-unix -L "module-null-sink sink_name=soak_null" \
-    -L "module-pipe-source source_name=soak_mic file=$fifo format=s16le rate=44100 channels=1" \
-    >"$work/pulse.log" 2>&1 &
-pulse_pid=$!
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && [ -p "$fifo" ] && break; sleep 0.1; done
-pactl set-default-source soak_mic || fail "the private PulseAudio did not start (see $work/pulse.log)"
 # A steady 440 Hz tone for the whole run.
 "$build/tests/recorder/recorder-tone-writer" "$fifo" $((total_seconds + 300)) 0 $(((total_seconds + 300) * 1000)) &
 tone_pid=$!
 
 # --- the simulator: free ports on the first start, the same ones on every restart
-start_sim() {
-    local options=$1 image=${2:-0} command=${3:-0}
-    # shellcheck disable=SC2086
-    "$build/tools/sim/deskcam-sim" --host 127.0.0.1 --image-port "$image" --command-port "$command" \
-        --fps 15 --size 1280x720 --quality 75 $options >"$work/sim.out" 2>>"$work/sim.log" &
-    sim_pid=$!
-    for _ in $(seq 100); do grep -q '^command-port ' "$work/sim.out" 2>/dev/null && return 0; sleep 0.05; done
-    fail "deskcam-sim did not start with '$options' (see $work/sim.log)"
-}
-start_sim ""
-image_port=$(awk '/^image-port /{print $2}' "$work/sim.out")
-command_port=$(awk '/^command-port /{print $2}' "$work/sim.out")
+sim_options=(--fps 15 --size 1280x720 --quality 75)
+start_simulator sim "${sim_options[@]}" || fail "deskcam-sim did not start (see $work/sim.log)"
 
 "$build/src/app/deskcam" --camera 127.0.0.1 --image-port "$image_port" --command-port "$command_port" \
     >"$work/viewer.out" 2>"$work/viewer.log" &
@@ -171,8 +142,8 @@ settle_after_recording() {
     sleep $((last_record_stop + 60 - $(elapsed) > 0 ? last_record_stop + 60 - $(elapsed) : 0))
 }
 restart_sim() {
-    stop "$sim_pid"
-    start_sim "$1" "$image_port" "$command_port"
+    # shellcheck disable=SC2086
+    restart_simulator sim "${sim_options[@]}" $1 || fail "deskcam-sim did not start with '$1' (see $work/sim.log)"
     profiles_run=$((profiles_run + 1))
 }
 # Waits SECONDS, switching to 1920x1080 a third of the way in and to 640x480 two thirds in.
@@ -236,7 +207,7 @@ settle_after_recording
 restart_sim ""
 wait_for_pictures || fail "no pictures at the end"
 checkpoint "end"
-stop "$sampler_pid"
+stop_processes "$sampler_pid"
 sampler_pid=""
 measure >>"$work/samples.txt"
 

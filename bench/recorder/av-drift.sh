@@ -29,7 +29,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-source "$here/../../tests/recorder/virtual_microphone.sh"
+source "$here/../../scripts/lib/common.sh"
 start_virtual_microphone
 
 seconds=$((minutes * 60))

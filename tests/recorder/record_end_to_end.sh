@@ -19,7 +19,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-source "$(dirname "$0")/virtual_microphone.sh"
+# shellcheck source=scripts/lib/common.sh
+source "$(dirname "$0")/../../scripts/lib/common.sh"
 start_virtual_microphone
 
 now_ms=$(date +%s%3N)

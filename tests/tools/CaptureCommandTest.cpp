@@ -2,6 +2,7 @@
 // camera sent, and every way of not getting there ends with a failing exit code and no file.
 
 #include "ChildProcess.h"
+#include "SimulatorProcess.h"
 
 #include <QColor>
 #include <QFile>
@@ -25,22 +26,10 @@ class CaptureCommandTest : public testing::Test {
         ASSERT_TRUE(image.save(pictures.filePath("picture.jpg"), "JPG", 80));
     }
 
-    std::optional<std::string> startSimulator(std::vector<std::string> options = {}) {
-        std::vector<std::string> argv = {DESKCAM_SIM_PATH,
-                                         "--image-port",
-                                         "0",
-                                         "--command-port",
-                                         "0",
-                                         "--frames-dir",
-                                         pictures.path().toStdString(),
-                                         "--fps",
-                                         "50"};
-        argv.insert(argv.end(), options.begin(), options.end());
-        sim.emplace(argv);
-        if (!sim->started()) return std::nullopt;
-        while (const auto line = sim->readLine())
-            if (line->rfind("image-port ", 0) == 0) return line->substr(11);
-        return std::nullopt;
+    std::optional<std::string> startSimulator(const QStringList &options = {}) {
+        if (!simulator.start(QStringList{"--frames-dir", pictures.path(), "--fps", "50"} + options))
+            return std::nullopt;
+        return std::to_string(simulator.imagePort());
     }
 
     int capture(const std::string &file, const std::string &port, const std::string &timeout = "10") {
@@ -52,7 +41,7 @@ class CaptureCommandTest : public testing::Test {
 
     QTemporaryDir pictures;
     QTemporaryDir out;
-    std::optional<ChildProcess> sim;
+    SimulatorProcess simulator;
 };
 
 TEST_F(CaptureCommandTest, WritesThePixelsOfThePictureSent) {

@@ -2,15 +2,13 @@
 // loopback: the list printed is the list offered, a choice switches the size of the streamed pictures.
 
 #include "ChildProcess.h"
+#include "SimulatorProcess.h"
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
-
-#include <optional>
 
 namespace {
 
@@ -21,28 +19,15 @@ struct CliRun {
 
 class CommandRoundTripTest : public testing::Test {
   protected:
-    // Starts the test-card simulator on free ports, its process log going to a file; false when it did not
-    // print both ports.
-    bool startSimulator(const std::vector<std::string> &options) {
-        std::string command = std::string("exec '") + DESKCAM_SIM_PATH +
-                              "' --image-port 0 --command-port 0 --size 640x480 --fps 50";
-        for (const auto &option : options) command += " '" + option + "'";
-        command += " 2>'" + logPath() + "'";
-        sim.emplace(std::vector<std::string>{"/bin/sh", "-c", command});
-        while (const auto line = sim->readLine()) {
-            if (line->rfind("image-port ", 0) == 0) imagePort = line->substr(11);
-            if (line->rfind("command-port ", 0) == 0) commandPort = line->substr(13);
-            if (!imagePort.empty() && !commandPort.empty()) return true;
-        }
-        return false;
+    // Starts the test-card simulator on free ports; false when it did not print both ports.
+    bool startSimulator(const QStringList &options) {
+        if (!simulator.start(QStringList{"--size", "640x480", "--fps", "50"} + options)) return false;
+        imagePort = std::to_string(simulator.imagePort());
+        commandPort = std::to_string(simulator.commandPort());
+        return true;
     }
 
-    std::string logPath() const { return dir.filePath("sim.log").toStdString(); }
-
-    std::string simulatorLog() const {
-        QFile file(QString::fromStdString(logPath()));
-        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
-    }
+    std::string simulatorLog() const { return simulator.log().toStdString(); }
 
     // The program's standard output, or with errorsOnly its standard error.
     CliRun runCli(std::vector<std::string> args, const std::string &port, bool errorsOnly = false) {
@@ -61,7 +46,7 @@ class CommandRoundTripTest : public testing::Test {
     }
 
     QTemporaryDir dir;
-    std::optional<ChildProcess> sim;
+    SimulatorProcess simulator;
     std::string imagePort;
     std::string commandPort;
 };

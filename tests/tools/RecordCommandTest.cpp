@@ -3,6 +3,7 @@
 
 #include "ChildProcess.h"
 #include "MediaProbe.h"
+#include "SimulatorProcess.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -26,14 +27,8 @@ class RecordCommandTest : public testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(out.isValid());
-        sim.emplace(std::vector<std::string>{DESKCAM_SIM_PATH, "--image-port", "0", "--command-port", "0",
-                                             "--size", "320x240"});
-        while (const auto line = sim->readLine()) {
-            if (line->rfind("image-port ", 0) != 0) continue;
-            port = line->substr(11);
-            break;
-        }
-        ASSERT_FALSE(port.empty());
+        ASSERT_TRUE(simulator.start({"--size", "320x240"}));
+        port = std::to_string(simulator.imagePort());
     }
 
     // Runs deskcam-cli record (no microphone) behind the given prefix (a program that runs it).
@@ -54,7 +49,7 @@ class RecordCommandTest : public testing::Test {
 
     QTemporaryDir out;
     const std::string path = out.filePath("record.mp4").toStdString();
-    std::optional<ChildProcess> sim;
+    SimulatorProcess simulator;
     std::string port;
     std::optional<ChildProcess> cli;
 };

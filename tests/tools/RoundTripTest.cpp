@@ -2,6 +2,7 @@
 // writes, byte for byte.
 
 #include "ChildProcess.h"
+#include "SimulatorProcess.h"
 
 #include <gtest/gtest.h>
 #include <QColor>
@@ -36,21 +37,9 @@ class RoundTripTest : public testing::Test {
     }
 
     // Starts the simulator on any free port with extra options; returns the image port it printed.
-    std::optional<std::string> startSimulator(std::vector<std::string> options) {
-        std::vector<std::string> argv = {DESKCAM_SIM_PATH,
-                                         "--image-port",
-                                         "0",
-                                         "--command-port",
-                                         "0",
-                                         "--frames-dir",
-                                         pictures.path().toStdString()};
-        argv.insert(argv.end(), options.begin(), options.end());
-        sim.emplace(argv);
-        if (!sim->started()) return std::nullopt;
-        while (const auto line = sim->readLine()) {
-            if (line->rfind("image-port ", 0) == 0) return line->substr(11);
-        }
-        return std::nullopt;
+    std::optional<std::string> startSimulator(const QStringList &options) {
+        if (!simulator.start(QStringList{"--frames-dir", pictures.path()} + options)) return std::nullopt;
+        return std::to_string(simulator.imagePort());
     }
 
     int runFrames(const std::string &port, int count, std::string *output = nullptr) {
@@ -83,7 +72,7 @@ class RoundTripTest : public testing::Test {
     QTemporaryDir pictures;
     QTemporaryDir out;
     std::vector<QByteArray> sent;
-    std::optional<ChildProcess> sim;
+    SimulatorProcess simulator;
 };
 
 TEST_F(RoundTripTest, WritesTheSentPicturesByteForByte) {
