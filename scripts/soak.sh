@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Soak test: the viewer (offscreen) watches deskcam-sim on 127.0.0.1 for MINUTES. The simulator is
 # restarted with one fault after another (garbage and small pieces, bad lengths, bad pictures, stalls,
-# closes, refused resolution sets, bad list lengths), each for a profile's time, with the picture size
+# closes, refused resolution sets, bad list lengths, scan bombs, a reply flood), each for a profile's time, with the picture size
 # switched through the command port in each; every cycle ends fault-free with a recording, started and
 # stopped by SIGUSR1 (the record button's signal), with sound from a virtual microphone on a private
 # PulseAudio. The first minute holds two recordings, so that what a recording leaves behind for good
@@ -45,6 +45,8 @@ profiles=(
     "closes|--close-after 40"
     "refused sets|--refuse-set"
     "bad list lengths|--bad-list-length --close-after 100"
+    "scan bombs|--scan-bomb-every 10"
+    "reply flood|--reply-flood 20"
 )
 
 work=${DESKCAM_SOAK_WORK:-$(mktemp -d)}
