@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Soak test: the viewer (offscreen) watches deskcam-sim on 127.0.0.1 for MINUTES. The simulator is
 # restarted with one fault after another (garbage and small pieces, bad lengths, bad pictures, stalls,
-# closes, refused resolution sets, bad list lengths, scan bombs, a reply flood), each for a profile's time, with the picture size
-# switched through the command port in each; every cycle ends fault-free with a recording, started and
-# stopped by SIGUSR1 (the record button's signal), with sound from a virtual microphone on a private
-# PulseAudio. The first minute holds two recordings, so that what a recording leaves behind for good
-# (libraries, the message's font, the last recorders) is there before the baseline.
+# closes, refused resolution sets, bad list lengths, scan bombs, a reply flood), each for a profile's
+# time, with the picture size switched through the command port in each; every cycle ends fault-free
+# with a recording, started and stopped by SIGUSR1 (the record button's signal), with sound from a
+# virtual microphone on a private PulseAudio. The first minute holds two recordings, so that what a
+# recording leaves behind for good (libraries, the message's font, the last recorders) is there before
+# the baseline.
 #
 # The viewer's resident memory, open descriptors and threads are sampled every 10 s, and at checkpoints
 # in one and the same state (fault-free, the simulator's first picture size, no recording for minutes):
