@@ -1,6 +1,7 @@
 #include "library/FileCollectionItem.h"
 
 #include "base/Log.h"
+#include "library/LibraryItems.h"
 
 #include <QDebug>
 #include <QImage>
@@ -44,7 +45,7 @@ void FileCollectionItem::setRepresentedObject(const std::optional<QVariantMap> &
     deskcam::logLine("%s", qPrintable(textOf(image)));
     titleTextField()->setText(object->value(QStringLiteral("itemFileName")).toString());
     itemImageView()->setPixmap(QPixmap::fromImage(image));
-    sizeTextField()->setText(QString::asprintf("%.0f * %.0f", double(image.width()), double(image.height())));
+    sizeTextField()->setText(LibraryItems::sizeText(image.size()));
 }
 
 QLabel *FileCollectionItem::itemImageView() const {

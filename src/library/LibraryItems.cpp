@@ -87,11 +87,6 @@ bool pngChunksFitFile(QFile &file) {
     return true;
 }
 
-QString sizeText(QSize size) {
-    if (!size.isValid()) return QStringLiteral("0 * 0");
-    return QString::asprintf("%.0f * %.0f", double(size.width()), double(size.height()));
-}
-
 // Qt weighs a picture against its allocation limit at the size it returns, which for a JPEG read scaled
 // is the thumbnail's; libjpeg still keeps the whole picture's coefficients for a progressive one (a 3 KB
 // file declaring 20000 x 20000 took 1.2 GB and 5 s). A picture too big for Qt to read whole gets none.
@@ -169,6 +164,11 @@ QList<QVariantMap> gatherItems(const std::optional<QString> &folder, const QStri
 
 QImage requestPreviewImage(const QString &path) {
     return readPictureFile(path, true).thumbnail;
+}
+
+QString sizeText(QSize size) {
+    if (!size.isValid()) return QStringLiteral("0 * 0");
+    return QString::asprintf("%.0f * %.0f", double(size.width()), double(size.height()));
 }
 
 QString pictureSizeText(const QString &path) {

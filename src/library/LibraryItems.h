@@ -9,6 +9,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
@@ -45,6 +46,9 @@ QList<QVariantMap> gatherItems(const std::optional<QString> &folder, const QStri
 // chunk (other than picture data) longer than the rest of the file is none: it is not handed to the decoder;
 // nor is a picture larger than Qt's allocation limit allows to read whole.
 QImage requestPreviewImage(const QString &path);
+
+// "%.0f * %.0f" of size; "0 * 0" for no size.
+QString sizeText(QSize size);
 
 // "%.0f * %.0f" of the picture's width and height as its header gives them; "0 * 0" for a file that is
 // not a readable picture (such a PNG included).
