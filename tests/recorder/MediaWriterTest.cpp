@@ -4,6 +4,8 @@
 #include "recorder/AudioWriterInput.h"
 #include "recorder/VideoWriterInput.h"
 
+#include "SilentSound.h"
+
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -31,14 +33,7 @@ QImage filled(int width, int height, QColor colour) {
 }
 
 AudioSampleBuffer tone(double startSeconds, int frames, double frequency = 440) {
-    AudioSampleBuffer buffer;
-    buffer.format.mSampleRate = 44100;
-    buffer.format.mFormatID = kAudioFormatLinearPCM;
-    buffer.format.mFormatFlags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked;
-    buffer.format.mBytesPerPacket = buffer.format.mBytesPerFrame = 8;
-    buffer.format.mFramesPerPacket = 1;
-    buffer.format.mChannelsPerFrame = 2;
-    buffer.format.mBitsPerChannel = 32;
+    AudioSampleBuffer buffer = floatSound(0);
     buffer.presentationTime = atSeconds(startSeconds);
     std::vector<float> samples;
     const auto first = std::llround(startSeconds * 44100);

@@ -4,6 +4,8 @@
 #include "recorder/AudioWriterInput.h"
 #include "recorder/MediaWriter.h"
 
+#include "SilentSound.h"
+
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -11,17 +13,7 @@
 namespace {
 
 AudioSampleBuffer floatBuffer(std::int64_t micros) {
-    AudioSampleBuffer buffer;
-    buffer.format.mSampleRate = 44100;
-    buffer.format.mFormatID = kAudioFormatLinearPCM;
-    buffer.format.mFormatFlags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked;
-    buffer.format.mBytesPerFrame = buffer.format.mBytesPerPacket = 8;
-    buffer.format.mFramesPerPacket = 1;
-    buffer.format.mChannelsPerFrame = 2;
-    buffer.format.mBitsPerChannel = 32;
-    buffer.presentationTime = CMTimeMake(micros, 1'000'000);
-    buffer.data.assign(441 * 8, 0);
-    return buffer;
+    return floatSound(micros);
 }
 
 class MicrophoneTrackTest : public testing::Test {

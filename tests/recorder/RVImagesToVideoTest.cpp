@@ -5,6 +5,8 @@
 #include "recorder/AudioWriterInput.h"
 #include "recorder/MediaWriter.h"
 
+#include "SilentSound.h"
+
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -34,17 +36,7 @@ RVImagesToVideo::FrameBytes jpeg(int width, int height, QColor colour) {
 }
 
 AudioSampleBuffer soundBuffer(double sampleRate, std::uint32_t channels, std::int64_t micros) {
-    AudioSampleBuffer buffer;
-    buffer.format.mSampleRate = sampleRate;
-    buffer.format.mFormatID = kAudioFormatLinearPCM;
-    buffer.format.mFormatFlags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked;
-    buffer.format.mBytesPerFrame = buffer.format.mBytesPerPacket = 4 * channels;
-    buffer.format.mFramesPerPacket = 1;
-    buffer.format.mChannelsPerFrame = channels;
-    buffer.format.mBitsPerChannel = 32;
-    buffer.presentationTime = CMTimeMake(micros, 1'000'000);
-    buffer.data.assign(441 * buffer.format.mBytesPerFrame, 0);
-    return buffer;
+    return floatSound(micros, sampleRate, channels);
 }
 
 // Runs one recording on a thread of its own, as the record control does, and stops it after duration.
