@@ -15,11 +15,7 @@
 
 class PagePicture : public PictureSource {
   public:
-    struct Style {
-        int width = 1920;
-        int height = 1080;
-        int jpegQuality = 85;
-    };
+    using Style = PictureStyle;
 
     explicit PagePicture(Style style);
 

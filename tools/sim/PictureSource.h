@@ -6,6 +6,13 @@
 #include <cstdint>
 #include <vector>
 
+// The size and JPEG quality of a generated picture.
+struct PictureStyle {
+    int width = 1920;
+    int height = 1080;
+    int jpegQuality = 85;
+};
+
 class PictureSource {
   public:
     virtual ~PictureSource() = default;

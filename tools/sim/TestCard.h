@@ -13,11 +13,7 @@
 
 class TestCard : public PictureSource {
   public:
-    struct Style {
-        int width = 1920;
-        int height = 1080;
-        int jpegQuality = 85;
-    };
+    using Style = PictureStyle;
 
     explicit TestCard(Style style);
 
