@@ -1,6 +1,7 @@
 // A hostile or broken camera on loopback: the window keeps answering, good pictures keep coming through,
 // memory stays level and the log stays short.
 
+#include "ProgramLog.h"
 #include "ViewerTestFixture.h"
 
 #include <QElapsedTimer>
@@ -76,12 +77,7 @@ TEST_F(HostileCameraTest, SigtermDuringAFloodEndsTheViewerWithinTwoSeconds) {
                   {"--camera", "127.0.0.1", "--image-port", QString::number(simulator.imagePort()),
                    "--command-port", QString::number(simulator.commandPort())});
     QByteArray log;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            log += program.readAllStandardError();
-            return log.contains("unrequested replies");
-        },
-        10000));
+    ASSERT_TRUE(waitForLog(program, log, "unrequested replies"));
     QElapsedTimer ending;
     ending.start();
     program.terminate();

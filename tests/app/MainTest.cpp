@@ -1,5 +1,6 @@
-// The viewer program itself, as a user starts it: twice for the same camera.
+// The viewer program itself, as a user starts it: twice for the same camera, and after an interrupted finish.
 
+#include "ProgramLog.h"
 #include "ServerSocket.h"
 
 #include "app/AppDelegate.h"
@@ -33,12 +34,7 @@ TEST(Main, ASecondStartForTheSameCameraRaisesTheFirstAndSaysSo) {
     first.start(QStringLiteral(DESKCAM_PATH), arguments);
     // It listens for later starts before its receiver logs the first (refused) connection.
     QByteArray log;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            log += first.readAllStandardError();
-            return log.contains("ImageRecvTCPSocket");
-        },
-        10000));
+    ASSERT_TRUE(waitForLog(first, log, "ImageRecvTCPSocket"));
 
     QProcess second;
     second.start(QStringLiteral(DESKCAM_PATH), arguments);
@@ -73,12 +69,7 @@ TEST(Main, AStartRemovesTheCopyAnInterruptedFinishLeftBehind) {
     viewer.start(QStringLiteral(DESKCAM_PATH),
                  {"--camera", "127.0.0.1", "--image-port", QString::number(unusedLoopbackPort(SOCK_STREAM))});
     QByteArray log;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            log += viewer.readAllStandardError();
-            return log.contains("ImageRecvTCPSocket");
-        },
-        10000));
+    ASSERT_TRUE(waitForLog(viewer, log, "ImageRecvTCPSocket"));
     viewer.terminate();
     viewer.waitForFinished(5000);
     QSettings(QStringLiteral("deskcam"), QStringLiteral("deskcam")).remove(DKBookmark::kSavePathKey);
