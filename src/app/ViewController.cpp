@@ -7,7 +7,6 @@
 #include "app/RecordControl.h"
 #include "app/StatusOverlay.h"
 #include "base/Log.h"
-#include "device/JpegDecoder.h"
 #include "l10n/Localization.h"
 #include "library/DKBookmark.h"
 #include "library/LibraryViewController.h"
@@ -17,17 +16,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QDir>
 #include <QLayout>
 #include <QMessageBox>
 #include <QPainter>
 #include <QResizeEvent>
-#include <QSaveFile>
 #include <QSessionManager>
 #include <QSettings>
 #include <QShortcut>
 #include <QSignalBlocker>
-#include <QStandardPaths>
 #include <QTimer>
 
 #include <pthread.h>
@@ -42,7 +38,6 @@ constexpr auto kPumpInterval = 10ms;  // between frame-pump passes
 constexpr auto kCommandRetry = 3s;    // a new command channel after the socket closed; a list asked again
 constexpr char kMenuPlaceholder[] = " ";
 constexpr double kZoomStep = 0.1;
-constexpr char kUndecodableFileName[] = "foo.png";
 constexpr auto kStatusRefresh = 250ms;
 // Settings of the viewer (QSettings "deskcam"), remembered across starts.
 constexpr char kMirrorKey[] = "mirror";
@@ -57,13 +52,6 @@ bool storedFlag(const char *key) {
 
 void storeFlag(const char *key, bool value) {
     QSettings(QStringLiteral("deskcam"), QStringLiteral("deskcam")).setValue(QLatin1String(key), value);
-}
-
-// The receiver's clock: the steady clock in microseconds.
-std::int64_t steadyMicros() {
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
 }
 
 // The drawing button's picture: the tool's own, over a bar of the ink colour.
@@ -82,15 +70,6 @@ void nameThisThread(const char *name) {
     pthread_setname_np(pthread_self(), std::string(name).substr(0, 15).c_str());
 }
 
-// Keeps the bytes of a picture that would not decode, for a look at what the camera sent.
-void writeUndecodable(const std::vector<std::uint8_t> &bytes) {
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QSaveFile file(QDir(documents).filePath(QString::fromLatin1(kUndecodableFileName)));
-    if (!file.open(QIODevice::WriteOnly)) return;
-    file.write(reinterpret_cast<const char *>(bytes.data()), static_cast<qint64>(bytes.size()));
-    file.commit();
-}
-
 }  // namespace
 
 ViewController::ViewController(const LaunchOptions &options, ImageRecvTCPSocket &receiver, QWidget *parent)
@@ -99,7 +78,9 @@ ViewController::ViewController(const LaunchOptions &options, ImageRecvTCPSocket 
       image_server_port(options.imagePort),
       command_server_port(options.commandPort),
       img_socket(receiver),
-      noDevicePicture_(noDevicePicture()) {
+      noDevicePicture_(noDevicePicture()),
+      pump_({[this] { return img_socket.picturesReceived(); },
+             [this] { return img_socket.latestArrivalMicros(); }, nullptr}) {
     viewDidLoad();
 }
 
@@ -267,7 +248,7 @@ bool ViewController::func_reconnect_udp_server() {
 
 void ViewController::setNextImage() {
     if (img_socket.list_image_data().empty()) return;
-    if (pumpPending_.exchange(true)) return;
+    if (!pump_.offerPass()) return;
     QMetaObject::invokeMethod(this, &ViewController::showNextImage, Qt::QueuedConnection);
 }
 
@@ -281,71 +262,43 @@ bool ViewController::pauseWorker(std::chrono::microseconds duration) {
 
 void ViewController::showNoDevicePicture() {
     // A held picture stays; going live again shows what the camera does then.
-    if (freezeFrame_.frozen()) return;
-    freezeFrame_.forget();
-    shownSequence_ = 0;
-    shownArrivalMicros_ = 0;
+    if (pump_.frozen()) return;
+    pump_.forget();
     imgView_mousemove->setImage(noDevicePicture_);
     applyOrientation();
     set_1x1_resolution();
 }
 
 void ViewController::showNextImage() {
-    pumpPending_ = false;
+    pump_.beginPass();
     const ImageBytes bytes = img_socket.getFirstImageData();
     img_socket.func_remove_image_list_first();
     showBytes(bytes);
 }
 
 void ViewController::showBytes(const ImageBytes &latest) {
-    // Nothing new, or frozen: the view keeps its picture.
-    const ImageBytes bytes = freezeFrame_.take(latest);
-    if (!bytes) return;
-    countDroppedPictures();
-    // Decoded into the pixels of the picture before last when nobody holds them any more, so a stream of
-    // same-sized pictures does not map and fault in a fresh 8 MB buffer for every frame.
-    QImage picture = std::move(spareImage_);
-    if (!JpegDecoder::decodeInto(bytes->data(), bytes->size(), picture)) {
-        writeUndecodable(*bytes);
-        deskcam::logLine("[Error]: setNextImage() - temp_nsImg is nil.\r\n");
-        return;
-    }
-    spareImage_ = imgView_mousemove->image();
-    imgView_mousemove->setImage(picture);
+    const auto shown = pump_.pass(latest, imgView_mousemove->image(), current_view_info);
+    if (!shown) return;
+    imgView_mousemove->setImage(shown->picture);
     applyOrientation();
-    if (picture.width() != current_view_info.width() || picture.height() != current_view_info.height()) {
+    if (shown->sizeChanged) {
         set_1x1_resolution();
         setFitImage();
         update_current_select_list();
     }
     // Strokes belong to the camera's picture size: a new resolution clears them.
-    imgView_mousemove->drawingSheet().setPictureSize(picture.size());
+    imgView_mousemove->drawingSheet().setPictureSize(shown->picture.size());
     emit imageShown();
 }
 
-// Pictures that came in since the one shown before, and were replaced before the screen got them. While
-// frozen nothing counts: the view holds on purpose.
-void ViewController::countDroppedPictures() {
-    const std::uint64_t sequence = img_socket.picturesReceived();
-    if (shownSequence_ != 0 && sequence > shownSequence_ + 1)
-        statistics_.picturesDropped(steadyMicros(), sequence - shownSequence_ - 1);
-    shownSequence_ = sequence;
-    // Read on the GUI thread, where the receiver also takes its frames: this is the shown picture's arrival.
-    shownArrivalMicros_ = img_socket.latestArrivalMicros();
-}
-
 void ViewController::pictureDrawn() {
-    if (shownArrivalMicros_ == 0) return;
-    const std::int64_t now = steadyMicros();
-    statistics_.pictureShown(now, now - shownArrivalMicros_);
-    shownArrivalMicros_ = 0;
+    pump_.pictureDrawn();
 }
 
 // Camera pictures are mirrored and flipped as chosen; the no-device picture never is, so it stays legible.
 void ViewController::applyOrientation() {
     recordedOrientation_ = orientation_;
-    imgView_mousemove->displayGeometry().setOrientation(freezeFrame_.shown() ? orientation_
-                                                                             : PictureOrientation{});
+    imgView_mousemove->displayGeometry().setOrientation(pump_.shown() ? orientation_ : PictureOrientation{});
     imgView_mousemove->update();
 }
 
@@ -568,7 +521,7 @@ void ViewController::captureTo(const QImage &picture) {
 
 QImage ViewController::capturePicture(bool withDrawings) const {
     QImage picture = currentImage();
-    if (!freezeFrame_.shown()) return picture;  // the no-device picture, as it is shown
+    if (!pump_.shown()) return picture;  // the no-device picture, as it is shown
     // Strokes are in the camera picture's pixels, so they go in before the mirror and flip.
     if (withDrawings && imgView_mousemove->showsDrawings())
         picture = imgView_mousemove->drawingSheet().burntInto(picture);
@@ -722,10 +675,9 @@ void ViewController::connectTeachingTools() {
 }
 
 void ViewController::toggleFreeze() {
-    freezeFrame_.setFrozen(!freezeFrame_.frozen());
-    shownSequence_ = 0;
+    pump_.setFrozen(!pump_.frozen());
     updateFreezeLook();
-    if (freezeFrame_.frozen()) return;
+    if (pump_.frozen()) return;
     // Live again: the camera's newest picture, or the no-device picture if it has gone silent meanwhile.
     if (img_socket.bConnected()) {
         showBytes(img_socket.getFirstImageData());
@@ -735,7 +687,7 @@ void ViewController::toggleFreeze() {
 }
 
 void ViewController::updateFreezeLook() {
-    const bool frozen = freezeFrame_.frozen();
+    const bool frozen = pump_.frozen();
     ui_.freeze_button->setChecked(frozen);
     setToolTipKey(ui_.freeze_button, frozen ? QStringLiteral("unfreeze") : QStringLiteral("freeze"));
     imgView_mousemove->setFrozenMark(frozen ? Localization::shared().text(QStringLiteral("frozen_mark"))
@@ -778,11 +730,12 @@ bool ViewController::statusOverlayShown() const {
 }
 
 void ViewController::refreshStatus() {
-    const std::int64_t now = steadyMicros();
-    statistics_.sampleReceiver(now, img_socket.picturesReceived(), img_socket.pictureBytesReceived());
+    const std::int64_t now = FramePump::steadyMicros();
+    StreamStatistics &statistics = pump_.statistics();
+    statistics.sampleReceiver(now, img_socket.picturesReceived(), img_socket.pictureBytesReceived());
     StatusOverlay::Status status;
-    status.figures = statistics_.figures(now);
-    if (freezeFrame_.shown()) status.pictureSize = currentImage().size();
+    status.figures = statistics.figures(now);
+    if (pump_.shown()) status.pictureSize = currentImage().size();
     status.reconnections = std::max(0, reconnectionCount() - 1);  // the first is the start-up connection
     status.recordingSeconds = recordControl_->recordingSeconds();
     QStringList lines = StatusOverlay::lines(status, Localization::shared());

@@ -24,10 +24,9 @@
 #include "device/CommandUDPSocket.h"
 #include "device/ImageRecvTCPSocket.h"
 #include "viewer/DisplayGeometry.h"
-#include "viewer/FreezeFrame.h"
+#include "viewer/FramePump.h"
 #include "viewer/LaunchOptions.h"
 #include "viewer/PictureOrientation.h"
-#include "viewer/StreamStatistics.h"
 
 #include <QImage>
 #include <QSizeF>
@@ -71,11 +70,11 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     const ViewControllerLayout &ui() const { return ui_; }
     MouseDragView *dragView() const { return imgView_mousemove; }
     // The encoded picture behind currentImage(), when it came from the camera.
-    ImageBytes shownImageBytes() const { return freezeFrame_.shown(); }
+    ImageBytes shownImageBytes() const { return pump_.shown(); }
     // What a capture saves: the picture on screen, mirrored and flipped as shown (a camera picture), with
     // the strokes burnt in when asked.
     QImage capturePicture(bool withDrawings) const;
-    bool frozen() const { return freezeFrame_.frozen(); }
+    bool frozen() const { return pump_.frozen(); }
     PictureOrientation orientation() const { return orientation_; }
     bool statusOverlayShown() const;
     // What the status overlay says; empty while it is off.
@@ -170,7 +169,6 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     void showNoDevicePicture();
     void showNextImage();
     void showBytes(const ImageBytes &latest);
-    void countDroppedPictures();
     void pictureDrawn();
     void applyOrientation();
     void refreshStatus();
@@ -200,15 +198,11 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     int commandChannelNumber_ = 0;       // counts the channels built, so a late rebuild knows its own
     bool commandChannelClosed_ = false;  // the current channel's socket closed; a rebuild is on its way
     QTimer listRetry_;                   // asks again while the menu holds no list
-    FreezeFrame freezeFrame_;            // the camera picture on screen (its bytes), and whether it is held
-    QImage spareImage_;                  // the picture before the one on screen: its pixels take the next one
+    FramePump pump_;  // the camera picture on screen (its bytes), whether it is held, the stream's figures
     PictureOrientation orientation_;
     QStringList statusLines_;
-    QTimer *statusTimer_ = nullptr;  // refreshes the overlay while it shows
-    StreamStatistics statistics_;
+    QTimer *statusTimer_ = nullptr;                                   // refreshes the overlay while it shows
     MouseDragView::Tool lastDrawingTool_ = MouseDragView::Tool::Pen;  // what the drawing button takes up
-    std::uint64_t shownSequence_ = 0;      // the receiver's picture count at the picture on screen; 0: none
-    std::int64_t shownArrivalMicros_ = 0;  // when that picture's last byte came; 0: not yet drawn or none
 
     // --- read by recording threads; outlives recordControl_
     std::atomic<PictureOrientation> recordedOrientation_{PictureOrientation{}};
@@ -220,7 +214,5 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     std::atomic<bool> bCloseApp{false};
     std::mutex workerMutex_;
     std::condition_variable workerWake_;
-    // Set while a frame-pump half waits in the GUI queue, so a slow screen never piles them up.
-    std::atomic<bool> pumpPending_{false};
     std::atomic<int> reconnections_{0};
 };
