@@ -12,6 +12,7 @@
 #include "library/LibraryViewController.h"
 #include "library/LibraryWindow.h"
 #include "net/AsyncUdpSocket.h"
+#include "viewer/ViewerSettings.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -21,7 +22,6 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QSessionManager>
-#include <QSettings>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -39,21 +39,6 @@ constexpr auto kCommandRetry = 3s;    // a new command channel after the socket 
 constexpr char kMenuPlaceholder[] = " ";
 constexpr double kZoomStep = 0.1;
 constexpr auto kStatusRefresh = 250ms;
-// Settings of the viewer (QSettings "deskcam"), remembered across starts.
-constexpr char kMirrorKey[] = "mirror";
-constexpr char kFlipKey[] = "flip";
-constexpr char kStatusOverlayKey[] = "status_overlay";
-
-bool storedFlag(const char *key) {
-    return QSettings(QStringLiteral("deskcam"), QStringLiteral("deskcam"))
-        .value(QLatin1String(key), false)
-        .toBool();
-}
-
-void storeFlag(const char *key, bool value) {
-    QSettings(QStringLiteral("deskcam"), QStringLiteral("deskcam")).setValue(QLatin1String(key), value);
-}
-
 // The drawing button's picture: the tool's own, over a bar of the ink colour.
 QIcon drawButtonIcon(const char *picture, const QColor &ink) {
     QPixmap pixmap(QStringLiteral(":/pictures/") + QLatin1String(picture));
@@ -602,9 +587,9 @@ void ViewController::setUpTeachingTools() {
     imgView_mousemove->setInkColour(MouseDragView::Tool::Highlighter, ViewControllerLayout::inks()[1].colour);
     updateFreezeLook();
     updateDrawButton();
-    setMirrored(storedFlag(kMirrorKey));
-    setFlipped(storedFlag(kFlipKey));
-    setStatusOverlayShown(storedFlag(kStatusOverlayKey));
+    setMirrored(ViewerSettings::flag(ViewerSettings::kMirrorKey));
+    setFlipped(ViewerSettings::flag(ViewerSettings::kFlipKey));
+    setStatusOverlayShown(ViewerSettings::flag(ViewerSettings::kStatusOverlayKey));
 }
 
 void ViewController::applyTeachingTexts() {
@@ -696,13 +681,13 @@ void ViewController::updateFreezeLook() {
 
 void ViewController::setMirrored(bool mirrored) {
     orientation_.mirrored = mirrored;
-    showSwitch(ui_.mirror_action, kMirrorKey, mirrored);
+    showSwitch(ui_.mirror_action, ViewerSettings::kMirrorKey, mirrored);
     applyOrientation();
 }
 
 void ViewController::setFlipped(bool flipped) {
     orientation_.flipped = flipped;
-    showSwitch(ui_.flip_action, kFlipKey, flipped);
+    showSwitch(ui_.flip_action, ViewerSettings::kFlipKey, flipped);
     applyOrientation();
 }
 
@@ -710,11 +695,11 @@ void ViewController::setFlipped(bool flipped) {
 void ViewController::showSwitch(QAction *action, const char *key, bool on) {
     const QSignalBlocker blocker(action);
     action->setChecked(on);
-    storeFlag(key, on);
+    ViewerSettings::setFlag(key, on);
 }
 
 void ViewController::setStatusOverlayShown(bool shown) {
-    showSwitch(ui_.overlay_action, kStatusOverlayKey, shown);
+    showSwitch(ui_.overlay_action, ViewerSettings::kStatusOverlayKey, shown);
     if (shown) {
         statusTimer_->start();
         refreshStatus();

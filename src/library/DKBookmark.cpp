@@ -1,5 +1,7 @@
 #include "library/DKBookmark.h"
 
+#include "viewer/ViewerSettings.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -37,9 +39,7 @@ bool makeFolder(const QString &path) {
 }  // namespace
 
 DKBookmark &DKBookmark::defaultShareBookmark() {
-    static DKBookmark shared(
-        std::make_unique<QSettings>(QStringLiteral("deskcam"), QStringLiteral("deskcam")),
-        &DKBookmark::chooseFolderWithPanel);
+    static DKBookmark shared(ViewerSettings::open(), &DKBookmark::chooseFolderWithPanel);
     return shared;
 }
 
