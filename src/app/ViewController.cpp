@@ -2,10 +2,12 @@
 
 #include "app/AlertSheet.h"
 #include "app/CaptureControl.h"
+#include "app/ControlTexts.h"
 #include "app/ExitAfterRecordings.h"
 #include "app/MouseDragView.h"
 #include "app/RecordControl.h"
 #include "app/StatusOverlay.h"
+#include "app/TeachingTools.h"
 #include "base/Log.h"
 #include "l10n/Localization.h"
 #include "library/DKBookmark.h"
@@ -38,18 +40,6 @@ constexpr auto kPumpInterval = 10ms;  // between frame-pump passes
 constexpr auto kCommandRetry = 3s;    // a new command channel after the socket closed; a list asked again
 constexpr char kMenuPlaceholder[] = " ";
 constexpr double kZoomStep = 0.1;
-constexpr auto kStatusRefresh = 250ms;
-// The drawing button's picture: the tool's own, over a bar of the ink colour.
-QIcon drawButtonIcon(const char *picture, const QColor &ink) {
-    QPixmap pixmap(QStringLiteral(":/pictures/") + QLatin1String(picture));
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(ink);
-    painter.drawRoundedRect(QRectF(6, pixmap.height() - 7, pixmap.width() - 12, 6), 3, 3);
-    return QIcon(pixmap);
-}
-
 // Linux keeps 15 characters of a thread name.
 void nameThisThread(const char *name) {
     pthread_setname_np(pthread_self(), std::string(name).substr(0, 15).c_str());
@@ -93,10 +83,7 @@ const DisplayGeometry &ViewController::displayGeometry() const {
 }
 
 void ViewController::setToolTipKey(QAbstractButton *button, const QString &key) {
-    QString tip = Localization::shared().text(key);
-    if (!button->shortcut().isEmpty())
-        tip += QStringLiteral(" (%1)").arg(button->shortcut().toString(QKeySequence::NativeText));
-    button->setToolTip(tip);
+    ControlTexts::setToolTipKey(button, key);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -106,8 +93,7 @@ void ViewController::viewDidLoad() {
     setWindowTitle(QStringLiteral("deskcam — %1").arg(QString::fromStdString(image_server_ip)));
     setWindowIcon(QIcon(QStringLiteral(":/pictures/deskcam.png")));
     ui_.setupUi(this);
-    setUpShortcuts();
-    applyToolTips();
+    applyTexts();
     setUpSliders();
     buildPictureStack();
     ui_.ctrl_resolve_list->clear();
@@ -125,43 +111,13 @@ void ViewController::viewDidLoad() {
     });
 }
 
-void ViewController::setUpShortcuts() {
-    ui_.left_rotate_button->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    ui_.right_rotate_button->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-    ui_.actual_1_1_button->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
-    ui_.suitable_button->setShortcut(QKeySequence(Qt::Key_F));
-    ui_.capture_button->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    const auto addShortcut = [this](const QKeySequence &keys, void (ViewController::*slot)()) {
-        connect(new QShortcut(keys, this), &QShortcut::activated, this, slot);
-    };
-    addShortcut(QKeySequence::ZoomIn, &ViewController::zoomIn);
-    addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), &ViewController::zoomIn);  // "+" without Shift
-    addShortcut(QKeySequence::ZoomOut, &ViewController::zoomOut);
-    addShortcut(QKeySequence(Qt::Key_F11), &ViewController::toggleFullScreen);
-    addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), &ViewController::closeWindow);
-    // Escape belongs to the pan tool's action: it leaves a drawing tool first, then full screen.
-}
-
-void ViewController::applyToolTips() {
-    setToolTipKey(ui_.left_rotate_button, QStringLiteral("rotate_left"));
-    ui_.ns_slider_rotate->setToolTip(Localization::shared().text(QStringLiteral("rotate")));
-    setToolTipKey(ui_.right_rotate_button, QStringLiteral("rotate_right"));
-    setToolTipKey(ui_.actual_1_1_button, QStringLiteral("actual_size"));
-    setToolTipKey(ui_.suitable_button, QStringLiteral("fit_size"));
-    setToolTipKey(ui_.max_window_button, QStringLiteral("max_window"));
-    setToolTipKey(ui_.capture_button, QStringLiteral("capture"));
-    setToolTipKey(ui_.library_button, QStringLiteral("library"));
-    setToolTipKey(ui_.record_button, QStringLiteral("record_start"));
-    const Localization &texts = Localization::shared();
-    const QString zoomKeys = QKeySequence(QKeySequence::ZoomIn).toString(QKeySequence::NativeText) +
-                             QStringLiteral(" / ") +
-                             QKeySequence(QKeySequence::ZoomOut).toString(QKeySequence::NativeText);
-    ui_.ns_slider_zoom->setToolTip(
-        QStringLiteral("%1 (%2)").arg(texts.text(QStringLiteral("zoom")), zoomKeys));
-    ui_.max_window_button->setToolTip(
-        ui_.max_window_button->toolTip() +
-        QStringLiteral(" — %1 (F11)").arg(texts.text(QStringLiteral("full_screen"))));
-    ui_.ctrl_resolve_list->setToolTip(texts.text(QStringLiteral("resolution")));
+void ViewController::applyTexts() {
+    ControlTexts::Hooks hooks;
+    hooks.zoomIn = [this] { zoomIn(); };
+    hooks.zoomOut = [this] { zoomOut(); };
+    hooks.toggleFullScreen = [this] { toggleFullScreen(); };
+    hooks.quit = [this] { closeWindow(); };
+    ControlTexts::apply(this, ui_, std::move(hooks));
 }
 
 void ViewController::setUpSliders() {
@@ -280,11 +236,8 @@ void ViewController::pictureDrawn() {
     pump_.pictureDrawn();
 }
 
-// Camera pictures are mirrored and flipped as chosen; the no-device picture never is, so it stays legible.
 void ViewController::applyOrientation() {
-    recordedOrientation_ = orientation_;
-    imgView_mousemove->displayGeometry().setOrientation(pump_.shown() ? orientation_ : PictureOrientation{});
-    imgView_mousemove->update();
+    tools_->applyOrientation();
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -510,7 +463,7 @@ QImage ViewController::capturePicture(bool withDrawings) const {
     // Strokes are in the camera picture's pixels, so they go in before the mirror and flip.
     if (withDrawings && imgView_mousemove->showsDrawings())
         picture = imgView_mousemove->drawingSheet().burntInto(picture);
-    return orientation_.applied(picture);
+    return tools_->orientation().applied(picture);
 }
 
 void ViewController::alertMessage(const QString &text) {
@@ -543,7 +496,7 @@ void ViewController::setUpRecordControl(bool microphone) {
     hooks.frameSource = [this] { return img_socket.getFirstImageData(); };
     // On the recording thread: the orientation of the moment, so a change shows in the running recording.
     hooks.pictureTransform = [this](const QImage &picture) {
-        return recordedOrientation_.load().applied(picture);
+        return tools_->recordedOrientation().applied(picture);
     };
     hooks.microphone = microphone;
     recordControl_ = std::make_unique<RecordControl>(std::move(hooks));
@@ -578,143 +531,25 @@ void ViewController::closeWindow() {
 // Teaching tools (GUI thread)
 
 void ViewController::setUpTeachingTools() {
-    statusTimer_ = new QTimer(this);
-    statusTimer_->setInterval(kStatusRefresh);
-    applyTeachingTexts();
-    connectTeachingTools();
-    // The pen starts in red, the highlighter in yellow.
-    imgView_mousemove->setInkColour(MouseDragView::Tool::Pen, ViewControllerLayout::inks()[0].colour);
-    imgView_mousemove->setInkColour(MouseDragView::Tool::Highlighter, ViewControllerLayout::inks()[1].colour);
-    updateFreezeLook();
-    updateDrawButton();
-    setMirrored(ViewerSettings::flag(ViewerSettings::kMirrorKey));
-    setFlipped(ViewerSettings::flag(ViewerSettings::kFlipKey));
-    setStatusOverlayShown(ViewerSettings::flag(ViewerSettings::kStatusOverlayKey));
-}
-
-void ViewController::applyTeachingTexts() {
-    const Localization &texts = Localization::shared();
-    const auto name = [&](QAction *action, const char *key, const QKeySequence &keys) {
-        action->setText(texts.text(QLatin1String(key)));
-        action->setShortcut(keys);
+    TeachingTools::Hooks hooks;
+    hooks.frozen = [this] { return pump_.frozen(); };
+    hooks.setFrozen = [this](bool frozen) { pump_.setFrozen(frozen); };
+    hooks.goLive = [this] {
+        if (img_socket.bConnected()) {
+            showBytes(img_socket.getFirstImageData());
+        } else {
+            showNoDevicePicture();
+        }
     };
-    ui_.freeze_button->setShortcut(QKeySequence(Qt::Key_Space));
-    name(ui_.mirror_action, "mirror", QKeySequence(Qt::Key_H));
-    name(ui_.flip_action, "flip", QKeySequence(Qt::Key_V));
-    name(ui_.overlay_action, "status_overlay", QKeySequence(Qt::CTRL | Qt::Key_I));
-    name(ui_.pan_action, "pan", QKeySequence(Qt::Key_Escape));
-    name(ui_.pen_action, "pen", QKeySequence(Qt::Key_P));
-    name(ui_.highlighter_action, "highlighter", QKeySequence(Qt::Key_M));
-    name(ui_.eraser_action, "eraser", QKeySequence(Qt::Key_E));
-    name(ui_.undo_action, "undo", QKeySequence(QKeySequence::Undo));
-    name(ui_.clear_action, "clear_drawings", QKeySequence(QKeySequence::Delete));
-    name(ui_.capture_drawings_action, "capture_with_drawings",
-         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    const QList<QAction *> colours = ui_.colour_actions->actions();
-    for (qsizetype i = 0; i < colours.size(); ++i)
-        colours[i]->setText(texts.text(QLatin1String(ViewControllerLayout::inks()[std::size_t(i)].key)));
-
-    // Menu buttons list what their menus hold, with the keys.
-    const auto entries = [](std::initializer_list<QAction *> actions) {
-        QStringList lines;
-        for (QAction *action : actions)
-            lines << QStringLiteral("%1 (%2)").arg(action->text(),
-                                                   action->shortcut().toString(QKeySequence::NativeText));
-        return lines.join(QLatin1Char('\n'));
-    };
-    ui_.orientation_button->setToolTip(entries({ui_.mirror_action, ui_.flip_action, ui_.overlay_action}));
-    ui_.draw_button->setToolTip(
-        entries({ui_.pen_action, ui_.highlighter_action, ui_.eraser_action, ui_.undo_action, ui_.clear_action,
-                 ui_.pan_action, ui_.capture_drawings_action}));
-    ui_.capture_button->setToolTip(ui_.capture_button->toolTip() + QLatin1Char('\n') +
-                                   entries({ui_.capture_drawings_action}));
-}
-
-void ViewController::connectTeachingTools() {
-    connect(ui_.freeze_button, &QToolButton::clicked, this, &ViewController::toggleFreeze);
-    connect(ui_.mirror_action, &QAction::toggled, this, &ViewController::setMirrored);
-    connect(ui_.flip_action, &QAction::toggled, this, &ViewController::setFlipped);
-    connect(ui_.overlay_action, &QAction::toggled, this, &ViewController::setStatusOverlayShown);
-    connect(ui_.pan_action, &QAction::triggered, this, &ViewController::leaveToolOrFullScreen);
-    connect(ui_.pen_action, &QAction::triggered, this, [this] { chooseTool(MouseDragView::Tool::Pen); });
-    connect(ui_.highlighter_action, &QAction::triggered, this,
-            [this] { chooseTool(MouseDragView::Tool::Highlighter); });
-    connect(ui_.eraser_action, &QAction::triggered, this,
-            [this] { chooseTool(MouseDragView::Tool::Eraser); });
-    connect(ui_.draw_button, &QToolButton::clicked, this, [this] {
-        chooseTool(imgView_mousemove->tool() == MouseDragView::Tool::Pan ? lastDrawingTool_
-                                                                         : MouseDragView::Tool::Pan);
-    });
-    connect(ui_.colour_actions, &QActionGroup::triggered, this, [this](QAction *ink) {
-        // The colour goes to the pen or the highlighter, whichever was taken last, and picking it means
-        // drawing with it.
-        const MouseDragView::Tool tool = inkTool();
-        imgView_mousemove->setInkColour(tool, ink->data().value<QColor>());
-        chooseTool(tool);
-    });
-    connect(ui_.undo_action, &QAction::triggered, this, &ViewController::undoStroke);
-    connect(ui_.clear_action, &QAction::triggered, this, &ViewController::clearDrawings);
+    hooks.showsCameraPicture = [this] { return pump_.shown() != nullptr; };
+    hooks.status = [this] { return currentStatus(); };
+    hooks.toggleFullScreen = [this] { toggleFullScreen(); };
+    tools_ = std::make_unique<TeachingTools>(ui_, *imgView_mousemove, std::move(hooks));
     connect(ui_.capture_drawings_action, &QAction::triggered, this, &ViewController::btnCaptureWithDrawings);
     connect(imgView_mousemove, &MouseDragView::pictureDrawn, this, &ViewController::pictureDrawn);
-    connect(statusTimer_, &QTimer::timeout, this, &ViewController::refreshStatus);
 }
 
-void ViewController::toggleFreeze() {
-    pump_.setFrozen(!pump_.frozen());
-    updateFreezeLook();
-    if (pump_.frozen()) return;
-    // Live again: the camera's newest picture, or the no-device picture if it has gone silent meanwhile.
-    if (img_socket.bConnected()) {
-        showBytes(img_socket.getFirstImageData());
-    } else {
-        showNoDevicePicture();
-    }
-}
-
-void ViewController::updateFreezeLook() {
-    const bool frozen = pump_.frozen();
-    ui_.freeze_button->setChecked(frozen);
-    setToolTipKey(ui_.freeze_button, frozen ? QStringLiteral("unfreeze") : QStringLiteral("freeze"));
-    imgView_mousemove->setFrozenMark(frozen ? Localization::shared().text(QStringLiteral("frozen_mark"))
-                                            : QString());
-}
-
-void ViewController::setMirrored(bool mirrored) {
-    orientation_.mirrored = mirrored;
-    showSwitch(ui_.mirror_action, ViewerSettings::kMirrorKey, mirrored);
-    applyOrientation();
-}
-
-void ViewController::setFlipped(bool flipped) {
-    orientation_.flipped = flipped;
-    showSwitch(ui_.flip_action, ViewerSettings::kFlipKey, flipped);
-    applyOrientation();
-}
-
-// A remembered on/off setting: its menu entry shows it (without acting again) and the settings keep it.
-void ViewController::showSwitch(QAction *action, const char *key, bool on) {
-    const QSignalBlocker blocker(action);
-    action->setChecked(on);
-    ViewerSettings::setFlag(key, on);
-}
-
-void ViewController::setStatusOverlayShown(bool shown) {
-    showSwitch(ui_.overlay_action, ViewerSettings::kStatusOverlayKey, shown);
-    if (shown) {
-        statusTimer_->start();
-        refreshStatus();
-    } else {
-        statusTimer_->stop();
-        statusLines_.clear();
-        imgView_mousemove->setCornerPanel(QImage());
-    }
-}
-
-bool ViewController::statusOverlayShown() const {
-    return statusTimer_->isActive();
-}
-
-void ViewController::refreshStatus() {
+StatusOverlay::Status ViewController::currentStatus() {
     const std::int64_t now = FramePump::steadyMicros();
     StreamStatistics &statistics = pump_.statistics();
     statistics.sampleReceiver(now, img_socket.picturesReceived(), img_socket.pictureBytesReceived());
@@ -723,56 +558,36 @@ void ViewController::refreshStatus() {
     if (pump_.shown()) status.pictureSize = currentImage().size();
     status.reconnections = std::max(0, reconnectionCount() - 1);  // the first is the start-up connection
     status.recordingSeconds = recordControl_->recordingSeconds();
-    QStringList lines = StatusOverlay::lines(status, Localization::shared());
-    if (lines == statusLines_) return;
-    statusLines_ = std::move(lines);
-    imgView_mousemove->setCornerPanel(
-        StatusOverlay::panel(statusLines_, status.recordingSeconds.has_value(), devicePixelRatioF()));
+    return status;
 }
 
+void ViewController::toggleFreeze() {
+    tools_->toggleFreeze();
+}
+void ViewController::setMirrored(bool mirrored) {
+    tools_->setMirrored(mirrored);
+}
+void ViewController::setFlipped(bool flipped) {
+    tools_->setFlipped(flipped);
+}
+void ViewController::setStatusOverlayShown(bool shown) {
+    tools_->setStatusOverlayShown(shown);
+}
+bool ViewController::statusOverlayShown() const {
+    return tools_->statusOverlayShown();
+}
+const QStringList &ViewController::statusLines() const {
+    return tools_->statusLines();
+}
+PictureOrientation ViewController::orientation() const {
+    return tools_->orientation();
+}
 void ViewController::chooseTool(MouseDragView::Tool tool) {
-    imgView_mousemove->setTool(tool);
-    if (tool != MouseDragView::Tool::Pan) lastDrawingTool_ = tool;
-    updateDrawButton();
+    tools_->chooseTool(tool);
 }
-
-void ViewController::leaveToolOrFullScreen() {
-    if (imgView_mousemove->tool() != MouseDragView::Tool::Pan) {
-        chooseTool(MouseDragView::Tool::Pan);
-    } else if (window()->isFullScreen()) {
-        toggleFullScreen();
-    }
-}
-
-void ViewController::updateDrawButton() {
-    const MouseDragView::Tool tool = imgView_mousemove->tool();
-    QAction *checked = tool == MouseDragView::Tool::Pen           ? ui_.pen_action
-                       : tool == MouseDragView::Tool::Highlighter ? ui_.highlighter_action
-                       : tool == MouseDragView::Tool::Eraser      ? ui_.eraser_action
-                                                                  : ui_.pan_action;
-    checked->setChecked(true);
-    ui_.draw_button->setChecked(tool != MouseDragView::Tool::Pan);
-    const char *picture = lastDrawingTool_ == MouseDragView::Tool::Highlighter ? "highlighter.png"
-                          : lastDrawingTool_ == MouseDragView::Tool::Eraser    ? "eraser.png"
-                                                                               : "pen.png";
-    const QColor ink = imgView_mousemove->inkColour(inkTool());
-    ui_.draw_button->setIcon(drawButtonIcon(picture, ink));
-    for (QAction *colour : ui_.colour_actions->actions()) {
-        if (colour->data().value<QColor>() == ink) colour->setChecked(true);
-    }
-}
-
-// The tool whose ink the colour menu shows and sets: the pen, or the highlighter when it was taken last.
-MouseDragView::Tool ViewController::inkTool() const {
-    return lastDrawingTool_ == MouseDragView::Tool::Highlighter ? MouseDragView::Tool::Highlighter
-                                                                : MouseDragView::Tool::Pen;
-}
-
 void ViewController::undoStroke() {
-    if (imgView_mousemove->drawingSheet().undo()) imgView_mousemove->update();
+    tools_->undoStroke();
 }
-
 void ViewController::clearDrawings() {
-    imgView_mousemove->drawingSheet().clear();
-    imgView_mousemove->update();
+    tools_->clearDrawings();
 }

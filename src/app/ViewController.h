@@ -46,6 +46,7 @@ class QAbstractButton;
 class QAction;
 class QTimer;
 class RecordControl;
+class TeachingTools;
 
 class ViewController : public QWidget, public CCSliderDelegate, public CommandUDPSocketDelegate {
     Q_OBJECT
@@ -75,10 +76,10 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     // the strokes burnt in when asked.
     QImage capturePicture(bool withDrawings) const;
     bool frozen() const { return pump_.frozen(); }
-    PictureOrientation orientation() const { return orientation_; }
+    PictureOrientation orientation() const;
     bool statusOverlayShown() const;
     // What the status overlay says; empty while it is off.
-    const QStringList &statusLines() const { return statusLines_; }
+    const QStringList &statusLines() const;
     // Recordings take sound from the default microphone unless told otherwise (tests).
     void setRecordingMicrophone(bool enabled);
     // The localised text for key, followed by the button's shortcut if it has one: "Turn left (Ctrl+L)".
@@ -142,20 +143,13 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
 
   private:
     void viewDidLoad();
-    void applyToolTips();
+    void applyTexts();
     void setUpSliders();
     void buildPictureStack();
-    void setUpShortcuts();
     void connectControls();
     void setUpRecordControl(bool microphone = true);
     void setUpTeachingTools();
-    void applyTeachingTexts();
-    void connectTeachingTools();
-    void updateFreezeLook();
-    void showSwitch(QAction *action, const char *key, bool on);
-    void updateDrawButton();
-    MouseDragView::Tool inkTool() const;
-    void leaveToolOrFullScreen();
+    StatusOverlay::Status currentStatus();
     void captureTo(const QImage &picture);
 
     // --- worker thread
@@ -171,7 +165,6 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     void showBytes(const ImageBytes &latest);
     void pictureDrawn();
     void applyOrientation();
-    void refreshStatus();
     void reconnectCommandChannel();
     void rebuildCommandChannel(const char *reason);
     void detachCommandChannel();
@@ -199,14 +192,10 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     bool commandChannelClosed_ = false;  // the current channel's socket closed; a rebuild is on its way
     QTimer listRetry_;                   // asks again while the menu holds no list
     FramePump pump_;  // the camera picture on screen (its bytes), whether it is held, the stream's figures
-    PictureOrientation orientation_;
-    QStringList statusLines_;
-    QTimer *statusTimer_ = nullptr;                                   // refreshes the overlay while it shows
-    MouseDragView::Tool lastDrawingTool_ = MouseDragView::Tool::Pen;  // what the drawing button takes up
 
     // --- read by recording threads; outlives recordControl_
-    std::atomic<PictureOrientation> recordedOrientation_{PictureOrientation{}};
-    std::unique_ptr<RecordControl> recordControl_;              // the record button's recordings
+    std::unique_ptr<TeachingTools> tools_;          // freeze, orientation, drawing tools, status overlay
+    std::unique_ptr<RecordControl> recordControl_;  // the record button's recordings
     std::unique_ptr<ExitAfterRecordings> exitAfterRecordings_;  // every way out waits for their files
 
     // --- the worker and what it shares with the GUI thread
