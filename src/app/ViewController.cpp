@@ -3,6 +3,7 @@
 #include "app/AlertSheet.h"
 #include "app/CaptureControl.h"
 #include "app/ControlTexts.h"
+#include "app/DisplayControls.h"
 #include "app/ExitAfterRecordings.h"
 #include "app/MouseDragView.h"
 #include "app/RecordControl.h"
@@ -11,7 +12,6 @@
 #include "base/Log.h"
 #include "l10n/Localization.h"
 #include "library/DKBookmark.h"
-#include "library/LibraryViewController.h"
 #include "library/LibraryWindow.h"
 #include "net/AsyncUdpSocket.h"
 #include "viewer/ViewerSettings.h"
@@ -21,11 +21,7 @@
 #include <QDateTime>
 #include <QLayout>
 #include <QMessageBox>
-#include <QPainter>
-#include <QResizeEvent>
 #include <QSessionManager>
-#include <QShortcut>
-#include <QSignalBlocker>
 #include <QTimer>
 
 #include <pthread.h>
@@ -66,7 +62,6 @@ ViewController::~ViewController() {
     }
     workerWake_.notify_all();
     if (Thread_Get_Resolution.joinable()) Thread_Get_Resolution.join();
-    qApp->removeEventFilter(this);
     detachCommandChannel();
 }
 
@@ -94,7 +89,6 @@ void ViewController::viewDidLoad() {
     setWindowIcon(QIcon(QStringLiteral(":/pictures/deskcam.png")));
     ui_.setupUi(this);
     applyTexts();
-    setUpSliders();
     buildPictureStack();
     ui_.ctrl_resolve_list->clear();
     ui_.ctrl_resolve_list->addItem(QString::fromLatin1(kMenuPlaceholder));  // until the camera's list arrives
@@ -103,8 +97,6 @@ void ViewController::viewDidLoad() {
     listRetry_.start(kCommandRetry);
     setUpRecordControl();
     setUpTeachingTools();
-    // The viewer's or the library's window changing size re-fits the picture (see eventFilter).
-    qApp->installEventFilter(this);
     Thread_Get_Resolution = std::thread([this] {
         nameThisThread("Thread-StartSocket");
         runStartSocket();
@@ -120,18 +112,12 @@ void ViewController::applyTexts() {
     ControlTexts::apply(this, ui_, std::move(hooks));
 }
 
-void ViewController::setUpSliders() {
-    ui_.ns_slider_zoom->setDoubleRange(0.1, v_max_scale);
-    ui_.ns_slider_zoom->setDoubleValue(1.0);
-    ui_.ns_slider_rotate->setDoubleValue(0.0);
-    ui_.ns_slider_rotate->setDelegate(this);
-    ui_.scale_label->setText(DisplayGeometry::scaleText(1.0));
-}
-
 void ViewController::buildPictureStack() {
     imgView_mousemove = new MouseDragView(ui_.ns_imageview_main);
     imgView_mousemove->setObjectName(QStringLiteral("imgView_mousemove"));
     ui_.ns_imageview_main->layout()->addWidget(imgView_mousemove);
+    display_ = std::make_unique<DisplayControls>(*this, ui_, *imgView_mousemove);
+    ui_.ns_slider_rotate->setDelegate(this);
 }
 
 void ViewController::connectControls() {
@@ -218,7 +204,7 @@ void ViewController::showNextImage() {
 }
 
 void ViewController::showBytes(const ImageBytes &latest) {
-    const auto shown = pump_.pass(latest, imgView_mousemove->image(), current_view_info);
+    const auto shown = pump_.pass(latest, imgView_mousemove->image(), currentViewSize());
     if (!shown) return;
     imgView_mousemove->setImage(shown->picture);
     applyOrientation();
@@ -232,126 +218,8 @@ void ViewController::showBytes(const ImageBytes &latest) {
     emit imageShown();
 }
 
-void ViewController::pictureDrawn() {
-    pump_.pictureDrawn();
-}
-
-void ViewController::applyOrientation() {
-    tools_->applyOrientation();
-}
-
 // ---------------------------------------------------------------------------------------------------------
 // Display geometry (GUI thread)
-
-void ViewController::set_1x1_resolution() {
-    const QImage picture = currentImage();
-    current_view_info = QSizeF(picture.width(), picture.height());
-    imgView_mousemove->displayGeometry().set_1x1_resolution(current_view_info,
-                                                            ui_.ns_slider_rotate->doubleValue(), v_max_scale);
-    ui_.ns_slider_zoom->setDoubleValue(1.0);
-    applyZoom(ui_.ns_slider_zoom->doubleValue());
-}
-
-void ViewController::setFitImage() {
-    const std::optional<double> factor = imgView_mousemove->displayGeometry().setFitImage();
-    if (factor) {
-        ui_.ns_slider_zoom->setDoubleValue(*factor);
-        applyZoom(*factor);  // the factor itself, also beyond what the slider can show
-    }
-    imgView_mousemove->update();
-}
-
-void ViewController::control_silder_zoom() {
-    applyZoom(ui_.ns_slider_zoom->doubleValue());
-}
-
-void ViewController::applyZoom(double factor) {
-    ui_.scale_label->setText(DisplayGeometry::scaleText(factor));
-    imgView_mousemove->displayGeometry().setZoom(factor);
-    imgView_mousemove->update();
-}
-
-void ViewController::zoomIn() {
-    const double zoom = displayGeometry().zoom();
-    if (zoom >= v_max_scale) return;  // a fit beyond the slider's end stays as it is
-    const double next = std::min(v_max_scale, std::round((zoom + kZoomStep) * 10) / 10);
-    ui_.ns_slider_zoom->setDoubleValue(next);
-    applyZoom(next);
-}
-
-void ViewController::zoomOut() {
-    const double minimum = ui_.ns_slider_zoom->minimumDouble();
-    const double next = std::max(minimum, std::round((displayGeometry().zoom() - kZoomStep) * 10) / 10);
-    ui_.ns_slider_zoom->setDoubleValue(next);
-    applyZoom(next);
-}
-
-void ViewController::Left_Rotate_Button_Click() {
-    const double rotation = DisplayGeometry::leftTurnRotation(ui_.ns_slider_rotate->doubleValue());
-    imgView_mousemove->displayGeometry().setRotation(rotation);
-    ui_.ns_slider_rotate->setDoubleValue(360.0 - rotation);
-    imgView_mousemove->update();
-}
-
-void ViewController::Right_Rotate_Button_Click() {
-    const double rotation = DisplayGeometry::rightTurnRotation(ui_.ns_slider_rotate->doubleValue());
-    imgView_mousemove->displayGeometry().setRotation(rotation);
-    ui_.ns_slider_rotate->setDoubleValue(360.0 - rotation);
-    imgView_mousemove->update();
-}
-
-void ViewController::Rotate_Button_Click() {
-    imgView_mousemove->displayGeometry().setRotation(360.0 - ui_.ns_slider_rotate->doubleValue());
-    imgView_mousemove->update();
-}
-
-void ViewController::delegate_reset_rotate() {
-    ui_.ns_slider_rotate->setDoubleValue(0.0);
-    imgView_mousemove->displayGeometry().setRotation(ui_.ns_slider_rotate->doubleValue());
-    imgView_mousemove->update();
-}
-
-void ViewController::Set_1x1_Button_Click() {
-    set_1x1_resolution();
-}
-
-void ViewController::btnSuitable() {
-    setFitImage();
-}
-
-void ViewController::btnMaxWindow() {
-    window()->setWindowState(window()->windowState() | Qt::WindowMaximized);
-    setFitImage();
-}
-
-void ViewController::toggleFullScreen() {
-    window()->setWindowState(window()->windowState() ^ Qt::WindowFullScreen);
-    setFitImage();
-}
-
-void ViewController::windowDidResize() {
-    setFitImage();
-}
-
-bool ViewController::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::Resize && fitsWhenResized(watched)) {
-        const auto *widget = static_cast<QWidget *>(watched);
-        const auto *resize = static_cast<QResizeEvent *>(event);
-        // A window's own resize arrives before its layout has resized the display area: fit afterwards.
-        if (widget->isVisible() && resize->oldSize().isValid() && resize->oldSize() != resize->size()) {
-            QMetaObject::invokeMethod(this, &ViewController::windowDidResize, Qt::QueuedConnection);
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-// The viewer's window and the library's. Tooltips, alerts, menus and pop-up lists are top-level widgets
-// too and size themselves as they appear; they must not undo the user's zoom and pan.
-bool ViewController::fitsWhenResized(const QObject *watched) const {
-    if (watched == window()) return true;
-    const auto *library = qobject_cast<const LibraryViewController *>(watched);
-    return library && library->isWindow();
-}
 
 // ---------------------------------------------------------------------------------------------------------
 // Resolution menu (GUI thread)
@@ -482,7 +350,7 @@ void ViewController::setUpRecordControl(bool microphone) {
     RecordControl::Hooks hooks;
     hooks.deviceConnected = [this] { return img_socket.bConnected(); };
     hooks.saveRoot = [] { return DKBookmark::defaultShareBookmark().getSavePath(); };
-    hooks.videoSize = [this] { return current_view_info; };
+    hooks.videoSize = [this] { return currentViewSize(); };
     hooks.alertMessage = [this](const QString &text) { AlertSheet::begin(window(), text); };
     hooks.alertAndWait = [this](const QString &text, std::function<void()> dismissed) {
         connect(AlertSheet::begin(window(), text), &QObject::destroyed, [dismissed] { dismissed(); });
@@ -559,35 +427,4 @@ StatusOverlay::Status ViewController::currentStatus() {
     status.reconnections = std::max(0, reconnectionCount() - 1);  // the first is the start-up connection
     status.recordingSeconds = recordControl_->recordingSeconds();
     return status;
-}
-
-void ViewController::toggleFreeze() {
-    tools_->toggleFreeze();
-}
-void ViewController::setMirrored(bool mirrored) {
-    tools_->setMirrored(mirrored);
-}
-void ViewController::setFlipped(bool flipped) {
-    tools_->setFlipped(flipped);
-}
-void ViewController::setStatusOverlayShown(bool shown) {
-    tools_->setStatusOverlayShown(shown);
-}
-bool ViewController::statusOverlayShown() const {
-    return tools_->statusOverlayShown();
-}
-const QStringList &ViewController::statusLines() const {
-    return tools_->statusLines();
-}
-PictureOrientation ViewController::orientation() const {
-    return tools_->orientation();
-}
-void ViewController::chooseTool(MouseDragView::Tool tool) {
-    tools_->chooseTool(tool);
-}
-void ViewController::undoStroke() {
-    tools_->undoStroke();
-}
-void ViewController::clearDrawings() {
-    tools_->clearDrawings();
 }

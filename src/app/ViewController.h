@@ -18,8 +18,10 @@
 // figures.
 
 #include "app/CCSliderDelegate.h"
+#include "app/DisplayControls.h"
 #include "app/MouseDragView.h"
 #include "app/StatusOverlay.h"
+#include "app/TeachingTools.h"
 #include "app/ViewControllerLayout.h"
 #include "device/CommandUDPSocket.h"
 #include "device/ImageRecvTCPSocket.h"
@@ -46,7 +48,6 @@ class QAbstractButton;
 class QAction;
 class QTimer;
 class RecordControl;
-class TeachingTools;
 
 class ViewController : public QWidget, public CCSliderDelegate, public CommandUDPSocketDelegate {
     Q_OBJECT
@@ -63,8 +64,8 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     // --- GUI thread
     // The picture on screen at its own size, unzoomed and unturned; the no-device picture too.
     QImage currentImage() const;
-    // current_view_info: the picture size at the last 1:1 layout (also the size of a recording's video).
-    QSizeF currentViewSize() const { return current_view_info; }
+    // The picture size at the last 1:1 layout (also the size of a recording's video).
+    QSizeF currentViewSize() const { return display_->currentViewSize(); }
     ImageRecvTCPSocket &receiver() const { return img_socket; }
     CommandUDPSocket *commandSocket() const { return command_socket.get(); }
     const DisplayGeometry &displayGeometry() const;
@@ -76,10 +77,10 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     // the strokes burnt in when asked.
     QImage capturePicture(bool withDrawings) const;
     bool frozen() const { return pump_.frozen(); }
-    PictureOrientation orientation() const;
-    bool statusOverlayShown() const;
+    PictureOrientation orientation() const { return tools_->orientation(); }
+    bool statusOverlayShown() const { return tools_->statusOverlayShown(); }
     // What the status overlay says; empty while it is off.
-    const QStringList &statusLines() const;
+    const QStringList &statusLines() const { return tools_->statusLines(); }
     // Recordings take sound from the default microphone unless told otherwise (tests).
     void setRecordingMicrophone(bool enabled);
     // The localised text for key, followed by the button's shortcut if it has one: "Turn left (Ctrl+L)".
@@ -91,18 +92,18 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
 
   public slots:
     // Display geometry.
-    void set_1x1_resolution();
-    void setFitImage();
-    void control_silder_zoom();
-    void Left_Rotate_Button_Click();
-    void Right_Rotate_Button_Click();
-    void Rotate_Button_Click();
-    void Set_1x1_Button_Click();
-    void btnSuitable();
-    void btnMaxWindow();
-    void zoomIn();
-    void zoomOut();
-    void toggleFullScreen();
+    void set_1x1_resolution() { display_->set_1x1_resolution(); }
+    void setFitImage() { display_->setFitImage(); }
+    void control_silder_zoom() { display_->sliderZoomed(); }
+    void Left_Rotate_Button_Click() { display_->turnLeft(); }
+    void Right_Rotate_Button_Click() { display_->turnRight(); }
+    void Rotate_Button_Click() { display_->sliderTurned(); }
+    void Set_1x1_Button_Click() { display_->set_1x1_resolution(); }
+    void btnSuitable() { display_->setFitImage(); }
+    void btnMaxWindow() { display_->maximise(); }
+    void zoomIn() { display_->zoomIn(); }
+    void zoomOut() { display_->zoomOut(); }
+    void toggleFullScreen() { display_->toggleFullScreen(); }
     // Resolution menu.
     void update_current_select_list();
     void selectChange();
@@ -116,13 +117,13 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     // Clears the picture and ends the program, once the recordings' files are finished.
     void closeWindow();
     // Teaching tools.
-    void toggleFreeze();
-    void setMirrored(bool mirrored);
-    void setFlipped(bool flipped);
-    void setStatusOverlayShown(bool shown);
-    void chooseTool(MouseDragView::Tool tool);
-    void undoStroke();
-    void clearDrawings();
+    void toggleFreeze() { tools_->toggleFreeze(); }
+    void setMirrored(bool mirrored) { tools_->setMirrored(mirrored); }
+    void setFlipped(bool flipped) { tools_->setFlipped(flipped); }
+    void setStatusOverlayShown(bool shown) { tools_->setStatusOverlayShown(shown); }
+    void chooseTool(MouseDragView::Tool tool) { tools_->chooseTool(tool); }
+    void undoStroke() { tools_->undoStroke(); }
+    void clearDrawings() { tools_->clearDrawings(); }
 
   signals:
     // A camera picture has just been set on the view (after any relayout it caused).
@@ -130,21 +131,19 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
 
   public:
     // CCSliderDelegate
-    void delegate_reset_rotate() override;
+    void delegate_reset_rotate() override { display_->resetTurn(); }
     // CommandUDPSocketDelegate
     void ClearResolution() override;
     void fillResolution() override;
     void commandSocketDidClose() override;
 
   protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     // Closing the window while recording first finishes the recordings' files.
     void closeEvent(QCloseEvent *event) override;
 
   private:
     void viewDidLoad();
     void applyTexts();
-    void setUpSliders();
     void buildPictureStack();
     void connectControls();
     void setUpRecordControl(bool microphone = true);
@@ -163,17 +162,14 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     void showNoDevicePicture();
     void showNextImage();
     void showBytes(const ImageBytes &latest);
-    void pictureDrawn();
-    void applyOrientation();
+    void pictureDrawn() { pump_.pictureDrawn(); }
+    void applyOrientation() { tools_->applyOrientation(); }
     void reconnectCommandChannel();
     void rebuildCommandChannel(const char *reason);
     void detachCommandChannel();
     void askAgainForMissingList();
     // The camera's list has arrived: the menu holds more than the start-up placeholder.
     bool menuHoldsList() const;
-    void applyZoom(double factor);
-    void windowDidResize();
-    bool fitsWhenResized(const QObject *watched) const;
 
     // --- set before the worker starts, then only read
     const std::string image_server_ip;
@@ -185,8 +181,7 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     // --- GUI thread only
     ViewControllerLayout ui_;
     MouseDragView *imgView_mousemove = nullptr;
-    double v_max_scale = DisplayGeometry::kDefaultMaxScale;
-    QSizeF current_view_info;
+    std::unique_ptr<DisplayControls> display_;  // 1:1, fit, zoom, turn, full screen, re-fit on resize
     std::unique_ptr<CommandUDPSocket> command_socket;
     int commandChannelNumber_ = 0;       // counts the channels built, so a late rebuild knows its own
     bool commandChannelClosed_ = false;  // the current channel's socket closed; a rebuild is on its way
