@@ -10,7 +10,6 @@
 #include "app/StatusOverlay.h"
 #include "app/TeachingTools.h"
 #include "base/Log.h"
-#include "l10n/Localization.h"
 #include "library/DKBookmark.h"
 #include "library/LibraryWindow.h"
 #include "net/AsyncUdpSocket.h"
@@ -35,7 +34,7 @@ constexpr auto kReconnectPause = 2s;  // after a failed reconnection (plus its o
 constexpr auto kPumpInterval = 10ms;  // between frame-pump passes
 constexpr auto kCommandRetry = 3s;    // a new command channel after the socket closed; a list asked again
 constexpr char kMenuPlaceholder[] = " ";
-constexpr double kZoomStep = 0.1;
+
 // Linux keeps 15 characters of a thread name.
 void nameThisThread(const char *name) {
     pthread_setname_np(pthread_self(), std::string(name).substr(0, 15).c_str());
@@ -67,18 +66,6 @@ ViewController::~ViewController() {
 
 QImage ViewController::noDevicePicture() {
     return QImage(QStringLiteral(":/pictures/checkdevice.png"));
-}
-
-QImage ViewController::currentImage() const {
-    return imgView_mousemove->image();
-}
-
-const DisplayGeometry &ViewController::displayGeometry() const {
-    return imgView_mousemove->displayGeometry();
-}
-
-void ViewController::setToolTipKey(QAbstractButton *button, const QString &key) {
-    ControlTexts::setToolTipKey(button, key);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -217,9 +204,6 @@ void ViewController::showBytes(const ImageBytes &latest) {
     imgView_mousemove->drawingSheet().setPictureSize(shown->picture.size());
     emit imageShown();
 }
-
-// ---------------------------------------------------------------------------------------------------------
-// Display geometry (GUI thread)
 
 // ---------------------------------------------------------------------------------------------------------
 // Resolution menu (GUI thread)

@@ -12,12 +12,12 @@
 // btnOpenLibrary() are wired to their buttons; currentImage() is the picture on screen; setToolTipKey()
 // gives a button its localised tooltip. Messages to the user are window-modal boxes on window().
 //
-// Teaching tools: freeze holds the view on one picture (the stream, supervision and recordings go on);
-// mirror and flip (remembered) orient camera pictures in the view, captures and recordings alike; the drag
-// view's drawing tools draw strokes over the picture; the status overlay (remembered) shows the stream's
-// figures.
+// The work itself is done by collaborators, which this class wires together: FramePump (what the view shows
+// next), DisplayControls (1:1, fit, zoom, turn, full screen), TeachingTools (freeze, mirror and flip,
+// drawing, status overlay) and ControlTexts (every text, tooltip and shortcut). Their slots here forward.
 
 #include "app/CCSliderDelegate.h"
+#include "app/ControlTexts.h"
 #include "app/DisplayControls.h"
 #include "app/MouseDragView.h"
 #include "app/StatusOverlay.h"
@@ -63,12 +63,12 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
 
     // --- GUI thread
     // The picture on screen at its own size, unzoomed and unturned; the no-device picture too.
-    QImage currentImage() const;
+    QImage currentImage() const { return imgView_mousemove->image(); }
     // The picture size at the last 1:1 layout (also the size of a recording's video).
     QSizeF currentViewSize() const { return display_->currentViewSize(); }
     ImageRecvTCPSocket &receiver() const { return img_socket; }
     CommandUDPSocket *commandSocket() const { return command_socket.get(); }
-    const DisplayGeometry &displayGeometry() const;
+    const DisplayGeometry &displayGeometry() const { return imgView_mousemove->displayGeometry(); }
     const ViewControllerLayout &ui() const { return ui_; }
     MouseDragView *dragView() const { return imgView_mousemove; }
     // The encoded picture behind currentImage(), when it came from the camera.
@@ -84,7 +84,9 @@ class ViewController : public QWidget, public CCSliderDelegate, public CommandUD
     // Recordings take sound from the default microphone unless told otherwise (tests).
     void setRecordingMicrophone(bool enabled);
     // The localised text for key, followed by the button's shortcut if it has one: "Turn left (Ctrl+L)".
-    void setToolTipKey(QAbstractButton *button, const QString &key);
+    void setToolTipKey(QAbstractButton *button, const QString &key) {
+        ControlTexts::setToolTipKey(button, key);
+    }
 
     // --- any thread
     // How many times the worker has reconnected the picture stream so far.
