@@ -13,23 +13,24 @@
 // btnOpenLibrary() are wired to their buttons; currentImage() is the picture on screen; setToolTipKey()
 // gives a button its localised tooltip. Messages to the user are window-modal boxes on window().
 //
-// Teaching tools: freeze holds the view on one picture (the stream, supervision and recordings go on);
-// mirror and flip (remembered) orient camera pictures in the view, captures and recordings alike; the drag
-// view's drawing tools draw strokes over the picture; the status overlay (remembered) shows the stream's
-// figures.
+// The work itself is done by collaborators, which this class wires together: FramePump (what the view shows
+// next), DisplayControls (1:1, fit, zoom, turn, full screen), TeachingTools (freeze, mirror and flip,
+// drawing, status overlay) and ControlTexts (every text, tooltip and shortcut). Their slots here forward.
 
 #include "app/CCSliderDelegate.h"
+#include "app/ControlTexts.h"
+#include "app/DisplayControls.h"
 #include "app/MouseDragView.h"
 #include "app/StatusOverlay.h"
+#include "app/TeachingTools.h"
 #include "app/ViewControllerLayout.h"
 #include "device/CommandChannelKeeper.h"
 #include "device/ImageRecvTCPSocket.h"
 #include "device/StreamSupervisor.h"
 #include "viewer/DisplayGeometry.h"
-#include "viewer/FreezeFrame.h"
+#include "viewer/FramePump.h"
 #include "viewer/LaunchOptions.h"
 #include "viewer/PictureOrientation.h"
-#include "viewer/StreamStatistics.h"
 
 #include <QImage>
 #include <QSizeF>
@@ -59,28 +60,30 @@ class ViewController : public QWidget, public CCSliderDelegate {
 
     // --- GUI thread
     // The picture on screen at its own size, unzoomed and unturned; the no-device picture too.
-    QImage currentImage() const;
-    // current_view_info: the picture size at the last 1:1 layout (also the size of a recording's video).
-    QSizeF currentViewSize() const { return current_view_info; }
+    QImage currentImage() const { return imgView_mousemove->image(); }
+    // The picture size at the last 1:1 layout (also the size of a recording's video).
+    QSizeF currentViewSize() const { return display_->currentViewSize(); }
     ImageRecvTCPSocket &receiver() const { return img_socket; }
     CommandUDPSocket *commandSocket() const { return commandChannel_.socket(); }
-    const DisplayGeometry &displayGeometry() const;
+    const DisplayGeometry &displayGeometry() const { return imgView_mousemove->displayGeometry(); }
     const ViewControllerLayout &ui() const { return ui_; }
     MouseDragView *dragView() const { return imgView_mousemove; }
     // The encoded picture behind currentImage(), when it came from the camera.
-    ImageBytes shownImageBytes() const { return freezeFrame_.shown(); }
+    ImageBytes shownImageBytes() const { return pump_.shown(); }
     // What a capture saves: the picture on screen, mirrored and flipped as shown (a camera picture), with
     // the strokes burnt in when asked.
     QImage capturePicture(bool withDrawings) const;
-    bool frozen() const { return freezeFrame_.frozen(); }
-    PictureOrientation orientation() const { return orientation_; }
-    bool statusOverlayShown() const;
+    bool frozen() const { return pump_.frozen(); }
+    PictureOrientation orientation() const { return tools_->orientation(); }
+    bool statusOverlayShown() const { return tools_->statusOverlayShown(); }
     // What the status overlay says; empty while it is off.
-    const QStringList &statusLines() const { return statusLines_; }
+    const QStringList &statusLines() const { return tools_->statusLines(); }
     // Recordings take sound from the default microphone unless told otherwise (tests).
     void setRecordingMicrophone(bool enabled);
     // The localised text for key, followed by the button's shortcut if it has one: "Turn left (Ctrl+L)".
-    void setToolTipKey(QAbstractButton *button, const QString &key);
+    void setToolTipKey(QAbstractButton *button, const QString &key) {
+        ControlTexts::setToolTipKey(button, key);
+    }
 
     // --- any thread
     // How many times the supervisor has reconnected the picture stream so far.
@@ -88,18 +91,18 @@ class ViewController : public QWidget, public CCSliderDelegate {
 
   public slots:
     // Display geometry.
-    void set_1x1_resolution();
-    void setFitImage();
-    void control_silder_zoom();
-    void Left_Rotate_Button_Click();
-    void Right_Rotate_Button_Click();
-    void Rotate_Button_Click();
-    void Set_1x1_Button_Click();
-    void btnSuitable();
-    void btnMaxWindow();
-    void zoomIn();
-    void zoomOut();
-    void toggleFullScreen();
+    void set_1x1_resolution() { display_->set_1x1_resolution(); }
+    void setFitImage() { display_->setFitImage(); }
+    void control_silder_zoom() { display_->sliderZoomed(); }
+    void Left_Rotate_Button_Click() { display_->turnLeft(); }
+    void Right_Rotate_Button_Click() { display_->turnRight(); }
+    void Rotate_Button_Click() { display_->sliderTurned(); }
+    void Set_1x1_Button_Click() { display_->set_1x1_resolution(); }
+    void btnSuitable() { display_->setFitImage(); }
+    void btnMaxWindow() { display_->maximise(); }
+    void zoomIn() { display_->zoomIn(); }
+    void zoomOut() { display_->zoomOut(); }
+    void toggleFullScreen() { display_->toggleFullScreen(); }
     // Resolution menu.
     void update_current_select_list();
     void selectChange();
@@ -113,13 +116,13 @@ class ViewController : public QWidget, public CCSliderDelegate {
     // Clears the picture and ends the program, once the recordings' files are finished.
     void closeWindow();
     // Teaching tools.
-    void toggleFreeze();
-    void setMirrored(bool mirrored);
-    void setFlipped(bool flipped);
-    void setStatusOverlayShown(bool shown);
-    void chooseTool(MouseDragView::Tool tool);
-    void undoStroke();
-    void clearDrawings();
+    void toggleFreeze() { tools_->toggleFreeze(); }
+    void setMirrored(bool mirrored) { tools_->setMirrored(mirrored); }
+    void setFlipped(bool flipped) { tools_->setFlipped(flipped); }
+    void setStatusOverlayShown(bool shown) { tools_->setStatusOverlayShown(shown); }
+    void chooseTool(MouseDragView::Tool tool) { tools_->chooseTool(tool); }
+    void undoStroke() { tools_->undoStroke(); }
+    void clearDrawings() { tools_->clearDrawings(); }
 
   signals:
     // A camera picture has just been set on the view (after any relayout it caused).
@@ -127,33 +130,24 @@ class ViewController : public QWidget, public CCSliderDelegate {
 
   public:
     // CCSliderDelegate
-    void delegate_reset_rotate() override;
+    void delegate_reset_rotate() override { display_->resetTurn(); }
     // The command channel's reports, which go to the keeper.
     void ClearResolution();
     void fillResolution();
     void commandSocketDidClose();
 
   protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     // Closing the window while recording first finishes the recordings' files.
     void closeEvent(QCloseEvent *event) override;
 
   private:
     void viewDidLoad();
-    void applyToolTips();
-    void setUpSliders();
+    void applyTexts();
     void buildPictureStack();
-    void setUpShortcuts();
     void connectControls();
     void setUpRecordControl(bool microphone = true);
     void setUpTeachingTools();
-    void applyTeachingTexts();
-    void connectTeachingTools();
-    void updateFreezeLook();
-    void showSwitch(QAction *action, const char *key, bool on);
-    void updateDrawButton();
-    MouseDragView::Tool inkTool() const;
-    void leaveToolOrFullScreen();
+    StatusOverlay::Status currentStatus();
     void captureTo(const QImage &picture);
 
     // --- supervisor thread
@@ -165,15 +159,10 @@ class ViewController : public QWidget, public CCSliderDelegate {
     void showNoDevicePicture();
     void showNextImage();
     void showBytes(const ImageBytes &latest);
-    void countDroppedPictures();
-    void pictureDrawn();
-    void applyOrientation();
-    void refreshStatus();
+    void pictureDrawn() { pump_.pictureDrawn(); }
+    void applyOrientation() { tools_->applyOrientation(); }
     void reconnectCommandChannel();
     CommandChannelKeeper::Hooks commandChannelHooks();
-    void applyZoom(double factor);
-    void windowDidResize();
-    bool fitsWhenResized(const QObject *watched) const;
 
     // --- set before the worker starts, then only read
     const std::string image_server_ip;
@@ -183,26 +172,15 @@ class ViewController : public QWidget, public CCSliderDelegate {
     // --- GUI thread only
     ViewControllerLayout ui_;
     MouseDragView *imgView_mousemove = nullptr;
-    double v_max_scale = DisplayGeometry::kDefaultMaxScale;
-    QSizeF current_view_info;
-    CommandChannelKeeper commandChannel_;  // the channel, its rebuilds and whether a list came
-    FreezeFrame freezeFrame_;              // the camera picture on screen (its bytes), and whether it is held
-    QImage spareImage_;  // the picture before the one on screen: its pixels take the next one
-    PictureOrientation orientation_;
-    QStringList statusLines_;
-    QTimer *statusTimer_ = nullptr;  // refreshes the overlay while it shows
-    StreamStatistics statistics_;
-    MouseDragView::Tool lastDrawingTool_ = MouseDragView::Tool::Pen;  // what the drawing button takes up
-    std::uint64_t shownSequence_ = 0;      // the receiver's picture count at the picture on screen; 0: none
-    std::int64_t shownArrivalMicros_ = 0;  // when that picture's last byte came; 0: not yet drawn or none
+    std::unique_ptr<DisplayControls> display_;  // 1:1, fit, zoom, turn, full screen, re-fit on resize
+    CommandChannelKeeper commandChannel_;       // the channel, its rebuilds and whether a list came
+    FramePump pump_;  // the camera picture on screen (its bytes), whether it is held, the stream's figures
 
     // --- read by recording threads; outlives recordControl_
-    std::atomic<PictureOrientation> recordedOrientation_{PictureOrientation{}};
-    std::unique_ptr<RecordControl> recordControl_;              // the record button's recordings
+    std::unique_ptr<TeachingTools> tools_;          // freeze, orientation, drawing tools, status overlay
+    std::unique_ptr<RecordControl> recordControl_;  // the record button's recordings
     std::unique_ptr<ExitAfterRecordings> exitAfterRecordings_;  // every way out waits for their files
 
-    // --- the supervisor and what it shares with the GUI thread
+    // --- the supervisor, which shares only the receiver and the pump's pending flag with the GUI thread
     StreamSupervisor supervisor_;
-    // Set while a frame-pump half waits in the GUI queue, so a slow screen never piles them up.
-    std::atomic<bool> pumpPending_{false};
 };

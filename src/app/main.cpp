@@ -10,6 +10,7 @@
 #include "recorder/LeftoverCopies.h"
 #include "viewer/DKBookmark.h"
 #include "viewer/LaunchOptions.h"
+#include "viewer/ViewerSettings.h"
 
 #include <QApplication>
 #include <QDir>
@@ -62,8 +63,8 @@ int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
     FolderPanel::install();
     returnFreeMemoryPeriodically(application);
-    QApplication::setApplicationName(QStringLiteral("deskcam"));
-    QApplication::setOrganizationName(QStringLiteral("deskcam"));
+    QApplication::setApplicationName(QLatin1String(ViewerSettings::kApplication));
+    QApplication::setOrganizationName(QLatin1String(ViewerSettings::kOrganization));
     QApplication::setApplicationVersion(QString::fromLatin1(deskcam::version()));
     // The window belongs to the menu entry and its icon (share/applications/<this>.desktop).
     QGuiApplication::setDesktopFileName(QStringLiteral(DESKCAM_APP_ID));

@@ -1,5 +1,7 @@
 #include "viewer/DKBookmark.h"
 
+#include "viewer/ViewerSettings.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -42,9 +44,7 @@ DKBookmark::FolderChooser &folderPanel() {
 }  // namespace
 
 DKBookmark &DKBookmark::defaultShareBookmark() {
-    static DKBookmark shared(
-        std::make_unique<QSettings>(QStringLiteral("deskcam"), QStringLiteral("deskcam")),
-        &DKBookmark::chooseFolderWithPanel);
+    static DKBookmark shared(ViewerSettings::open(), &DKBookmark::chooseFolderWithPanel);
     return shared;
 }
 

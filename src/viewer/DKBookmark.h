@@ -14,6 +14,8 @@
 //
 // Thread use: main thread only, except the g_save_path accessors, which any thread may call.
 
+#include "viewer/ViewerSettings.h"
+
 #include <QString>
 
 #include <functional>
@@ -27,13 +29,13 @@ class DKBookmark {
     // Asks the user for one folder; returns its absolute path, or an empty string when the user cancels.
     using FolderChooser = std::function<QString()>;
 
-    static constexpr const char *kSavePathKey = "save_path";
+    static constexpr const char *kSavePathKey = ViewerSettings::kSavePathKey;
     static constexpr const char *kRootComponent = "ZUVA";
     static constexpr const char *kCaptureFolder = "CaptureImages";
     static constexpr const char *kRecordFolder = "RidirOvozev";
 
-    // The one instance of the app: settings of organisation and application "deskcam", the installed folder
-    // panel as chooser. Made on first use, which restores the root from "save_path".
+    // The one instance of the app: the viewer's settings file (ViewerSettings), the folder panel as
+    // chooser. Made on first use, which restores the root from "save_path".
     static DKBookmark &defaultShareBookmark();
 
     // A save location over a settings store of its own (tests, tools). Restores the root from "save_path"

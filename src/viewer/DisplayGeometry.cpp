@@ -1,5 +1,6 @@
 #include "viewer/DisplayGeometry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -34,6 +35,15 @@ QString DisplayGeometry::scaleText(double factor) {
 
 double DisplayGeometry::leftTurnRotation(double sliderTurn) {
     return std::floor(std::fmod(360.0 - (sliderTurn - 90.0) + 360.0, 360.0));
+}
+
+std::optional<double> DisplayGeometry::zoomedIn(double zoom, double maximum) {
+    if (zoom >= maximum) return std::nullopt;
+    return std::min(maximum, std::round((zoom + kZoomStep) * 10) / 10);
+}
+
+double DisplayGeometry::zoomedOut(double zoom, double minimum) {
+    return std::max(minimum, std::round((zoom - kZoomStep) * 10) / 10);
 }
 
 double DisplayGeometry::rightTurnRotation(double sliderTurn) {

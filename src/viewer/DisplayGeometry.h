@@ -26,6 +26,8 @@
 class DisplayGeometry {
   public:
     static constexpr double kDefaultMaxScale = 2.0;
+    static constexpr double kMinScale = 0.1;  // the zoom slider's low end
+    static constexpr double kZoomStep = 0.1;  // one press of a zoom key
 
     // sqrt(a * a + b * b): the side of the square that holds a w by h picture at any turn.
     static double func_get_image_max_length(double a, double b);
@@ -36,6 +38,14 @@ class DisplayGeometry {
     // so r is whole degrees). The slider then shows 360 - r.
     static double leftTurnRotation(double sliderTurn);
     static double rightTurnRotation(double sliderTurn);
+    // The slider shows the clockwise turn, the picture keeps its counter-clockwise rotation.
+    static double sliderTurnFor(double rotation) { return 360.0 - rotation; }
+    static double rotationForSlider(double sliderTurn) { return 360.0 - sliderTurn; }
+
+    // The zoom keys' next factor: a step up or down, rounded to the tenth, within [minimum, maximum]. A zoom
+    // already at or beyond maximum (a fit past the slider's end) stays as it is: nothing.
+    static std::optional<double> zoomedIn(double zoom, double maximum);
+    static double zoomedOut(double zoom, double minimum);
 
     // Size of the display area; the stack is centred in it by recentre().
     void setAreaSize(QSizeF size) { area_ = size; }

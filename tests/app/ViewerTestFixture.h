@@ -8,6 +8,7 @@
 #include "app/ViewController.h"
 #include "device/ImageRecvTCPSocket.h"
 #include "viewer/LaunchOptions.h"
+#include "viewer/ViewerSettings.h"
 
 #include <QSettings>
 
@@ -26,8 +27,8 @@ class ViewerTestFixture : public testing::Test {
 
     void startViewer(std::uint16_t imagePort, std::uint16_t commandPort, bool keepSettings = false) {
         if (!keepSettings) {
-            QSettings settings(QStringLiteral("deskcam"), QStringLiteral("deskcam"));
-            for (const char *key : {"mirror", "flip", "status_overlay"}) settings.remove(QLatin1String(key));
+            const auto settings = ViewerSettings::open();
+            for (const char *key : ViewerSettings::kSwitchKeys) settings->remove(QLatin1String(key));
         }
         viewer.reset();
         LaunchOptions options;

@@ -119,9 +119,37 @@ TEST(DisplayGeometry, TurnButtonsStepByQuarterTurnsAndDropFractions) {
         const double rotation = c.left ? DisplayGeometry::leftTurnRotation(c.slider)
                                        : DisplayGeometry::rightTurnRotation(c.slider);
         EXPECT_EQ(rotation, c.rotation);
-        EXPECT_EQ(360 - rotation, c.sliderAfter);
+        EXPECT_EQ(DisplayGeometry::sliderTurnFor(rotation), c.sliderAfter);
+        EXPECT_EQ(DisplayGeometry::rotationForSlider(c.sliderAfter), rotation);
         EXPECT_GE(rotation, 0);
         EXPECT_LT(rotation, 360);
+    }
+}
+
+struct ZoomCase {
+    double zoom;
+    bool in;
+    std::optional<double> next;
+};
+
+TEST(DisplayGeometry, ZoomKeysStepByTenthsWithinTheSlidersRange) {
+    constexpr double kMax = DisplayGeometry::kDefaultMaxScale, kMin = DisplayGeometry::kMinScale;
+    const ZoomCase cases[] = {
+        {1.0, true, 1.1},    {1.0, false, 0.9},
+        {0.93, true, 1.0},   {0.93, false, 0.8},  // a fit snaps to tenths
+        {1.95, true, kMax},  {kMax, true, {}},
+        {2.7, true, {}},     {2.7, false, 2.6},  // past the end
+        {0.2, false, kMin},  {0.1, false, kMin},
+        {0.12, false, kMin}, {0.1, true, 0.2},
+    };
+    for (const ZoomCase &c : cases) {
+        SCOPED_TRACE(testing::Message() << "zoom " << c.zoom << (c.in ? " in" : " out"));
+        const std::optional<double> next =
+            c.in ? DisplayGeometry::zoomedIn(c.zoom, kMax) : DisplayGeometry::zoomedOut(c.zoom, kMin);
+        ASSERT_EQ(next.has_value(), c.next.has_value());
+        if (next) {
+            EXPECT_NEAR(*next, *c.next, 1e-12);
+        }
     }
 }
 

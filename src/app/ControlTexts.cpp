@@ -1,0 +1,138 @@
+#include "app/ControlTexts.h"
+
+#include "l10n/Localization.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QShortcut>
+
+namespace {
+
+using Hooks = ControlTexts::Hooks;
+
+QString text(const char *key) {
+    return Localization::shared().text(QLatin1String(key));
+}
+
+QString keysText(const QKeySequence &keys) {
+    return keys.toString(QKeySequence::NativeText);
+}
+
+// Menu buttons list what their menus hold, with the keys; the capture button adds its other way.
+struct MenuTip {
+    const char *button;
+    std::vector<const char *> actions;
+    bool appended;
+};
+
+const std::vector<MenuTip> &menuTips() {
+    static const std::vector<MenuTip> tips{
+        {"orientation_button", {"mirror_action", "flip_action", "overlay_action"}, false},
+        {"draw_button",
+         {"pen_action", "highlighter_action", "eraser_action", "undo_action", "clear_action", "pan_action",
+          "capture_drawings_action"},
+         false},
+        {"capture_button", {"capture_drawings_action"}, true},
+    };
+    return tips;
+}
+
+// A control's tooltip: its text, its own key, then the window-wide keys that belong to it.
+QString toolTipOf(const ControlTexts::Entry &entry, QObject *control) {
+    QString tip = text(entry.textKey);
+    if (const auto *button = qobject_cast<QAbstractButton *>(control);
+        button && !button->shortcut().isEmpty())
+        tip += QStringLiteral(" (%1)").arg(keysText(button->shortcut()));
+    QStringList bracketed;
+    for (const ControlTexts::Entry &key : ControlTexts::table()) {
+        if (!key.command || !key.control || qstrcmp(key.control, entry.control) != 0) continue;
+        if (key.textKey)
+            tip += QStringLiteral(" — %1 (%2)").arg(text(key.textKey), keysText(key.keys));
+        else
+            bracketed << keysText(key.keys);
+    }
+    if (!bracketed.isEmpty()) tip += QStringLiteral(" (%1)").arg(bracketed.join(QStringLiteral(" / ")));
+    return tip;
+}
+
+void applyMenuTips(QWidget *host) {
+    for (const MenuTip &menu : menuTips()) {
+        QStringList lines;
+        for (const char *name : menu.actions) {
+            const auto *action = host->findChild<QAction *>(QLatin1String(name));
+            lines << QStringLiteral("%1 (%2)").arg(action->text(), keysText(action->shortcut()));
+        }
+        auto *button = host->findChild<QWidget *>(QLatin1String(menu.button));
+        const QString list = lines.join(QLatin1Char('\n'));
+        button->setToolTip(menu.appended ? button->toolTip() + QLatin1Char('\n') + list : list);
+    }
+}
+
+}  // namespace
+
+const std::vector<ControlTexts::Entry> &ControlTexts::table() {
+    static const std::vector<Entry> entries{
+        {"left_rotate_button", "rotate_left", QKeySequence(Qt::CTRL | Qt::Key_L)},
+        {"ns_slider_rotate", "rotate", {}},
+        {"right_rotate_button", "rotate_right", QKeySequence(Qt::CTRL | Qt::Key_R)},
+        {"actual_1_1_button", "actual_size", QKeySequence(Qt::CTRL | Qt::Key_0)},
+        {"suitable_button", "fit_size", QKeySequence(Qt::Key_F)},
+        {"ns_slider_zoom", "zoom", {}},
+        {"ns_slider_zoom", nullptr, QKeySequence(QKeySequence::ZoomIn), &Hooks::zoomIn},
+        {nullptr, nullptr, QKeySequence(Qt::CTRL | Qt::Key_Equal), &Hooks::zoomIn},  // "+" without Shift
+        {"ns_slider_zoom", nullptr, QKeySequence(QKeySequence::ZoomOut), &Hooks::zoomOut},
+        {"ctrl_resolve_list", "resolution", {}},
+        {"capture_button", "capture", QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {"record_button", "record_start", {}},
+        {"library_button", "library", {}},
+        {"max_window_button", "max_window", {}},
+        {"max_window_button", "full_screen", QKeySequence(Qt::Key_F11), &Hooks::toggleFullScreen},
+        {nullptr, nullptr, QKeySequence(Qt::CTRL | Qt::Key_Q), &Hooks::quit},
+        {"freeze_button", "freeze", QKeySequence(Qt::Key_Space)},
+        {"mirror_action", "mirror", QKeySequence(Qt::Key_H)},
+        {"flip_action", "flip", QKeySequence(Qt::Key_V)},
+        {"overlay_action", "status_overlay", QKeySequence(Qt::CTRL | Qt::Key_I)},
+        // Escape leaves a drawing tool first, then full screen.
+        {"pan_action", "pan", QKeySequence(Qt::Key_Escape)},
+        {"pen_action", "pen", QKeySequence(Qt::Key_P)},
+        {"highlighter_action", "highlighter", QKeySequence(Qt::Key_M)},
+        {"eraser_action", "eraser", QKeySequence(Qt::Key_E)},
+        {"undo_action", "undo", QKeySequence(QKeySequence::Undo)},
+        {"clear_action", "clear_drawings", QKeySequence(QKeySequence::Delete)},
+        {"capture_drawings_action", "capture_with_drawings", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+    };
+    return entries;
+}
+
+void ControlTexts::apply(QWidget *host, const ViewControllerLayout &ui, Hooks hooks) {
+    // Keys and names first: the tooltips show them.
+    std::vector<std::pair<const Entry *, QObject *>> tipped;
+    for (const Entry &entry : table()) {
+        if (entry.command) {
+            auto *shortcut = new QShortcut(entry.keys, host);
+            QObject::connect(shortcut, &QShortcut::activated, host, hooks.*entry.command);
+            continue;
+        }
+        QObject *control = host->findChild<QObject *>(QLatin1String(entry.control));
+        if (auto *action = qobject_cast<QAction *>(control)) {
+            action->setText(text(entry.textKey));
+            action->setShortcut(entry.keys);
+            continue;
+        }
+        if (auto *button = qobject_cast<QAbstractButton *>(control); button && !entry.keys.isEmpty())
+            button->setShortcut(entry.keys);
+        tipped.emplace_back(&entry, control);
+    }
+    const QList<QAction *> colours = ui.colour_actions->actions();
+    for (qsizetype i = 0; i < colours.size(); ++i)
+        colours[i]->setText(text(ViewControllerLayout::inks()[std::size_t(i)].key));
+    for (const auto &[entry, control] : tipped)
+        qobject_cast<QWidget *>(control)->setToolTip(toolTipOf(*entry, control));
+    applyMenuTips(host);
+}
+
+void ControlTexts::setToolTipKey(QAbstractButton *button, const QString &key) {
+    QString tip = Localization::shared().text(key);
+    if (!button->shortcut().isEmpty()) tip += QStringLiteral(" (%1)").arg(keysText(button->shortcut()));
+    button->setToolTip(tip);
+}

@@ -1,0 +1,120 @@
+#include "app/DisplayControls.h"
+
+#include "library/LibraryViewController.h"
+
+#include <QApplication>
+#include <QResizeEvent>
+
+DisplayControls::DisplayControls(QWidget &host, const ViewControllerLayout &ui, MouseDragView &view)
+    : host_(host), ui_(ui), view_(view) {
+    ui_.ns_slider_zoom->setDoubleRange(DisplayGeometry::kMinScale, maxScale_);
+    ui_.ns_slider_zoom->setDoubleValue(1.0);
+    ui_.ns_slider_rotate->setDoubleValue(0.0);
+    ui_.scale_label->setText(DisplayGeometry::scaleText(1.0));
+    // The viewer's or the library's window changing size re-fits the picture (see eventFilter).
+    qApp->installEventFilter(this);
+}
+
+DisplayControls::~DisplayControls() {
+    qApp->removeEventFilter(this);
+}
+
+void DisplayControls::set_1x1_resolution() {
+    const QImage picture = view_.image();
+    currentViewSize_ = QSizeF(picture.width(), picture.height());
+    view_.displayGeometry().set_1x1_resolution(currentViewSize_, ui_.ns_slider_rotate->doubleValue(),
+                                               maxScale_);
+    ui_.ns_slider_zoom->setDoubleValue(1.0);
+    applyZoom(ui_.ns_slider_zoom->doubleValue());
+}
+
+void DisplayControls::setFitImage() {
+    const std::optional<double> factor = view_.displayGeometry().setFitImage();
+    if (factor) {
+        ui_.ns_slider_zoom->setDoubleValue(*factor);
+        applyZoom(*factor);  // the factor itself, also beyond what the slider can show
+    }
+    view_.update();
+}
+
+void DisplayControls::sliderZoomed() {
+    applyZoom(ui_.ns_slider_zoom->doubleValue());
+}
+
+void DisplayControls::applyZoom(double factor) {
+    ui_.scale_label->setText(DisplayGeometry::scaleText(factor));
+    view_.displayGeometry().setZoom(factor);
+    view_.update();
+}
+
+void DisplayControls::zoomIn() {
+    const std::optional<double> next = DisplayGeometry::zoomedIn(view_.displayGeometry().zoom(), maxScale_);
+    if (!next) return;
+    ui_.ns_slider_zoom->setDoubleValue(*next);
+    applyZoom(*next);
+}
+
+void DisplayControls::zoomOut() {
+    const double next =
+        DisplayGeometry::zoomedOut(view_.displayGeometry().zoom(), ui_.ns_slider_zoom->minimumDouble());
+    ui_.ns_slider_zoom->setDoubleValue(next);
+    applyZoom(next);
+}
+
+void DisplayControls::turnLeft() {
+    showTurn(DisplayGeometry::leftTurnRotation(ui_.ns_slider_rotate->doubleValue()));
+}
+
+void DisplayControls::turnRight() {
+    showTurn(DisplayGeometry::rightTurnRotation(ui_.ns_slider_rotate->doubleValue()));
+}
+
+void DisplayControls::showTurn(double rotation) {
+    view_.displayGeometry().setRotation(rotation);
+    ui_.ns_slider_rotate->setDoubleValue(DisplayGeometry::sliderTurnFor(rotation));
+    view_.update();
+}
+
+void DisplayControls::sliderTurned() {
+    view_.displayGeometry().setRotation(
+        DisplayGeometry::rotationForSlider(ui_.ns_slider_rotate->doubleValue()));
+    view_.update();
+}
+
+void DisplayControls::resetTurn() {
+    ui_.ns_slider_rotate->setDoubleValue(0.0);
+    view_.displayGeometry().setRotation(ui_.ns_slider_rotate->doubleValue());
+    view_.update();
+}
+
+void DisplayControls::maximise() {
+    QWidget *window = host_.window();
+    window->setWindowState(window->windowState() | Qt::WindowMaximized);
+    setFitImage();
+}
+
+void DisplayControls::toggleFullScreen() {
+    QWidget *window = host_.window();
+    window->setWindowState(window->windowState() ^ Qt::WindowFullScreen);
+    setFitImage();
+}
+
+bool DisplayControls::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::Resize && fitsWhenResized(watched)) {
+        const auto *widget = static_cast<QWidget *>(watched);
+        const auto *resize = static_cast<QResizeEvent *>(event);
+        // A window's own resize arrives before its layout has resized the display area: fit afterwards.
+        if (widget->isVisible() && resize->oldSize().isValid() && resize->oldSize() != resize->size()) {
+            QMetaObject::invokeMethod(this, &DisplayControls::setFitImage, Qt::QueuedConnection);
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+// The viewer's window and the library's. Tooltips, alerts, menus and pop-up lists are top-level widgets
+// too and size themselves as they appear; they must not undo the user's zoom and pan.
+bool DisplayControls::fitsWhenResized(const QObject *watched) const {
+    if (watched == host_.window()) return true;
+    const auto *library = qobject_cast<const LibraryViewController *>(watched);
+    return library && library->isWindow();
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+// The viewer's display commands: 1:1, fit, zoom (slider and keys), turn (buttons and slider), maximise and
+// full screen, and the re-fit when the viewer's or the library's window changes size. They act on the drag
+// view's geometry and keep the zoom and turn sliders and the scale label in step.
+//
+// Thread use: GUI thread.
+
+#include "app/MouseDragView.h"
+#include "app/ViewControllerLayout.h"
+#include "viewer/DisplayGeometry.h"
+
+#include <QObject>
+#include <QSizeF>
+
+class DisplayControls : public QObject {
+    Q_OBJECT
+  public:
+    // host: the viewer widget, whose window is the one that fits when resized. Watches every window's
+    // resizes from construction on.
+    DisplayControls(QWidget &host, const ViewControllerLayout &ui, MouseDragView &view);
+    ~DisplayControls() override;
+
+    // The picture size at the last 1:1 layout (also the size of a recording's video).
+    QSizeF currentViewSize() const { return currentViewSize_; }
+
+    void set_1x1_resolution();
+    void setFitImage();
+    void sliderZoomed();
+    void zoomIn();
+    void zoomOut();
+    void turnLeft();
+    void turnRight();
+    void sliderTurned();
+    void resetTurn();
+    void maximise();
+    void toggleFullScreen();
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+  private:
+    void applyZoom(double factor);
+    void showTurn(double rotation);
+    bool fitsWhenResized(const QObject *watched) const;
+
+    QWidget &host_;
+    const ViewControllerLayout &ui_;
+    MouseDragView &view_;
+    double maxScale_ = DisplayGeometry::kDefaultMaxScale;
+    QSizeF currentViewSize_;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+// The viewer's settings file (organisation and application "deskcam") and every key in it, so a key is
+// spelt in one place. Values are remembered across starts.
+//
+// Thread use: any thread (each call opens the file anew, as QSettings allows).
+
+#include <QSettings>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+class ViewerSettings {
+  public:
+    static constexpr char kOrganization[] = "deskcam";
+    static constexpr char kApplication[] = "deskcam";
+
+    // The teaching tools' switches.
+    static constexpr char kMirrorKey[] = "mirror";
+    static constexpr char kFlipKey[] = "flip";
+    static constexpr char kStatusOverlayKey[] = "status_overlay";
+    static constexpr std::array<const char *, 3> kSwitchKeys{kMirrorKey, kFlipKey, kStatusOverlayKey};
+    // The library's save folder; the folders' bookmarks are keyed by their paths beside it.
+    static constexpr char kSavePathKey[] = "save_path";
+
+    // The user's settings file.
+    static std::unique_ptr<QSettings> open();
+    // A switch; off when never set.
+    static bool flag(const char *key);
+    static void setFlag(const char *key, bool value);
+};

@@ -1,0 +1,150 @@
+#include "viewer/FramePump.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+ImageBytes jpegOf(QSize size, QColor colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG");
+    return std::make_shared<const std::vector<std::uint8_t>>(data.begin(), data.end());
+}
+
+// A receiver and a clock the test moves by hand.
+struct FakeReceiver {
+    std::uint64_t pictures = 0;
+    std::int64_t arrival = 0;
+    std::int64_t now = 0;
+    FramePump::Hooks hooks() {
+        return {[this] { return pictures; }, [this] { return arrival; }, [this] { return now; }};
+    }
+};
+
+TEST(FramePump, QueuesOnePassAtATime) {
+    FakeReceiver receiver;
+    FramePump pump(receiver.hooks());
+    EXPECT_TRUE(pump.offerPass());
+    EXPECT_FALSE(pump.offerPass()) << "a pass already waits";
+    pump.beginPass();
+    EXPECT_TRUE(pump.offerPass());
+}
+
+TEST(FramePump, ShowsNewBytesOnceAndTellsASizeChange) {
+    FakeReceiver receiver;
+    FramePump pump(receiver.hooks());
+    const ImageBytes small = jpegOf({32, 16}, Qt::red), same = jpegOf({32, 16}, Qt::blue);
+    const ImageBytes large = jpegOf({64, 48}, Qt::green);
+
+    auto shown = pump.pass(small, QImage(), QSizeF());
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->picture.size(), QSize(32, 16));
+    EXPECT_TRUE(shown->sizeChanged);
+    EXPECT_EQ(pump.shown(), small);
+    EXPECT_FALSE(pump.pass(small, shown->picture, QSizeF(32, 16))) << "already on screen";
+
+    const QImage onScreen = shown->picture;
+    shown = pump.pass(same, onScreen, QSizeF(32, 16));
+    ASSERT_TRUE(shown);
+    EXPECT_FALSE(shown->sizeChanged);
+    EXPECT_GT(shown->picture.pixelColor(8, 8).blue(), 200) << "the new picture, not the old pixels";
+
+    shown = pump.pass(large, shown->picture, QSizeF(32, 16));
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->picture.size(), QSize(64, 48));
+    EXPECT_TRUE(shown->sizeChanged);
+
+    // After the no-device picture the same camera bytes come back.
+    pump.forget();
+    EXPECT_FALSE(pump.shown());
+    EXPECT_TRUE(pump.pass(large, QImage(), QSizeF(64, 48)));
+}
+
+TEST(FramePump, FrozenHoldsThePictureAndCountsNothing) {
+    FakeReceiver receiver;
+    FramePump pump(receiver.hooks());
+    const ImageBytes first = jpegOf({16, 16}, Qt::red), second = jpegOf({16, 16}, Qt::blue);
+    receiver.pictures = 1;
+    ASSERT_TRUE(pump.pass(first, QImage(), QSizeF(16, 16)));
+
+    pump.setFrozen(true);
+    receiver.pictures = 9;
+    EXPECT_FALSE(pump.pass(second, QImage(), QSizeF(16, 16)));
+    EXPECT_EQ(pump.shown(), first);
+
+    // Live again: the pictures passed over while frozen were held on purpose, not dropped.
+    pump.setFrozen(false);
+    receiver.pictures = 12;
+    EXPECT_TRUE(pump.pass(second, QImage(), QSizeF(16, 16)));
+    EXPECT_EQ(pump.statistics().figures(receiver.now).droppedTotal, 0u);
+}
+
+TEST(FramePump, CountsPicturesTheScreenMissedAndTheLatencyOfTheShownOne) {
+    FakeReceiver receiver;
+    FramePump pump(receiver.hooks());
+    const ImageBytes first = jpegOf({16, 16}, Qt::red), second = jpegOf({16, 16}, Qt::blue),
+                     third = jpegOf({16, 16}, Qt::green);
+
+    receiver.pictures = 1;
+    receiver.arrival = 1'000;
+    receiver.now = 1'000;
+    ASSERT_TRUE(pump.pass(first, QImage(), QSizeF(16, 16)));
+    receiver.now = 5'000;
+    pump.pictureDrawn();
+    receiver.now = 6'000;
+    pump.pictureDrawn();  // a repaint of the same picture is no new latency
+
+    receiver.pictures = 2;  // the next one: nothing missed
+    ASSERT_TRUE(pump.pass(second, QImage(), QSizeF(16, 16)));
+    receiver.pictures = 6;  // three came and went unseen
+    ASSERT_TRUE(pump.pass(third, QImage(), QSizeF(16, 16)));
+
+    const StreamStatistics::Figures figures = pump.statistics().figures(receiver.now);
+    EXPECT_EQ(figures.droppedTotal, 3u);
+    ASSERT_TRUE(figures.latencyMs);
+    EXPECT_DOUBLE_EQ(*figures.latencyMs, 4.0);
+    EXPECT_DOUBLE_EQ(figures.shownPerSecond, 1.0);
+
+    // The no-device picture starts the count afresh.
+    pump.forget();
+    receiver.pictures = 20;
+    ASSERT_TRUE(pump.pass(first, QImage(), QSizeF(16, 16)));
+    EXPECT_EQ(pump.statistics().figures(receiver.now).droppedTotal, 3u);
+}
+
+TEST(FramePump, KeepsUndecodableBytesInTheDocumentsFolder) {
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
+    QDir(home.path()).mkpath(QStringLiteral("Documents"));
+
+    FakeReceiver receiver;
+    FramePump pump(receiver.hooks());
+    const auto garbage = std::make_shared<const std::vector<std::uint8_t>>(
+        std::vector<std::uint8_t>{0xFF, 0xD8, 'n', 'o', 0x00, 0xFF, 0xD9});
+    EXPECT_FALSE(pump.pass(garbage, QImage(), QSizeF()));
+    QFile kept(home.path() + QStringLiteral("/Documents/foo.png"));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    const QByteArray content = kept.readAll();
+    EXPECT_EQ(std::vector<std::uint8_t>(content.begin(), content.end()), *garbage);
+    // The next good picture still shows.
+    EXPECT_TRUE(pump.pass(jpegOf({8, 8}, Qt::red), QImage(), QSizeF()));
+
+    qputenv("HOME", oldHome);
+    if (oldConfig.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+}
+
+}  // namespace
