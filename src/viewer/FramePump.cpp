@@ -3,26 +3,7 @@
 #include "base/Log.h"
 #include "device/JpegDecoder.h"
 
-#include <QDir>
-#include <QSaveFile>
-#include <QStandardPaths>
-
 #include <chrono>
-
-namespace {
-
-constexpr char kUndecodableFileName[] = "foo.png";
-
-// Keeps the bytes of a picture that would not decode, for a look at what the camera sent.
-void writeUndecodable(const std::vector<std::uint8_t> &bytes) {
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QSaveFile file(QDir(documents).filePath(QString::fromLatin1(kUndecodableFileName)));
-    if (!file.open(QIODevice::WriteOnly)) return;
-    file.write(reinterpret_cast<const char *>(bytes.data()), static_cast<qint64>(bytes.size()));
-    file.commit();
-}
-
-}  // namespace
 
 FramePump::FramePump(Hooks hooks) : hooks_(std::move(hooks)) {
     if (!hooks_.nowMicros) hooks_.nowMicros = &FramePump::steadyMicros;
@@ -41,7 +22,7 @@ std::optional<FramePump::Shown> FramePump::pass(const ImageBytes &latest, const 
     countDroppedPictures();
     QImage picture = std::move(spare_);
     if (!JpegDecoder::decodeInto(bytes->data(), bytes->size(), picture)) {
-        writeUndecodable(*bytes);
+        dump_.dump(bytes->data(), bytes->size());
         deskcam::logLine("[Error]: setNextImage() - temp_nsImg is nil.\r\n");
         return std::nullopt;
     }

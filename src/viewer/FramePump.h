@@ -4,14 +4,15 @@
 //
 // The worker offers a pass when pictures wait (one pass queued at a time, so a slow screen never piles them
 // up); the GUI thread's pass hands the newest bytes to pass(), which decides through FreezeFrame whether they
-// are shown, decodes them and counts what the screen missed. Bytes that do not decode are kept in
-// Documents/foo.png for a look at what the camera sent.
+// are shown, decodes them and counts what the screen missed. A sample of the bytes that do not decode is
+// kept by UndecodableDump, in deskcam's cache folder, for a look at what the camera sent.
 //
 // Thread use: offerPass() on any thread; everything else on the GUI thread.
 
 #include "device/ImageRecvTCPSocket.h"
 #include "viewer/FreezeFrame.h"
 #include "viewer/StreamStatistics.h"
+#include "viewer/UndecodableDump.h"
 
 #include <QImage>
 #include <QSizeF>
@@ -57,6 +58,7 @@ class FramePump {
     // The encoded camera picture on screen, if one is.
     const ImageBytes &shown() const { return freezeFrame_.shown(); }
     StreamStatistics &statistics() { return statistics_; }
+    UndecodableDump &undecodableDump() { return dump_; }
 
   private:
     void countDroppedPictures();
@@ -64,6 +66,7 @@ class FramePump {
     Hooks hooks_;
     FreezeFrame freezeFrame_;
     StreamStatistics statistics_;
+    UndecodableDump dump_;
     // The picture before the one on screen: decoding into its pixels spares a stream of same-sized pictures
     // a fresh 8 MB buffer for every frame.
     QImage spare_;

@@ -5,6 +5,7 @@
 #include "ViewerTestFixture.h"
 #include "app/MouseDragView.h"
 #include "library/LibraryViewController.h"
+#include "viewer/UndecodableDump.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -211,7 +212,7 @@ TEST_F(ViewControllerTest, ACameraThatStopsBringsBackTheNoDevicePictureAndRetrie
 // The command channel's rebuilds and retries (a late command service, pictures after the first
 // reconnection gave up, a list that never comes) are CommandChannelKeeper's unit tests.
 
-TEST_F(ViewControllerTest, AnUndecodablePictureGoesToFooPngAndThePreviousOneStays) {
+TEST_F(ViewControllerTest, AnUndecodablePictureIsKeptAsideAndThePreviousOneStays) {
     QTemporaryDir frames;
     ASSERT_TRUE(frames.isValid());
     QImage good(320, 240, QImage::Format_RGB32);
@@ -225,15 +226,25 @@ TEST_F(ViewControllerTest, AnUndecodablePictureGoesToFooPngAndThePreviousOneStay
     const QByteArray garbage(5000, 'x');
     bad.write(garbage);
     bad.close();
-    QFile::remove(documentsFile("foo.png"));
+    // A file of the user's under the name the dump once had stays as it is.
+    QFile planted(documentsFile("foo.png"));
+    ASSERT_TRUE(planted.open(QIODevice::WriteOnly));
+    planted.write("the user's own picture");
+    planted.close();
+    const QDir dumps(UndecodableDump().folder());
+    QDir(dumps).removeRecursively();
 
     // The good pictures, then the bad one, then silence (the connection stays open).
     ASSERT_TRUE(simulator.start({"--frames-dir", frames.path(), "--fps", "1", "--stall-after", "3"}));
     startViewer(simulator.imagePort(), simulator.commandPort());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(documentsFile("foo.png")); }, kCameraWaitMs));
-    QFile dumped(documentsFile("foo.png"));
+    const auto kept = [&] { return dumps.entryInfoList(QDir::Files); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !kept().isEmpty() && kept().front().size() == garbage.size(); },
+                                kCameraWaitMs));
+    QFile dumped(kept().front().filePath());
     ASSERT_TRUE(dumped.open(QIODevice::ReadOnly));
     EXPECT_EQ(dumped.readAll(), garbage);
+    ASSERT_TRUE(planted.open(QIODevice::ReadOnly));
+    EXPECT_EQ(planted.readAll(), QByteArray("the user's own picture"));
     const QImage expected(QDir(frames.path()).filePath(QStringLiteral("1.jpg")));
     EXPECT_EQ(viewer->currentImage().convertToFormat(QImage::Format_RGB32),
               expected.convertToFormat(QImage::Format_RGB32));

@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -120,31 +121,32 @@ TEST(FramePump, CountsPicturesTheScreenMissedAndTheLatencyOfTheShownOne) {
     EXPECT_EQ(pump.statistics().figures(receiver.now).droppedTotal, 3u);
 }
 
-TEST(FramePump, KeepsUndecodableBytesInTheDocumentsFolder) {
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
-    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
-    QDir(home.path()).mkpath(QStringLiteral("Documents"));
+// The dump used to replace ~/Documents/foo.png, whoever's file that was, with every bad picture.
+TEST(FramePump, KeepsUndecodableBytesInItsOwnFolderAndLeavesTheUsersFilesAlone) {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QDir().mkpath(documents);
+    QFile planted(QDir(documents).filePath(QStringLiteral("foo.png")));
+    ASSERT_TRUE(planted.open(QIODevice::WriteOnly));
+    planted.write("the user's own picture");
+    planted.close();
 
     FakeReceiver receiver;
     FramePump pump(receiver.hooks());
+    QDir(pump.undecodableDump().folder()).removeRecursively();
     const auto garbage = std::make_shared<const std::vector<std::uint8_t>>(
         std::vector<std::uint8_t>{0xFF, 0xD8, 'n', 'o', 0x00, 0xFF, 0xD9});
     EXPECT_FALSE(pump.pass(garbage, QImage(), QSizeF()));
-    QFile kept(home.path() + QStringLiteral("/Documents/foo.png"));
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    const QByteArray content = kept.readAll();
+    pump.undecodableDump().waitUntilWritten();
+    const QFileInfoList kept = QDir(pump.undecodableDump().folder()).entryInfoList(QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    QFile dumped(kept.front().filePath());
+    ASSERT_TRUE(dumped.open(QIODevice::ReadOnly));
+    const QByteArray content = dumped.readAll();
     EXPECT_EQ(std::vector<std::uint8_t>(content.begin(), content.end()), *garbage);
+    ASSERT_TRUE(planted.open(QIODevice::ReadOnly));
+    EXPECT_EQ(planted.readAll(), QByteArray("the user's own picture"));
     // The next good picture still shows.
     EXPECT_TRUE(pump.pass(jpegOf({8, 8}, Qt::red), QImage(), QSizeF()));
-
-    qputenv("HOME", oldHome);
-    if (oldConfig.isNull())
-        qunsetenv("XDG_CONFIG_HOME");
-    else
-        qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 }  // namespace
