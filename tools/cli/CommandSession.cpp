@@ -1,6 +1,7 @@
 #include "CommandSession.h"
 
 #include "dispatch/MainQueue.h"
+#include "net/AsyncUdpSocket.h"
 
 bool CommandSession::parseTarget(const CliArguments &arguments, Target &target, std::string &error) {
     long long port = 0;
@@ -29,7 +30,10 @@ CommandSession::CommandSession(Target target)
 }
 
 CommandSession::~CommandSession() {
-    // The channel detaches from its socket first, so no callback reaches this object once it is gone.
+    // Detaching from the socket waits for a callback running right now (a late list reply, say) and drops
+    // queued ones; only then may the channel go: unique_ptr::reset empties channel_ before the channel's
+    // destructor runs, and a callback still running would read it (a crash at exit, now and then).
+    if (AsyncUdpSocket *socket = channel_->m_Command_Socket()) socket->setDelegate(nullptr);
     channel_.reset();
 }
 
