@@ -56,7 +56,11 @@ class HostileCameraTest : public ViewerTestFixture {
 
         EXPECT_LT(worst, 100) << "the GUI thread answers within 100 ms";
         EXPECT_GT(shown - shownBefore, 5 * 25 / 2) << "good pictures keep being shown";
+#ifndef __SANITIZE_ADDRESS__  // its quarantine keeps freed blocks resident: growth says nothing there
         EXPECT_LT(residentKilobytes() - before, 20 * 1024) << "memory stays level";
+#else
+        (void)before;
+#endif
         EXPECT_LT(std::count(log.begin(), log.end(), '\n'), 5 * 25 * 3) << "a few lines per picture at most";
         EXPECT_EQ(log.find("ctrl_resolve_list add"), std::string::npos) << "the menu is not rebuilt";
     }
