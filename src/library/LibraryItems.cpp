@@ -1,5 +1,8 @@
 #include "library/LibraryItems.h"
 
+#include "device/JpegDecoder.h"
+#include "device/JpegStructure.h"
+
 #include "library/LibraryImages.h"
 
 #include <QDir>
@@ -115,13 +118,29 @@ struct PictureFile {
     QImage thumbnail;
 };
 
+// A progressive JPEG with more scans than any encoder writes makes the decoder walk the whole picture once
+// per scan: minutes of a worker for one file. Counted in the mapped file, without reading it into memory.
+bool hasTooManyScans(QFile &file) {
+    const qint64 size = file.size();
+    uchar *bytes = size > 2 ? file.map(0, size) : nullptr;
+    if (bytes == nullptr || bytes[0] != 0xFF || bytes[1] != 0xD8) {
+        if (bytes) file.unmap(bytes);
+        return false;
+    }
+    const bool tooMany =
+        JpegStructure::countScans(bytes, std::size_t(size), JpegDecoder::kMaxScans) > JpegDecoder::kMaxScans;
+    file.unmap(bytes);
+    return tooMany;
+}
+
 PictureFile readPictureFile(const QString &path, bool withThumbnail) {
     const auto file = openRegularFile(path);
     if (!file || !pngChunksFitFile(*file)) return {};
+    const bool decodable = !hasTooManyScans(*file);
     QImageReader reader(file.get());
     const bool readable = reader.canRead();
     PictureFile picture{reader.size(), {}};
-    if (withThumbnail && readable) picture.thumbnail = thumbnailFrom(reader, picture.size);
+    if (withThumbnail && readable && decodable) picture.thumbnail = thumbnailFrom(reader, picture.size);
     return picture;
 }
 

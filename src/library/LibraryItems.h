@@ -44,7 +44,8 @@ QList<QVariantMap> gatherItems(const std::optional<QString> &folder, const QStri
 // A thumbnail of the picture at path, at most kThumbnailMaxPixels on its largest side and
 // kThumbnailMaxHeight tall (never enlarged); null when the file is not a readable picture. A PNG with a
 // chunk (other than picture data) longer than the rest of the file is none: it is not handed to the decoder;
-// nor is a picture larger than Qt's allocation limit allows to read whole.
+// nor is a picture larger than Qt's allocation limit allows to read whole, nor a JPEG with more scans than
+// the camera pictures' decoder takes.
 QImage requestPreviewImage(const QString &path);
 
 // "%.0f * %.0f" of size; "0 * 0" for no size.

@@ -2,6 +2,8 @@
 
 #include "library/LibraryImages.h"
 
+#include "ScanBomb.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -159,6 +161,23 @@ TEST_F(LibraryItemsTest, JpegDeclaringAHugePictureGetsNoThumbnail) {
     writeBytes("huge.png", reproducer.readAll());
     EXPECT_TRUE(LibraryItems::requestPreviewImage(path("huge.png")).isNull());
     EXPECT_EQ(LibraryItems::pictureSizeText(path("huge.png")), "20000 * 20000");
+}
+
+// Unbounded, a file like this held a worker for seconds per thumbnail.
+TEST_F(LibraryItemsTest, AJpegWithAScanBombGetsNoThumbnailAndCostsNoTime) {
+    QImage picture(640, 480, QImage::Format_RGB32);
+    picture.fill(QColor(200, 190, 170));
+    std::vector<std::uint8_t> bomb = ScanBomb::progressiveJpeg(picture);
+    ScanBomb::appendEmptyScans(bomb, 100000);
+    writeBytes("bomb.jpg", QByteArray(reinterpret_cast<const char *>(bomb.data()), qsizetype(bomb.size())));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(LibraryItems::requestPreviewImage(path("bomb.jpg")).isNull());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    EXPECT_EQ(LibraryItems::pictureSizeText(path("bomb.jpg")), "640 * 480");
+
+    const std::vector<std::uint8_t> fine = ScanBomb::progressiveJpeg(picture);
+    writeBytes("fine.jpg", QByteArray(reinterpret_cast<const char *>(fine.data()), qsizetype(fine.size())));
+    EXPECT_FALSE(LibraryItems::requestPreviewImage(path("fine.jpg")).isNull());
 }
 
 TEST_F(LibraryItemsTest, NoFolderOrAnUnlistableOneGivesNothing) {
