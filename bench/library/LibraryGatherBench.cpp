@@ -11,9 +11,9 @@
 //              last entry shows, and the longest stretch in which its event loop did not run while the
 //              entries arrived (a 5 ms timer's largest gap)
 
-#include "viewer/DKBookmark.h"
 #include "library/LibraryItems.h"
 #include "library/LibraryViewController.h"
+#include "viewer/DKBookmark.h"
 
 #include <QApplication>
 #include <QDir>

@@ -22,9 +22,9 @@
 #include "gridview/GridViewDataSource.h"
 #include "gridview/GridViewDelegate.h"
 #include "gridview/GridViewItemLayout.h"
-#include "viewer/DKBookmark.h"
 #include "library/LibraryOutlineModel.h"
 #include "library/SimpleNodeData.h"
+#include "viewer/DKBookmark.h"
 
 #include <QFileIconProvider>
 #include <QList>

@@ -1,8 +1,8 @@
 #include "library/LibraryWindow.h"
 
 #include "LibraryTestApplication.h"
-#include "viewer/DKBookmark.h"
 #include "library/LibraryViewController.h"
+#include "viewer/DKBookmark.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
