@@ -82,7 +82,10 @@ void CommandUDPSocket::sendData(const std::uint8_t * /*unused*/, std::uint8_t ta
     if (tag == SEND_GET_RESOLUTION) {
         request = CommandCodec::getResolutionRequest(randomRequestByte());
         const std::lock_guard lock(listRequestsMutex_);
-        listRequestsOpen_.push_back(std::chrono::steady_clock::now());
+        const auto now = std::chrono::steady_clock::now();
+        // Requests a camera never answers expire here too, so a silent one does not grow the list.
+        dropExpiredListRequests(now);
+        listRequestsOpen_.push_back(now);
     } else if (tag == SEND_SET_RESOLUTION) {
         std::lock_guard lock(setResolutionTemplateMutex);
         request.assign(send_set_resolution().begin(), send_set_resolution().end());
@@ -191,11 +194,14 @@ void CommandUDPSocket::udpSocketDidReceiveData(AsyncUdpSocket *, const std::vect
     analysis_recvive_command(data.data(), data.size());
 }
 
-bool CommandUDPSocket::takeOpenListRequest() {
-    const auto now = std::chrono::steady_clock::now();
-    const std::lock_guard lock(listRequestsMutex_);
+void CommandUDPSocket::dropExpiredListRequests(std::chrono::steady_clock::time_point now) {
     while (!listRequestsOpen_.empty() && now - listRequestsOpen_.front() > kListReplyWindow)
         listRequestsOpen_.pop_front();
+}
+
+bool CommandUDPSocket::takeOpenListRequest() {
+    const std::lock_guard lock(listRequestsMutex_);
+    dropExpiredListRequests(std::chrono::steady_clock::now());
     if (listRequestsOpen_.empty()) return false;
     listRequestsOpen_.pop_front();
     return true;

@@ -71,6 +71,8 @@ class CommandUDPSocket : public AsyncUdpSocketDelegate {
   private:
     // Takes the oldest open list request for a reply; false when none is waiting (the reply is dropped).
     bool takeOpenListRequest();
+    // Under listRequestsMutex_.
+    void dropExpiredListRequests(std::chrono::steady_clock::time_point now);
 
     // --- set at construction
     std::shared_ptr<AsyncUdpSocket> m_Command_Socket_;

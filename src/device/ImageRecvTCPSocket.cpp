@@ -177,9 +177,7 @@ bool ImageRecvTCPSocket::processPackBody(const std::vector<std::uint8_t> &unit) 
     buffer[n] = 0;
     FrameUnit::restore({buffer.get(), n});
 
-    latestArrivalMicros_ = std::chrono::duration_cast<std::chrono::microseconds>(
-                               std::chrono::steady_clock::now().time_since_epoch())
-                               .count();
+    latestArrivalMicros_ = clockMicros();
     pictureBytesReceived_ += n;
     ++picturesReceived_;
     // The latest frame is replaced before the entry is queued, so whoever sees the entry finds its picture.
@@ -250,4 +248,10 @@ bool ImageRecvTCPSocket::saveImage(const QImage &image, const std::string &path)
         encoded && file.open(QIODevice::WriteOnly) && file.write(png) == png.size() && file.commit();
     deskcam::logLine("Saved Image: %d", saved ? 1 : 0);
     return saved;
+}
+
+std::int64_t ImageRecvTCPSocket::clockMicros() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }

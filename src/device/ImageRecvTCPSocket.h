@@ -63,6 +63,8 @@ class ImageRecvTCPSocket : public AsyncTcpSocketDelegate {
     std::uint64_t picturesReceived() const { return picturesReceived_.load(); }
     std::uint64_t pictureBytesReceived() const { return pictureBytesReceived_.load(); }
     std::int64_t latestArrivalMicros() const { return latestArrivalMicros_.load(); }
+    // The clock of those arrival times: the steady clock in microseconds.
+    static std::int64_t clockMicros();
 
     // A copy of the frame queue, oldest first; the copy shares the entries' buffers.
     std::list<STRUCT_RECVDATA> list_image_data() const;

@@ -10,9 +10,8 @@ FramePump::FramePump(Hooks hooks) : hooks_(std::move(hooks)) {
 }
 
 std::int64_t FramePump::steadyMicros() {
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+    // The receiver's clock, so the latency compares like with like.
+    return ImageRecvTCPSocket::clockMicros();
 }
 
 std::optional<FramePump::Shown> FramePump::pass(const ImageBytes &latest, const QImage &onScreen,
