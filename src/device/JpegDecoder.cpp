@@ -119,7 +119,7 @@ class Decompressor {
 
     // No object with a destructor may live in this frame: a libjpeg error leaves it by longjmp.
     Outcome decode(const std::uint8_t *data, std::size_t size, QImage &picture, JpegDecoder::Mode mode,
-                   std::chrono::milliseconds budget) {
+                   std::chrono::milliseconds budget, int scale) {
         if (setjmp(errors_.jump)) return watch_.overBudget ? Outcome::OverBudget : Outcome::NotTaken;
         watch_.deadline = std::chrono::steady_clock::now() + budget;
         watch_.pub.progress_monitor = checkBudget;
@@ -133,6 +133,8 @@ class Decompressor {
             info_.dct_method = JDCT_IFAST;
             info_.do_fancy_upsampling = FALSE;
         }
+        info_.scale_num = 1;
+        info_.scale_denom = static_cast<unsigned int>(scale);
         jpeg_start_decompress(&info_);
         if (!preparePicture(picture, QSize(int(info_.output_width), int(info_.output_height))))
             return Outcome::NotTaken;
@@ -149,20 +151,36 @@ class Decompressor {
 };
 
 Outcome decodeBounded(const std::uint8_t *data, std::size_t size, QImage &picture, JpegDecoder::Mode mode,
-                      std::chrono::milliseconds budget) {
+                      std::chrono::milliseconds budget, int scale) {
     if (data == nullptr || size == 0) return Outcome::NotTaken;
     Decompressor decompressor;
-    return decompressor.decode(data, size, picture, mode, budget);
+    return decompressor.decode(data, size, picture, mode, budget, scale);
+}
+
+// Anything else would be an unchecked divisor for libjpeg.
+int validScale(int scale) {
+    for (const int known : JpegDecoder::kScales)
+        if (scale == known) return scale;
+    return 1;
 }
 
 }  // namespace
 
-bool JpegDecoder::decodeInto(const std::uint8_t *data, std::size_t size, QImage &picture, Mode mode) {
+int JpegDecoder::scaleFor(double shownScale) {
+    int chosen = 1;
+    for (const int scale : kScales)
+        if (shownScale > 0 && shownScale * scale <= 1.0) chosen = scale;
+    return chosen;
+}
+
+bool JpegDecoder::decodeInto(const std::uint8_t *data, std::size_t size, QImage &picture, Mode mode,
+                             int scale) {
+    scale = validScale(scale);
     if (data != nullptr && JpegStructure::countScans(data, size, kMaxScans) > kMaxScans) {
         logAbandoned("more than 100 scans");
         return false;
     }
-    switch (decodeBounded(data, size, picture, mode, kDecodeBudget)) {
+    switch (decodeBounded(data, size, picture, mode, kDecodeBudget, scale)) {
         case Outcome::Decoded:
             return true;
         case Outcome::OverBudget:
@@ -172,15 +190,16 @@ bool JpegDecoder::decodeInto(const std::uint8_t *data, std::size_t size, QImage 
         case Outcome::NotTaken:
             break;
     }
-    return decodeWithQt(data, size, picture, mode);
+    return decodeWithQt(data, size, picture, mode, scale);
 }
 
 bool JpegDecoder::decodeDirect(const std::uint8_t *data, std::size_t size, QImage &picture, Mode mode,
-                               std::chrono::milliseconds budget) {
-    return decodeBounded(data, size, picture, mode, budget) == Outcome::Decoded;
+                               std::chrono::milliseconds budget, int scale) {
+    return decodeBounded(data, size, picture, mode, budget, validScale(scale)) == Outcome::Decoded;
 }
 
-bool JpegDecoder::decodeWithQt(const std::uint8_t *data, std::size_t size, QImage &picture, Mode mode) {
+bool JpegDecoder::decodeWithQt(const std::uint8_t *data, std::size_t size, QImage &picture, Mode mode,
+                               int scale) {
     QBuffer source;
     source.setData(
         QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
@@ -189,5 +208,12 @@ bool JpegDecoder::decodeWithQt(const std::uint8_t *data, std::size_t size, QImag
     // whatever length a damaged chunk declares (gigabytes) on the GUI thread.
     QImageReader reader(&source, "JPG");
     if (mode == Mode::Fast) reader.setQuality(kQtFastQuality);
+    scale = validScale(scale);
+    if (scale > 1) {
+        // Qt's reader scales through libjpeg's DCT scaling too when asked for a size it can reach so.
+        const QSize full = reader.size();
+        if (full.isValid())
+            reader.setScaledSize(QSize(scaledSide(full.width(), scale), scaledSide(full.height(), scale)));
+    }
     return reader.read(&picture);
 }

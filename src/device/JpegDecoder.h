@@ -27,18 +27,29 @@ class JpegDecoder {
     // Fast: libjpeg's fast integer transform and plain chroma upsampling, as Qt's reader does below quality
     // 50; about a fifth less decoding for a picture whose chroma is subsampled again (the recorder's track).
     enum class Mode { Exact, Fast };
+    // libjpeg-turbo's DCT scaling: 1 is the full size; 2, 4 and 8 decode a half, a quarter or an eighth of
+    // each side (rounded up) for little more than the entropy decoding.
+    static constexpr int kScales[] = {1, 2, 4, 8};
 
     // Fills picture with the decoded bytes (Format_RGB32, or what Qt's reader gives for the pictures it
-    // takes over). Reuses picture's pixels when nothing else shares them and the size matches. Returns false
-    // when the bytes are no picture; picture is then unspecified.
+    // takes over), each side divided by scale (one of kScales). Reuses picture's pixels when nothing else
+    // shares them and the size matches. Returns false when the bytes are no picture; picture is then
+    // unspecified.
     static bool decodeInto(const std::uint8_t *data, std::size_t size, QImage &picture,
-                           Mode mode = Mode::Exact);
+                           Mode mode = Mode::Exact, int scale = 1);
+
+    // The largest of kScales whose picture is not smaller than the picture shown at shownScale (screen
+    // pixels per picture pixel, the device pixel ratio counted): 1 unless shown at half its size or less.
+    static int scaleFor(double shownScale);
+    // A side of the picture decoded at scale.
+    static int scaledSide(int side, int scale) { return (side + scale - 1) / scale; }
 
     // Only the fast path: false where decodeInto hands over to Qt's reader, or past budget. For tests.
     static bool decodeDirect(const std::uint8_t *data, std::size_t size, QImage &picture,
-                             Mode mode = Mode::Exact, std::chrono::milliseconds budget = kDecodeBudget);
+                             Mode mode = Mode::Exact, std::chrono::milliseconds budget = kDecodeBudget,
+                             int scale = 1);
 
     // Only Qt's JPEG reader.
     static bool decodeWithQt(const std::uint8_t *data, std::size_t size, QImage &picture,
-                             Mode mode = Mode::Exact);
+                             Mode mode = Mode::Exact, int scale = 1);
 };

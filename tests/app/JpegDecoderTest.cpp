@@ -1,5 +1,6 @@
 #include "device/JpegDecoder.h"
 
+#include "PagePicture.h"
 #include "ScanBomb.h"
 #include "TestCard.h"
 
@@ -9,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
+#include <utility>
 
 namespace {
 
@@ -88,6 +91,49 @@ TEST_F(JpegDecoderTest, CameraPicturesTakeTheDirectPathWithQtsPixels) {
     EXPECT_EQ(picture.format(), QImage::Format_RGB32);
     EXPECT_EQ(picture, reference);
     EXPECT_EQ(picture.dotsPerMeterX(), reference.dotsPerMeterX());
+}
+
+// The mean absolute difference per channel between two pictures of one size.
+double meanDifference(const QImage &a, const QImage &b) {
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum +=
+                std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+// A camera's picture decoded at each DCT scale, by either path, looks like the full picture scaled down; an
+// odd size rounds its sides up as libjpeg does.
+TEST(JpegDecoderScales, EachScaleMatchesTheFullPictureScaledDown) {
+    PagePicture card({1001, 601, 85});
+    const auto jpeg = card.picture(3);
+    const QImage full = decodedByQt(jpeg);
+    for (const int scale : JpegDecoder::kScales) {
+        SCOPED_TRACE(scale);
+        const QSize expected(JpegDecoder::scaledSide(1001, scale), JpegDecoder::scaledSide(601, scale));
+        const QImage reference = full.scaled(expected, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QImage direct, viaQt;
+        ASSERT_TRUE(JpegDecoder::decodeDirect(jpeg.data(), jpeg.size(), direct, JpegDecoder::Mode::Exact,
+                                              JpegDecoder::kDecodeBudget, scale));
+        ASSERT_TRUE(
+            JpegDecoder::decodeWithQt(jpeg.data(), jpeg.size(), viaQt, JpegDecoder::Mode::Exact, scale));
+        EXPECT_EQ(direct.size(), expected);
+        EXPECT_EQ(viaQt.size(), expected);
+        EXPECT_LT(meanDifference(direct, reference), 4.0);
+        EXPECT_LT(meanDifference(viaQt.convertToFormat(QImage::Format_RGB32), reference), 4.0);
+    }
+    QImage picture;
+    ASSERT_TRUE(JpegDecoder::decodeInto(jpeg.data(), jpeg.size(), picture, JpegDecoder::Mode::Exact, 3));
+    EXPECT_EQ(picture.size(), full.size()) << "a scale libjpeg does not offer decodes the full picture";
+}
+
+TEST(JpegDecoderScales, TheScaleIsTheSmallestPictureNotBelowTheShownSize) {
+    const std::vector<std::pair<double, int>> cases{{1.0, 1},  {2.0, 1}, {0.51, 1},  {0.5, 2},  {0.3, 2},
+                                                    {0.25, 4}, {0.2, 4}, {0.125, 8}, {0.01, 8}, {0, 1}};
+    for (const auto &[shown, scale] : cases) EXPECT_EQ(JpegDecoder::scaleFor(shown), scale) << shown;
 }
 
 TEST_F(JpegDecoderTest, ReusesOnlyPixelsNobodyElseHolds) {
