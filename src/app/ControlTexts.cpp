@@ -60,7 +60,9 @@ void applyMenuTips(QWidget *host) {
         QStringList lines;
         for (const char *name : menu.actions) {
             const auto *action = host->findChild<QAction *>(QLatin1String(name));
-            lines << QStringLiteral("%1 (%2)").arg(action->text(), keysText(action->shortcut()));
+            lines << (action->shortcut().isEmpty()
+                          ? action->text()
+                          : QStringLiteral("%1 (%2)").arg(action->text(), keysText(action->shortcut())));
         }
         auto *button = host->findChild<QWidget *>(QLatin1String(menu.button));
         const QString list = lines.join(QLatin1Char('\n'));
@@ -100,6 +102,9 @@ const std::vector<ControlTexts::Entry> &ControlTexts::table() {
         {"undo_action", "undo", QKeySequence(QKeySequence::Undo)},
         {"clear_action", "clear_drawings", QKeySequence(QKeySequence::Delete)},
         {"capture_drawings_action", "capture_with_drawings", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+        {"record_size_camera_action", "record_size_camera", {}},
+        {"record_size_1080p_action", "record_size_1080p", {}},
+        {"record_size_720p_action", "record_size_720p", {}},
     };
     return entries;
 }

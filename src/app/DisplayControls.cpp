@@ -20,8 +20,7 @@ DisplayControls::~DisplayControls() {
 }
 
 void DisplayControls::set_1x1_resolution() {
-    const QImage picture = view_.image();
-    currentViewSize_ = QSizeF(picture.width(), picture.height());
+    currentViewSize_ = QSizeF(view_.pictureSize());
     view_.displayGeometry().set_1x1_resolution(currentViewSize_, ui_.ns_slider_rotate->doubleValue(),
                                                maxScale_);
     ui_.ns_slider_zoom->setDoubleValue(1.0);
@@ -45,6 +44,7 @@ void DisplayControls::applyZoom(double factor) {
     ui_.scale_label->setText(DisplayGeometry::scaleText(factor));
     view_.displayGeometry().setZoom(factor);
     view_.update();
+    emit zoomChanged();
 }
 
 void DisplayControls::zoomIn() {

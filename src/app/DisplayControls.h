@@ -36,6 +36,10 @@ class DisplayControls : public QObject {
     void maximise();
     void toggleFullScreen();
 
+  signals:
+    // The view's zoom changed: the picture may be wanted at another decoding scale.
+    void zoomChanged();
+
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

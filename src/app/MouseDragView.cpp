@@ -29,8 +29,9 @@ MouseDragView::MouseDragView(QWidget *parent) : QWidget(parent) {
     setMinimumSize(1, 1);
 }
 
-void MouseDragView::setImage(const QImage &image) {
+void MouseDragView::setImage(const QImage &image, QSize pictureSize) {
     image_ = image;
+    pictureSize_ = image.isNull() ? QSize() : pictureSize;
     newPicture_ = !image.isNull();
     update();
 }
@@ -84,14 +85,18 @@ void MouseDragView::paintPicture(QPainter &painter, const QTransform &toArea, co
     // Qt hands a large transformed draw to its painting threads; for a picture this size their hand-over
     // costs more CPU than the drawing saves (about 2.9 against 1.5 ms at 1920x1080), and a live view
     // redraws every frame. Bands of a few rows each stay on this thread.
-    const QRect target = toArea.mapRect(QRectF(image_.rect())).toAlignedRect() & dirty;
+    const QRectF picture(QPointF(0, 0), QSizeF(pictureSize_));
+    const QRect target = toArea.mapRect(picture).toAlignedRect() & dirty;
     painter.setRenderHint(QPainter::SmoothPixmapTransform, needsSmoothing(geometry_));
     for (int top = target.top(); top <= target.bottom(); top += kBandRows) {
         painter.resetTransform();
         painter.setClipRect(
             QRect(target.left(), top, target.width(), std::min(kBandRows, target.bottom() + 1 - top)));
         painter.setTransform(toArea);
-        painter.drawImage(QPointF(0, 0), image_);
+        if (image_.size() == pictureSize_)
+            painter.drawImage(QPointF(0, 0), image_);
+        else
+            painter.drawImage(picture, image_, QRectF(image_.rect()));
     }
 }
 
@@ -132,7 +137,7 @@ QRegion MouseDragView::uncoveredParts(const QTransform &toArea) const {
     QRegion uncovered(rect());
     if (image_.isNull() || std::fmod(geometry_.rotation(), 90.0) != 0.0) return uncovered;
     // Pixels whose centres lie inside the turned picture's frame are all painted by the picture.
-    const QRectF frame = toArea.mapRect(QRectF(image_.rect()));
+    const QRectF frame = toArea.mapRect(QRectF(QPointF(0, 0), QSizeF(pictureSize_)));
     const QPoint topLeft(int(std::ceil(frame.left())), int(std::ceil(frame.top())));
     const QPoint bottomRight(int(std::floor(frame.right())) - 1, int(std::floor(frame.bottom())) - 1);
     return uncovered - QRect(topLeft, bottomRight);

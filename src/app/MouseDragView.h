@@ -32,9 +32,13 @@ class MouseDragView : public QWidget {
 
     explicit MouseDragView(QWidget *parent = nullptr);
 
-    // The picture at its own pixel size (the picture view's content); a null image shows nothing.
+    // The picture (the picture view's content); a null image shows nothing. A picture decoded at a
+    // reduced scale is drawn at pictureSize, the camera picture's own size, which is what the geometry,
+    // the strokes and the layout count in.
     const QImage &image() const { return image_; }
-    void setImage(const QImage &image);
+    QSize pictureSize() const { return pictureSize_; }
+    void setImage(const QImage &image) { setImage(image, image.size()); }
+    void setImage(const QImage &image, QSize pictureSize);
 
     // The controller changes the stack through this, then calls update().
     DisplayGeometry &displayGeometry() { return geometry_; }
@@ -55,7 +59,7 @@ class MouseDragView : public QWidget {
     DrawingSheet &drawingSheet() { return sheet_; }
     const DrawingSheet &drawingSheet() const { return sheet_; }
     const DrawingLayer &drawingLayer() const { return layer_; }
-    bool showsDrawings() const { return !image_.isNull() && image_.size() == sheet_.pictureSize(); }
+    bool showsDrawings() const { return !image_.isNull() && pictureSize_ == sheet_.pictureSize(); }
 
     // A mark that says the picture is held still: a frame round the area and label at its top; an empty
     // label takes it away.
@@ -88,6 +92,7 @@ class MouseDragView : public QWidget {
     QRect cornerPanelRect() const;
 
     QImage image_;
+    QSize pictureSize_;
     DisplayGeometry geometry_;
     QPointF lastPoint_;
     bool newPicture_ = false;

@@ -10,6 +10,7 @@
 #include "app/StatusOverlay.h"
 #include "app/TeachingTools.h"
 #include "base/Log.h"
+#include "device/JpegDecoder.h"
 #include "library/LibraryWindow.h"
 #include "viewer/DKBookmark.h"
 #include "viewer/ViewerSettings.h"
@@ -34,12 +35,18 @@ ViewController::ViewController(const LaunchOptions &options, ImageRecvTCPSocket 
       pump_({[this] { return img_socket.picturesReceived(); },
              [this] { return img_socket.latestArrivalMicros(); }, nullptr}),
       supervisor_(receiver, image_server_ip, static_cast<std::uint16_t>(options.imagePort), supervisorHooks(),
-                  StreamSupervisor::Rhythm{}) {
+                  StreamSupervisor::Rhythm{}),
+      decoder_(std::make_unique<PictureDecoder>([this](FramePump::Decoded decoded) {
+          QMetaObject::invokeMethod(
+              this, [this, decoded = std::move(decoded)]() mutable { showDecoded(std::move(decoded)); },
+              Qt::QueuedConnection);
+      })) {
     viewDidLoad();
 }
 
 ViewController::~ViewController() {
     supervisor_.stop();
+    decoder_.reset();
 }
 
 QImage ViewController::noDevicePicture() {
@@ -58,6 +65,7 @@ void ViewController::viewDidLoad() {
     ui_.ctrl_resolve_list->showWaiting();
     connectControls();
     setUpRecordControl();
+    setUpRecordSizes();
     setUpTeachingTools();
     supervisor_.start();
 }
@@ -76,6 +84,7 @@ void ViewController::buildPictureStack() {
     imgView_mousemove->setObjectName(QStringLiteral("imgView_mousemove"));
     ui_.ns_imageview_main->layout()->addWidget(imgView_mousemove);
     display_ = std::make_unique<DisplayControls>(*this, ui_, *imgView_mousemove);
+    connect(display_.get(), &DisplayControls::zoomChanged, this, &ViewController::refreshDetail);
     ui_.ns_slider_rotate->setDelegate(this);
 }
 
@@ -143,9 +152,27 @@ void ViewController::showNextImage() {
 }
 
 void ViewController::showBytes(const ImageBytes &latest) {
-    const auto shown = pump_.pass(latest, imgView_mousemove->image(), currentViewSize());
+    if (auto job = pump_.take(latest, shownScale())) decoder_->submit(std::move(*job));
+}
+
+// Screen pixels per picture pixel: below a half, pictures are decoded scaled down.
+double ViewController::shownScale() const {
+    return imgView_mousemove->displayGeometry().zoom() * imgView_mousemove->devicePixelRatioF();
+}
+
+// Zoomed in past what the picture on screen was decoded for: full detail now, not from the next picture on
+// (which may never come while frozen or while the camera is away).
+void ViewController::refreshDetail() {
+    const QImage &shown = imgView_mousemove->image();
+    if (shown.isNull() || pictureSize().isEmpty()) return;
+    const int shownAt = std::max(1, pictureSize().width() / std::max(1, shown.width()));
+    if (auto job = pump_.retake(shownScale(), shownAt)) decoder_->submit(std::move(*job));
+}
+
+void ViewController::showDecoded(FramePump::Decoded decoded) {
+    const auto shown = pump_.accept(std::move(decoded), currentViewSize());
     if (!shown) return;
-    imgView_mousemove->setImage(shown->picture);
+    imgView_mousemove->setImage(shown->picture, shown->pictureSize);
     applyOrientation();
     if (shown->sizeChanged) {
         set_1x1_resolution();
@@ -153,7 +180,7 @@ void ViewController::showBytes(const ImageBytes &latest) {
         update_current_select_list();
     }
     // Strokes belong to the camera's picture size: a new resolution clears them.
-    imgView_mousemove->drawingSheet().setPictureSize(shown->picture.size());
+    imgView_mousemove->drawingSheet().setPictureSize(shown->pictureSize);
     emit imageShown();
 }
 
@@ -189,9 +216,19 @@ void ViewController::fillResolution() {
 
 void ViewController::update_current_select_list() {
     if (ui_.ctrl_resolve_list->count() == 0) return;
-    const QImage picture = currentImage();
+    const QSize picture = pictureSize();
     ui_.ctrl_resolve_list->setCurrentIndex(
         commandChannel_.indexOf(std::uint64_t(picture.width()), std::uint64_t(picture.height())));
+}
+
+QImage ViewController::currentImage() const {
+    const QImage &shown = imgView_mousemove->image();
+    const ImageBytes &bytes = pump_.shown();
+    if (shown.size() == pictureSize() || !bytes) return shown;
+    // Shown scaled down: a capture and whoever asks for the picture get the camera's full detail.
+    QImage full;
+    if (!JpegDecoder::decodeInto(bytes->data(), bytes->size(), full)) return shown;
+    return full;
 }
 
 void ViewController::selectChange() {
@@ -233,6 +270,23 @@ void ViewController::Record_Button_Click() {
     recordControl_->Record_Button_Click();
 }
 
+// The record menu's size, remembered; a name the table does not know is the default.
+VideoSize::Choice ViewController::recordingSize() {
+    const QString name = ViewerSettings::text(ViewerSettings::kRecordingSizeKey,
+                                              QLatin1String(VideoSize::nameOf(VideoSize::kDefault)));
+    return VideoSize::fromName(name.toStdString()).value_or(VideoSize::kDefault);
+}
+
+void ViewController::setUpRecordSizes() {
+    const QString chosen = QLatin1String(VideoSize::nameOf(recordingSize()));
+    for (QAction *item : ui_.record_size_actions->actions()) {
+        item->setChecked(item->data().toString() == chosen);
+        connect(item, &QAction::triggered, this, [item] {
+            ViewerSettings::setText(ViewerSettings::kRecordingSizeKey, item->data().toString());
+        });
+    }
+}
+
 void ViewController::setRecordingMicrophone(bool enabled) {
     setUpRecordControl(enabled);
 }
@@ -241,7 +295,9 @@ void ViewController::setUpRecordControl(bool microphone) {
     RecordControl::Hooks hooks;
     hooks.deviceConnected = [this] { return img_socket.bConnected(); };
     hooks.saveRoot = [] { return DKBookmark::defaultShareBookmark().getSavePath(); };
-    hooks.videoSize = [this] { return currentViewSize(); };
+    hooks.videoSize = [this] {
+        return QSizeF(VideoSize::forCamera(currentViewSize().toSize(), recordingSize()));
+    };
     hooks.alertMessage = [this](const QString &text) { AlertSheet::begin(window(), text); };
     hooks.alertAndWait = [this](const QString &text, std::function<void()> dismissed) {
         connect(AlertSheet::begin(window(), text), &QObject::destroyed, [dismissed] { dismissed(); });
@@ -314,7 +370,7 @@ StatusOverlay::Status ViewController::currentStatus() {
     statistics.sampleReceiver(now, img_socket.picturesReceived(), img_socket.pictureBytesReceived());
     StatusOverlay::Status status;
     status.figures = statistics.figures(now);
-    if (pump_.shown()) status.pictureSize = currentImage().size();
+    if (pump_.shown()) status.pictureSize = pictureSize();
     status.reconnections = std::max(0, reconnectionCount() - 1);  // the first is the start-up connection
     status.recordingSeconds = recordControl_->recordingSeconds();
     return status;

@@ -27,9 +27,11 @@
 #include "device/CommandChannelKeeper.h"
 #include "device/ImageRecvTCPSocket.h"
 #include "device/StreamSupervisor.h"
+#include "recorder/VideoSize.h"
 #include "viewer/DisplayGeometry.h"
 #include "viewer/FramePump.h"
 #include "viewer/LaunchOptions.h"
+#include "viewer/PictureDecoder.h"
 #include "viewer/PictureOrientation.h"
 
 #include <QImage>
@@ -59,8 +61,11 @@ class ViewController : public QWidget, public CCSliderDelegate {
     static QImage noDevicePicture();
 
     // --- GUI thread
-    // The picture on screen at its own size, unzoomed and unturned; the no-device picture too.
-    QImage currentImage() const { return imgView_mousemove->image(); }
+    // The picture on screen at its own size and full detail, unzoomed and unturned; the no-device picture
+    // too.
+    QImage currentImage() const;
+    // The size of the picture on screen (its own size, whatever scale it was decoded at).
+    QSize pictureSize() const { return imgView_mousemove->pictureSize(); }
     // The picture size at the last 1:1 layout (also the size of a recording's video).
     QSizeF currentViewSize() const { return display_->currentViewSize(); }
     ImageRecvTCPSocket &receiver() const { return img_socket; }
@@ -80,6 +85,8 @@ class ViewController : public QWidget, public CCSliderDelegate {
     const QStringList &statusLines() const { return tools_->statusLines(); }
     // Recordings take sound from the default microphone unless told otherwise (tests).
     void setRecordingMicrophone(bool enabled);
+    // The video size chosen in the record button's menu.
+    static VideoSize::Choice recordingSize();
     // The localised text for key, followed by the button's shortcut if it has one: "Turn left (Ctrl+L)".
     void setToolTipKey(QAbstractButton *button, const QString &key) {
         ControlTexts::setToolTipKey(button, key);
@@ -146,6 +153,7 @@ class ViewController : public QWidget, public CCSliderDelegate {
     void buildPictureStack();
     void connectControls();
     void setUpRecordControl(bool microphone = true);
+    void setUpRecordSizes();
     void setUpTeachingTools();
     StatusOverlay::Status currentStatus();
     void captureTo(const QImage &picture);
@@ -159,6 +167,9 @@ class ViewController : public QWidget, public CCSliderDelegate {
     void showNoDevicePicture();
     void showNextImage();
     void showBytes(const ImageBytes &latest);
+    void showDecoded(FramePump::Decoded decoded);
+    void refreshDetail();
+    double shownScale() const;
     void pictureDrawn() { pump_.pictureDrawn(); }
     void applyOrientation() { tools_->applyOrientation(); }
     void reconnectCommandChannel();
@@ -183,4 +194,6 @@ class ViewController : public QWidget, public CCSliderDelegate {
 
     // --- the supervisor, which shares only the receiver and the pump's pending flag with the GUI thread
     StreamSupervisor supervisor_;
+    // --- its workers post their pictures to the GUI thread; stopped before the members they reach
+    std::unique_ptr<PictureDecoder> decoder_;
 };

@@ -1,5 +1,7 @@
 #include "app/ViewControllerLayout.h"
 
+#include "recorder/VideoSize.h"
+
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPainter>
@@ -11,7 +13,7 @@ constexpr int kButtonSide = 40;
 constexpr int kIconSide = 24;
 constexpr int kStripMargin = 10;
 constexpr int kControlSpacing = 6;
-constexpr int kSeparatorGap = 4;  // on each side of a separator, besides the spacing
+constexpr int kSeparatorGap = 3;  // on each side of a separator, besides the spacing
 // The sliders shrink to their minimum before the window does: at its minimum width the window fits a
 // 1024-pixel screen with room for more buttons.
 constexpr int kSliderWidth = 150;
@@ -139,6 +141,7 @@ void ViewControllerLayout::makeControls() {
     ctrl_resolve_list->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     capture_button = toolButton("capture_button", "capture.png");
     record_button = toolButton("record_button", "record.png");
+    buildRecordMenu();
     library_button = toolButton("library_button", "library.png");
     max_window_button = toolButton("max_window_button", "max_window.png");
     buildTeachingTools();
@@ -235,6 +238,20 @@ void ViewControllerLayout::buildTeachingTools() {
     capture_drawings_action->setIcon(QIcon(QStringLiteral(":/pictures/capture.png")));
     draw_button->setMenu(drawMenu);
     draw_button->setPopupMode(QToolButton::MenuButtonPopup);
+}
+
+// The record button's arrow: the video size of the next recording, one of VideoSize's choices.
+void ViewControllerLayout::buildRecordMenu() {
+    record_button->setFixedWidth(kButtonSide + kMenuArrowWidth);
+    auto *menu = new QMenu(record_button);
+    record_size_actions = new QActionGroup(menu);
+    for (const VideoSize::Entry &entry : VideoSize::table()) {
+        QAction *item = action(menu, entry.actionName, true);
+        item->setData(QString::fromLatin1(entry.name));
+        record_size_actions->addAction(item);
+    }
+    record_button->setMenu(menu);
+    record_button->setPopupMode(QToolButton::MenuButtonPopup);
 }
 
 QAction *ViewControllerLayout::action(QMenu *menu, const char *objectName, bool checkable) {

@@ -59,6 +59,8 @@ class ViewControllerLayout {
     QToolButton *capture_button = nullptr;
     QToolButton *library_button = nullptr;
     QToolButton *record_button = nullptr;
+    // Exclusive, one per recording video size; each action's data is the size's name.
+    QActionGroup *record_size_actions = nullptr;
     // The teaching tools: freeze (checkable), the mirror-and-flip menu and the drawing tools' button (a
     // click takes or leaves the pen, its arrow opens the menu).
     QToolButton *freeze_button = nullptr;
@@ -87,6 +89,7 @@ class ViewControllerLayout {
     void addSeparator();
     QToolButton *toolButton(const char *objectName, const char *picture);
     void buildTeachingTools();
+    void buildRecordMenu();
     QAction *action(QMenu *menu, const char *objectName, bool checkable);
     void styleStrip();
 

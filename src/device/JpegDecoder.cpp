@@ -119,7 +119,7 @@ class Decompressor {
 
     // No object with a destructor may live in this frame: a libjpeg error leaves it by longjmp.
     Outcome decode(const std::uint8_t *data, std::size_t size, QImage &picture, JpegDecoder::Mode mode,
-                   std::chrono::milliseconds budget, int scale) {
+                   std::chrono::milliseconds budget, int scale, QSize *fullSize) {
         if (setjmp(errors_.jump)) return watch_.overBudget ? Outcome::OverBudget : Outcome::NotTaken;
         watch_.deadline = std::chrono::steady_clock::now() + budget;
         watch_.pub.progress_monitor = checkBudget;
@@ -141,7 +141,16 @@ class Decompressor {
         readRows(info_, picture);
         jpeg_finish_decompress(&info_);
         setDensity(info_, picture);
+        if (fullSize != nullptr) *fullSize = QSize(int(info_.image_width), int(info_.image_height));
         return Outcome::Decoded;
+    }
+
+    // The header alone: no pixels are touched.
+    QSize declaredSize(const std::uint8_t *data, std::size_t size) {
+        if (setjmp(errors_.jump)) return {};
+        jpeg_mem_src(&info_, data, static_cast<unsigned long>(size));
+        if (jpeg_read_header(&info_, TRUE) != JPEG_HEADER_OK) return {};
+        return QSize(int(info_.image_width), int(info_.image_height));
     }
 
   private:
@@ -151,10 +160,10 @@ class Decompressor {
 };
 
 Outcome decodeBounded(const std::uint8_t *data, std::size_t size, QImage &picture, JpegDecoder::Mode mode,
-                      std::chrono::milliseconds budget, int scale) {
+                      std::chrono::milliseconds budget, int scale, QSize *fullSize) {
     if (data == nullptr || size == 0) return Outcome::NotTaken;
     Decompressor decompressor;
-    return decompressor.decode(data, size, picture, mode, budget, scale);
+    return decompressor.decode(data, size, picture, mode, budget, scale, fullSize);
 }
 
 // Anything else would be an unchecked divisor for libjpeg.
@@ -166,6 +175,12 @@ int validScale(int scale) {
 
 }  // namespace
 
+QSize JpegDecoder::declaredSize(const std::uint8_t *data, std::size_t size) {
+    if (data == nullptr || size == 0) return {};
+    Decompressor decompressor;
+    return decompressor.declaredSize(data, size);
+}
+
 int JpegDecoder::scaleFor(double shownScale) {
     int chosen = 1;
     for (const int scale : kScales)
@@ -174,13 +189,13 @@ int JpegDecoder::scaleFor(double shownScale) {
 }
 
 bool JpegDecoder::decodeInto(const std::uint8_t *data, std::size_t size, QImage &picture, Mode mode,
-                             int scale) {
+                             int scale, QSize *fullSize) {
     scale = validScale(scale);
     if (data != nullptr && JpegStructure::countScans(data, size, kMaxScans) > kMaxScans) {
         logAbandoned("more than 100 scans");
         return false;
     }
-    switch (decodeBounded(data, size, picture, mode, kDecodeBudget, scale)) {
+    switch (decodeBounded(data, size, picture, mode, kDecodeBudget, scale, fullSize)) {
         case Outcome::Decoded:
             return true;
         case Outcome::OverBudget:
@@ -190,16 +205,16 @@ bool JpegDecoder::decodeInto(const std::uint8_t *data, std::size_t size, QImage 
         case Outcome::NotTaken:
             break;
     }
-    return decodeWithQt(data, size, picture, mode, scale);
+    return decodeWithQt(data, size, picture, mode, scale, fullSize);
 }
 
 bool JpegDecoder::decodeDirect(const std::uint8_t *data, std::size_t size, QImage &picture, Mode mode,
                                std::chrono::milliseconds budget, int scale) {
-    return decodeBounded(data, size, picture, mode, budget, validScale(scale)) == Outcome::Decoded;
+    return decodeBounded(data, size, picture, mode, budget, validScale(scale), nullptr) == Outcome::Decoded;
 }
 
 bool JpegDecoder::decodeWithQt(const std::uint8_t *data, std::size_t size, QImage &picture, Mode mode,
-                               int scale) {
+                               int scale, QSize *fullSize) {
     QBuffer source;
     source.setData(
         QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
@@ -209,11 +224,11 @@ bool JpegDecoder::decodeWithQt(const std::uint8_t *data, std::size_t size, QImag
     QImageReader reader(&source, "JPG");
     if (mode == Mode::Fast) reader.setQuality(kQtFastQuality);
     scale = validScale(scale);
-    if (scale > 1) {
-        // Qt's reader scales through libjpeg's DCT scaling too when asked for a size it can reach so.
-        const QSize full = reader.size();
-        if (full.isValid())
-            reader.setScaledSize(QSize(scaledSide(full.width(), scale), scaledSide(full.height(), scale)));
-    }
-    return reader.read(&picture);
+    const QSize full = reader.size();
+    // Qt's reader scales through libjpeg's DCT scaling too when asked for a size it can reach so.
+    if (scale > 1 && full.isValid())
+        reader.setScaledSize(QSize(scaledSide(full.width(), scale), scaledSide(full.height(), scale)));
+    if (!reader.read(&picture)) return false;
+    if (fullSize != nullptr) *fullSize = full.isValid() ? full : picture.size();
+    return true;
 }

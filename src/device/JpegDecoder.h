@@ -34,13 +34,15 @@ class JpegDecoder {
     // Fills picture with the decoded bytes (Format_RGB32, or what Qt's reader gives for the pictures it
     // takes over), each side divided by scale (one of kScales). Reuses picture's pixels when nothing else
     // shares them and the size matches. Returns false when the bytes are no picture; picture is then
-    // unspecified.
+    // unspecified. fullSize, when given, gets the picture's own size (before scaling).
     static bool decodeInto(const std::uint8_t *data, std::size_t size, QImage &picture,
-                           Mode mode = Mode::Exact, int scale = 1);
+                           Mode mode = Mode::Exact, int scale = 1, QSize *fullSize = nullptr);
 
     // The largest of kScales whose picture is not smaller than the picture shown at shownScale (screen
     // pixels per picture pixel, the device pixel ratio counted): 1 unless shown at half its size or less.
     static int scaleFor(double shownScale);
+    // The size the bytes' frame header declares; empty when there is none to read.
+    static QSize declaredSize(const std::uint8_t *data, std::size_t size);
     // A side of the picture decoded at scale.
     static int scaledSide(int side, int scale) { return (side + scale - 1) / scale; }
 
@@ -51,5 +53,5 @@ class JpegDecoder {
 
     // Only Qt's JPEG reader.
     static bool decodeWithQt(const std::uint8_t *data, std::size_t size, QImage &picture,
-                             Mode mode = Mode::Exact, int scale = 1);
+                             Mode mode = Mode::Exact, int scale = 1, QSize *fullSize = nullptr);
 };

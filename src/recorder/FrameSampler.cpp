@@ -2,6 +2,8 @@
 
 #include "device/JpegDecoder.h"
 
+#include <algorithm>
+
 namespace {
 
 // Longer than this without a new picture is worth telling the user about.
@@ -28,12 +30,21 @@ QImage FrameSampler::latestPicture(std::int64_t nowMicros) {
         if (watch_) watch_->delivered(nowMicros);
         lastBytes_ = bytes;
         // The track takes 4:2:0 chroma again, so the finer decode would be thrown away.
-        if (!JpegDecoder::decodeInto(bytes->data(), bytes->size(), lastPicture_, JpegDecoder::Mode::Fast)) {
+        const int scale = decodeScale(JpegDecoder::declaredSize(bytes->data(), bytes->size()));
+        if (!JpegDecoder::decodeInto(bytes->data(), bytes->size(), lastPicture_, JpegDecoder::Mode::Fast,
+                                     scale)) {
             lastPicture_ = QImage();
         }
         ++decodes_;
     }
     return lastPicture_;
+}
+
+// From the header, before decoding: a camera's 5792x5792 picture for a 1080p track is never decoded whole.
+int FrameSampler::decodeScale(QSize camera) const {
+    if (outputSize_.isEmpty() || camera.isEmpty()) return 1;
+    return JpegDecoder::scaleFor(std::max(double(outputSize_.width()) / camera.width(),
+                                          double(outputSize_.height()) / camera.height()));
 }
 
 std::vector<SilenceWatch::Spell> FrameSampler::silences() const {

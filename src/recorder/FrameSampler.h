@@ -24,6 +24,9 @@ class FrameSampler {
 
     void setFrameSource(FrameSource source) { source_ = std::move(source); }
     void setPictureTransform(PictureTransform transform) { transform_ = std::move(transform); }
+    // The track's size: pictures are decoded at the DCT scale nearest above it (the encoder scales the
+    // rest). Empty: at full size.
+    void setOutputSize(QSize size) { outputSize_ = size; }
 
     // The frame loop begins at startMicros (capture clock): the camera's silence counts from then.
     void start(std::int64_t startMicros);
@@ -38,11 +41,13 @@ class FrameSampler {
 
   private:
     QImage latestPicture(std::int64_t nowMicros);
+    int decodeScale(QSize camera) const;
 
     FrameSource source_;
     PictureTransform transform_;
     FrameBytes lastBytes_;
     QImage lastPicture_;
+    QSize outputSize_;
     std::uint64_t decodes_ = 0;
     std::optional<SilenceWatch> watch_;
 };

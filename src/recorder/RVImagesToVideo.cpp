@@ -142,6 +142,7 @@ bool RVImagesToVideo::openWriter(const std::string &path, QSizeF cameraSize, std
         return false;
     }
     microphone_.setWriter(writer);
+    sampler_.setOutputSize(size);
     std::lock_guard lock(writerMutex_);
     videoWriter_ = std::move(writer);
     writerInput_ = std::move(input);

@@ -3,8 +3,6 @@
 #include "base/Log.h"
 #include "device/JpegDecoder.h"
 
-#include <chrono>
-
 FramePump::FramePump(Hooks hooks) : hooks_(std::move(hooks)) {
     if (!hooks_.nowMicros) hooks_.nowMicros = &FramePump::steadyMicros;
 }
@@ -14,36 +12,72 @@ std::int64_t FramePump::steadyMicros() {
     return ImageRecvTCPSocket::clockMicros();
 }
 
-std::optional<FramePump::Shown> FramePump::pass(const ImageBytes &latest, const QImage &onScreen,
-                                                QSizeF laidOutSize) {
-    const ImageBytes bytes = freezeFrame_.take(latest);
+std::optional<FramePump::Job> FramePump::take(const ImageBytes &latest, double shownScale) {
+    ImageBytes bytes = freezeFrame_.take(latest);
     if (!bytes) return std::nullopt;
-    countDroppedPictures();
-    QImage picture = std::move(spare_);
-    if (!JpegDecoder::decodeInto(bytes->data(), bytes->size(), picture)) {
-        dump_.dump(bytes->data(), bytes->size());
+    // Read on the GUI thread, where the receiver also takes its frames: this is these bytes' arrival.
+    return Job{std::move(bytes),
+               ++jobs_,
+               hooks_.picturesReceived(),
+               hooks_.latestArrivalMicros(),
+               JpegDecoder::scaleFor(shownScale),
+               epoch_};
+}
+
+std::optional<FramePump::Job> FramePump::retake(double shownScale, int shownAtScale) {
+    const int wanted = JpegDecoder::scaleFor(shownScale);
+    if (!onScreen_ || wanted >= shownAtScale) return std::nullopt;
+    return Job{onScreen_, ++jobs_, shownSequence_, 0, wanted, epoch_, true};
+}
+
+FramePump::Decoded FramePump::decode(const Job &job, QImage spare) {
+    Decoded decoded{job, std::move(spare), QSize()};
+    if (!JpegDecoder::decodeInto(job.bytes->data(), job.bytes->size(), decoded.picture,
+                                 JpegDecoder::Mode::Exact, job.scale, &decoded.pictureSize)) {
+        decoded.picture = QImage();
+    }
+    return decoded;
+}
+
+std::optional<FramePump::Shown> FramePump::accept(Decoded decoded, QSizeF laidOutSize) {
+    const Job &job = decoded.job;
+    if (job.epoch != epoch_ || job.order <= shownOrder_ || (frozen() && !job.again)) return std::nullopt;
+    if (job.again && job.bytes != onScreen_) return std::nullopt;
+    if (decoded.picture.isNull()) {
+        dump_.dump(job.bytes->data(), job.bytes->size());
         deskcam::logLine("[Error]: setNextImage() - temp_nsImg is nil.\r\n");
         return std::nullopt;
     }
-    spare_ = onScreen;
+    if (!job.again) countDroppedPictures(job);
+    shownOrder_ = job.order;
+    onScreen_ = job.bytes;
+    const QSize pictureSize = decoded.pictureSize;
     const bool sizeChanged =
-        picture.width() != laidOutSize.width() || picture.height() != laidOutSize.height();
-    return Shown{std::move(picture), sizeChanged};
+        pictureSize.width() != laidOutSize.width() || pictureSize.height() != laidOutSize.height();
+    return Shown{std::move(decoded.picture), pictureSize, sizeChanged};
+}
+
+std::optional<FramePump::Shown> FramePump::pass(const ImageBytes &latest, QSizeF laidOutSize,
+                                                double shownScale) {
+    const std::optional<Job> job = take(latest, shownScale);
+    if (!job) return std::nullopt;
+    return accept(decode(*job), laidOutSize);
 }
 
 // Pictures that came in since the one shown before, and were replaced before the screen got them. While
 // frozen nothing counts: the view holds on purpose.
-void FramePump::countDroppedPictures() {
-    const std::uint64_t sequence = hooks_.picturesReceived();
-    if (shownSequence_ != 0 && sequence > shownSequence_ + 1)
-        statistics_.picturesDropped(hooks_.nowMicros(), sequence - shownSequence_ - 1);
-    shownSequence_ = sequence;
-    // Read on the GUI thread, where the receiver also takes its frames: this is the shown picture's arrival.
-    shownArrivalMicros_ = hooks_.latestArrivalMicros();
+void FramePump::countDroppedPictures(const Job &job) {
+    if (shownSequence_ != 0 && job.received > shownSequence_ + 1)
+        statistics_.picturesDropped(hooks_.nowMicros(), job.received - shownSequence_ - 1);
+    shownSequence_ = job.received;
+    shownArrivalMicros_ = job.arrivalMicros;
 }
 
 void FramePump::forget() {
     freezeFrame_.forget();
+    onScreen_.reset();
+    ++epoch_;
+    shownOrder_ = 0;
     shownSequence_ = 0;
     shownArrivalMicros_ = 0;
 }
@@ -57,5 +91,6 @@ void FramePump::pictureDrawn() {
 
 void FramePump::setFrozen(bool frozen) {
     freezeFrame_.setFrozen(frozen);
+    ++epoch_;
     shownSequence_ = 0;
 }

@@ -11,3 +11,11 @@ bool ViewerSettings::flag(const char *key) {
 void ViewerSettings::setFlag(const char *key, bool value) {
     open()->setValue(QLatin1String(key), value);
 }
+
+QString ViewerSettings::text(const char *key, const QString &fallback) {
+    return open()->value(QLatin1String(key), fallback).toString();
+}
+
+void ViewerSettings::setText(const char *key, const QString &value) {
+    open()->setValue(QLatin1String(key), value);
+}

@@ -23,10 +23,15 @@ class ViewerSettings {
     static constexpr std::array<const char *, 3> kSwitchKeys{kMirrorKey, kFlipKey, kStatusOverlayKey};
     // The library's save folder; the folders' bookmarks are keyed by their paths beside it.
     static constexpr char kSavePathKey[] = "save_path";
+    // The video size of recordings: a name of VideoSize's table ("camera", "1080p", "720p").
+    static constexpr char kRecordingSizeKey[] = "recording_size";
 
     // The user's settings file.
     static std::unique_ptr<QSettings> open();
     // A switch; off when never set.
     static bool flag(const char *key);
     static void setFlag(const char *key, bool value);
+    // A text; fallback when never set.
+    static QString text(const char *key, const QString &fallback);
+    static void setText(const char *key, const QString &value);
 };

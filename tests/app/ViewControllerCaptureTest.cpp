@@ -195,7 +195,8 @@ TEST_F(ViewControllerCaptureTest, AFrozenPictureIsTheOneCapturedWhileNewFramesAr
 
     viewer->ui().freeze_button->click();  // live again
     EXPECT_FALSE(viewer->frozen());
-    EXPECT_NE(viewer->shownImageBytes(), frozen);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return viewer->shownImageBytes() != frozen; }, 1000))
+        << "the newest picture follows at once";
 }
 
 TEST_F(ViewControllerCaptureTest, MirrorAndFlipReachCapturesAndRecordings) {

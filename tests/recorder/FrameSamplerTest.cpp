@@ -46,6 +46,28 @@ TEST(FrameSampler, DecodesEachNewPictureOnceAsQtsFastReaderDoes) {
     EXPECT_EQ(sampler.decodes(), 2u);
 }
 
+// A 4K camera for a 1080p track is decoded at half size, never whole; a track no smaller than the camera
+// gets the full picture.
+TEST(FrameSampler, DecodesAtTheScaleNearestAboveTheTrack) {
+    QImage large(3840, 2160, QImage::Format_RGB32);
+    large.fill(Qt::darkGreen);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    large.save(&buffer, "JPG", 85);
+    const auto bytes = std::make_shared<const std::vector<std::uint8_t>>(data.begin(), data.end());
+    const std::vector<std::pair<QSize, QSize>> cases{
+        {{1920, 1080}, {1920, 1080}}, {{1280, 720}, {1920, 1080}},  {{1000, 500}, {1920, 1080}},
+        {{960, 540}, {960, 540}},     {{3840, 2160}, {3840, 2160}}, {{}, {3840, 2160}}};
+    for (const auto &[track, decoded] : cases) {
+        SCOPED_TRACE(testing::Message() << track.width() << "x" << track.height());
+        FrameSampler sampler;
+        sampler.setOutputSize(track);
+        sampler.setFrameSource([&] { return bytes; });
+        EXPECT_EQ(sampler.sample(0).size(), decoded);
+    }
+}
+
 TEST(FrameSampler, NoPictureGivesANullBuffer) {
     const std::vector<std::uint8_t> garbage = {0xFF, 0xD8, 0x00, 0x01, 0x02};
     const std::vector<std::pair<const char *, FrameSampler::FrameBytes>> cases = {

@@ -6,6 +6,7 @@
 #include "device/StreamSupervisor.h"
 #include "recorder/CaptureTimestamps.h"
 #include "recorder/RVImagesToVideo.h"
+#include "recorder/VideoSize.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -34,7 +35,8 @@ struct RecordJob {
     std::uint16_t port = 0;
     double seconds = 0;
     bool audio = true;
-    QSizeF size;  // empty: the first picture's size
+    QSizeF size;  // empty: the first picture's size, limited by videoSize
+    VideoSize::Choice videoSize = VideoSize::kDefault;
     double timeoutSeconds = 0;
     std::string out;
 };
@@ -59,6 +61,16 @@ bool parseJob(const CliArguments &arguments, RecordJob &job, std::string &error)
     if (ok && arguments.has("--size") && !parseSize(arguments.text("--size"), job.size)) {
         error = "bad value for --size: " + arguments.text("--size");
         ok = false;
+    }
+    if (ok && arguments.has("--video-size")) {
+        const auto choice = VideoSize::fromName(arguments.text("--video-size"));
+        if (choice) {
+            job.videoSize = *choice;
+        } else {
+            error = "bad value for --video-size: " + arguments.text("--video-size") + " (" +
+                    VideoSize::names() + ")";
+            ok = false;
+        }
     }
     job.host = arguments.text("--camera");
     job.port = static_cast<std::uint16_t>(port);
@@ -195,7 +207,9 @@ int record(const RecordJob &job) {
     StreamSupervisor supervisor(receiver, job.host, job.port, {}, {kPollInterval, kPollInterval});
     supervisor.start();
     QSizeF size = job.size;
-    if (size.isEmpty()) size = firstPictureSize(receiver, job.timeoutSeconds);
+    if (size.isEmpty())
+        size = QSizeF(
+            VideoSize::forCamera(firstPictureSize(receiver, job.timeoutSeconds).toSize(), job.videoSize));
     if (size.isEmpty() && StopSignals::received()) {
         std::fprintf(stderr, "deskcam-cli record: stopped before the recording began\n");
         return kExitFailed;
@@ -237,18 +251,23 @@ int runRecord(const CliArguments &arguments) {
     return record(job);
 }
 
+const std::string kVideoSizeNames = VideoSize::names();
+
 }  // namespace
 
 const SubCommand kRecordCommand = {
     "record",
     "record the pictures (and the default microphone) into OUT.mp4 for S seconds, at the first picture's "
-    "size unless --size is given; SIGINT or SIGTERM stops early and still finishes the file",
+    "size up to 1920x1080 unless --video-size or --size says otherwise; SIGINT or SIGTERM stops early and "
+    "still finishes the file",
     {
         cameraOption(),
         imagePortOption(),
         {"--seconds", true, true, "S", "length of the recording in seconds of media time"},
         {"--no-audio", false, false, "", "record the pictures only, without the microphone"},
-        {"--size", true, false, "WxH", "video size (default: the first picture's)"},
+        {"--video-size", true, false, kVideoSizeNames.c_str(),
+         "video size: the first picture's, or that limited to 1920x1080 (the default) or 1280x720"},
+        {"--size", true, false, "WxH", "video size in pixels, instead of --video-size"},
         {"--timeout", true, false, "S", "give up after S seconds without a picture (default 10)"},
     },
     {"OUT.mp4"},
