@@ -1,18 +1,23 @@
-// The live viewer end to end, against a camera on loopback that sends the simulator's test card:
+// The live viewer end to end, against a camera on loopback that sends the simulator's test card or its
+// page (a printed page on a desk, with a real camera's JPEG entropy):
 //   (a) latency from the last byte of a frame leaving the camera to that picture being set on the view,
 //       median and 95th percentile;
 //   (b) the viewer's CPU time per shown frame (whole process: socket, framing, supervision, decoding,
 //       layout and painting; the camera's own thread is subtracted), against decoding the same JPEGs
-//       with Qt's decoder alone, measured in the same run: paced at the camera's frame rate as the viewer
-//       meets them, and back to back.
+//       alone, measured in the same run: with libjpeg-turbo straight into 32-bit pixels at the DCT scale
+//       the viewer uses (the floor), and with Qt's decoder; paced at the camera's frame rate as the
+//       viewer meets them, and back to back;
+//   (c) the longest the GUI thread was busy at a stretch (a 2 ms timer's worst lateness).
 //
 //   (c) with --teaching: the viewer's CPU per shown frame with strokes on the picture and the status
 //       overlay on, against the same viewer without them, in alternating stretches of S seconds each.
 //
-//   bench_viewer [--seconds S] [--fps F] [--size WxH] [--teaching]     (defaults: 10, 30, 1920x1080)
+//   bench_viewer [--seconds S] [--fps F] [--size WxH] [--picture card|page] [--teaching]
+//                (defaults: 10, 30, 1920x1080, card)
 //
 // Runs on the offscreen platform unless a DISPLAY or QT_QPA_PLATFORM is set.
 
+#include "PagePicture.h"
 #include "TestCard.h"
 
 #include "ServerSocket.h"
@@ -22,6 +27,7 @@
 #include "app/QtMainQueue.h"
 #include "app/ViewController.h"
 #include "device/ImageRecvTCPSocket.h"
+#include "device/JpegDecoder.h"
 #include "viewer/LaunchOptions.h"
 
 #include <QApplication>
@@ -42,6 +48,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string_view>
@@ -61,6 +68,7 @@ struct Settings {
     int width = 1920;
     int height = 1080;
     bool teaching = false;
+    bool page = false;
 };
 
 bool parseSettings(const QStringList &arguments, Settings &settings) {
@@ -77,6 +85,9 @@ bool parseSettings(const QStringList &arguments, Settings &settings) {
             settings.seconds = value.toDouble();
         } else if (name == QLatin1String("--fps")) {
             settings.fps = value.toDouble();
+        } else if (name == QLatin1String("--picture") &&
+                   (value == QLatin1String("card") || value == QLatin1String("page"))) {
+            settings.page = value == QLatin1String("page");
         } else if (name == QLatin1String("--size") && value.contains(QLatin1Char('x'))) {
             settings.width = value.section(QLatin1Char('x'), 0, 0).toInt();
             settings.height = value.section(QLatin1Char('x'), 1, 1).toInt();
@@ -155,25 +166,38 @@ double threadCpuSeconds() {
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
+// One way of decoding a picture: true when it decoded.
+using Decode = std::function<bool(const std::vector<std::uint8_t> &)>;
+
 bool decodesWithQt(const std::vector<std::uint8_t> &jpeg) {
     QImage decoded;
     decoded.loadFromData(jpeg.data(), static_cast<int>(jpeg.size()));
     return !decoded.isNull();
 }
 
+// libjpeg-turbo alone, into a reused 32-bit picture at the DCT scale: what decoding costs at the least.
+Decode libjpegTurboAt(int scale) {
+    return [scale, picture = QImage()](const std::vector<std::uint8_t> &jpeg) mutable {
+        return JpegDecoder::decodeDirect(jpeg.data(), jpeg.size(), picture, JpegDecoder::Mode::Exact,
+                                         JpegDecoder::kDecodeBudget, scale);
+    };
+}
+
 // The decoder's best case: one picture after the other, its code and tables always warm. Process time, as
 // for the viewer. Milliseconds per picture, or -1 if one does not decode.
-double decodeBackToBackMs(const std::vector<std::vector<std::uint8_t>> &jpegs, int count) {
+double decodeBackToBackMs(const std::vector<std::vector<std::uint8_t>> &jpegs, int count,
+                          const Decode &decode = decodesWithQt) {
     const double start = processCpuSeconds();
     for (int i = 0; i < count; ++i) {
-        if (!decodesWithQt(jpegs[static_cast<std::size_t>(i) % jpegs.size()])) return -1;
+        if (!decode(jpegs[static_cast<std::size_t>(i) % jpegs.size()])) return -1;
     }
     return (processCpuSeconds() - start) / count * 1000;
 }
 
 // Decoding as the viewer meets it: one picture per frame interval, the thread idle in between, so caches
 // cool as they do in the viewer. Only this thread's time: the decoder uses no other.
-double decodePacedMs(const std::vector<std::vector<std::uint8_t>> &jpegs, int count, double fps) {
+double decodePacedMs(const std::vector<std::vector<std::uint8_t>> &jpegs, int count, double fps,
+                     const Decode &decode = decodesWithQt) {
     const auto interval = std::chrono::duration<double>(1.0 / fps);
     auto due = std::chrono::steady_clock::now();
     double seconds = 0;
@@ -181,7 +205,7 @@ double decodePacedMs(const std::vector<std::vector<std::uint8_t>> &jpegs, int co
         due += std::chrono::duration_cast<std::chrono::steady_clock::duration>(interval);
         std::this_thread::sleep_until(due);
         const double start = threadCpuSeconds();
-        if (!decodesWithQt(jpegs[static_cast<std::size_t>(i) % jpegs.size()])) return -1;
+        if (!decode(jpegs[static_cast<std::size_t>(i) % jpegs.size()])) return -1;
         seconds += threadCpuSeconds() - start;
     }
     return seconds / count * 1000;
@@ -193,6 +217,27 @@ double percentile(std::vector<double> values, double fraction) {
     const auto index = static_cast<std::size_t>(fraction * double(values.size() - 1) + 0.5);
     return values[std::min(index, values.size() - 1)];
 }
+
+// How late a 2 ms timer on the GUI thread fires at worst: the longest the thread was busy at a stretch.
+class GuiStallProbe {
+  public:
+    GuiStallProbe() {
+        timer_.setInterval(2);
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            worstMs_ = std::max(worstMs_, sinceLast_.nsecsElapsed() / 1e6 - 2);
+            sinceLast_.restart();
+        });
+        sinceLast_.start();
+        timer_.start();
+    }
+    double longestMs() const { return worstMs_; }
+
+  private:
+    QTimer timer_;
+    QElapsedTimer sinceLast_;
+    double worstMs_ = 0;
+};
 
 // What a presenter leaves on a page: six handwritten pen lines and two highlighted ones.
 void drawOnPicture(DrawingSheet &sheet, QSize picture) {
@@ -289,18 +334,28 @@ int main(int argc, char **argv) {
     QApplication application(argc, argv);
     Settings settings;
     if (!parseSettings(QApplication::arguments(), settings)) {
-        std::fprintf(stderr, "usage: bench_viewer [--seconds S] [--fps F] [--size WxH] [--teaching]\n");
+        std::fprintf(stderr,
+                     "usage: bench_viewer [--seconds S] [--fps F] [--size WxH] [--picture card|page] "
+                     "[--teaching]\n");
         return 2;
     }
     QtMainQueue::install(application);
 
-    std::printf("Encoding %zu test-card pictures of %dx%d ...\n", kDistinctPictures, settings.width,
-                settings.height);
-    TestCard card({settings.width, settings.height, 85});
+    std::printf("Encoding %zu %s pictures of %dx%d ...\n", kDistinctPictures,
+                settings.page ? "page" : "test-card", settings.width, settings.height);
+    std::unique_ptr<PictureSource> card;
+    if (settings.page)
+        card = std::make_unique<PagePicture>(PictureStyle{settings.width, settings.height, 85});
+    else
+        card = std::make_unique<TestCard>(PictureStyle{settings.width, settings.height, 85});
     std::vector<std::vector<std::uint8_t>> jpegs, units;
     std::unordered_map<std::size_t, std::size_t> unitOfPicture;
     for (std::size_t n = 0; n < kDistinctPictures; ++n) {
-        jpegs.push_back(card.picture(n));
+        jpegs.push_back(card->picture(n));
+        // The page repeats a few noise variants: bytes after the end marker, which decoders skip, tell
+        // the units apart for the latency.
+        if (unitOfPicture.count(fingerprint(jpegs.back())) != 0)
+            for (int shift = 0; shift < 32; shift += 8) jpegs.back().push_back(std::uint8_t(n >> shift));
         units.push_back(wireFrame(jpegs.back(), {static_cast<std::uint32_t>(n), false}));
         unitOfPicture[fingerprint(jpegs.back())] = n;
     }
@@ -337,12 +392,15 @@ int main(int argc, char **argv) {
 
     runEventLoopFor(kWarmUpMs);  // connection, reconnection, first relayout
     if (settings.teaching) return compareTeachingTools(viewer, camera, settings);
+    const int scale = JpegDecoder::scaleFor(viewer.displayGeometry().zoom() * viewer.devicePixelRatioF());
     const double cpuStart = processCpuSeconds();
     const double cameraStart = std::chrono::duration<double>(camera.cpuTime()).count();
     const ThreadTimes threadsBefore = threadTimes();
+    GuiStallProbe stalls;
     measuring = true;
     runEventLoopFor(static_cast<int>(settings.seconds * 1000));
     measuring = false;
+    const double longestStallMs = stalls.longestMs();
     const ThreadTimes threadsAfter = threadTimes();
     const double viewerCpu = processCpuSeconds() - cpuStart -
                              (std::chrono::duration<double>(camera.cpuTime()).count() - cameraStart);
@@ -352,18 +410,25 @@ int main(int argc, char **argv) {
     const int decodes = std::max<int>(shown, kDistinctPictures);
     const double perDecode = decodeBackToBackMs(jpegs, decodes);
     const double perPacedDecode = decodePacedMs(jpegs, kPacedDecodes, settings.fps);
-    if (perDecode < 0 || perPacedDecode < 0) return 1;
+    const double perFloor = decodeBackToBackMs(jpegs, decodes, libjpegTurboAt(scale));
+    const double perPacedFloor = decodePacedMs(jpegs, kPacedDecodes, settings.fps, libjpegTurboAt(scale));
+    if (perDecode < 0 || perPacedDecode < 0 || perFloor < 0 || perPacedFloor < 0) return 1;
 
     const double sentFrames = settings.seconds * settings.fps;
     const double perShown = shown > 0 ? viewerCpu / shown * 1000 : 0;
     std::printf("platform %s, window 1280x800, %dx%d at %.0f fps for %.0f s\n",
                 qPrintable(QGuiApplication::platformName()), settings.width, settings.height, settings.fps,
                 settings.seconds);
-    std::printf("frames shown             %d of about %.0f sent (%.1f%%)\n", shown, sentFrames,
-                100.0 * shown / sentFrames);
+    std::printf("frames shown             %d of about %.0f sent (%.1f%%), %.1f per second\n", shown,
+                sentFrames, 100.0 * shown / sentFrames, shown / settings.seconds);
+    std::printf("GUI thread busy at most  %.1f ms at a stretch\n", longestStallMs);
     std::printf("latency last byte->view  median %.2f ms, p95 %.2f ms (frame interval %.2f ms)\n",
                 percentile(latenciesMs, 0.5), percentile(latenciesMs, 0.95), 1000 / settings.fps);
     std::printf("viewer CPU per frame     %.2f ms\n", perShown);
+    std::printf("libjpeg-turbo at 1/%d     %.2f ms paced, %.2f ms back to back (the floor)\n", scale,
+                perPacedFloor, perFloor);
+    std::printf("ratio viewer/floor       %.2f paced, %.2f back to back\n", perShown / perPacedFloor,
+                perShown / perFloor);
     std::printf("Qt decode alone, paced   %.2f ms per frame (%d decodes, one per frame interval)\n",
                 perPacedDecode, kPacedDecodes);
     std::printf("Qt decode back to back   %.2f ms per frame (%d decodes)\n", perDecode, decodes);

@@ -189,11 +189,22 @@ bool ImageRecvTCPSocket::processPackBody(const std::vector<std::uint8_t> &unit) 
         if (list_image_data_.size() >= 4) list_image_data_.pop_front();
     }
     bConnected_ = true;
+    std::function<void()> arrived;
+    {
+        std::lock_guard lock(serverMutex_);
+        arrived = pictureArrived_;
+    }
+    if (arrived) arrived();
     return true;
 }
 
 // ---------------------------------------------------------------------------------------------------------
 // Frames (any thread)
+
+void ImageRecvTCPSocket::setPictureArrived(std::function<void()> arrived) {
+    std::lock_guard lock(serverMutex_);
+    pictureArrived_ = std::move(arrived);
+}
 
 ImageBytes ImageRecvTCPSocket::getFirstImageData() const {
     return imageData_.load();

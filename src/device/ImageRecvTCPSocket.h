@@ -66,6 +66,10 @@ class ImageRecvTCPSocket : public AsyncTcpSocketDelegate {
     // The clock of those arrival times: the steady clock in microseconds.
     static std::int64_t clockMicros();
 
+    // Called on the main event queue as soon as a new latest frame is in, so the viewer need not wait for
+    // its supervisor's next pass; empty: nobody is told. Any thread.
+    void setPictureArrived(std::function<void()> arrived);
+
     // A copy of the frame queue, oldest first; the copy shares the entries' buffers.
     std::list<STRUCT_RECVDATA> list_image_data() const;
     void func_remove_image_list_first();
@@ -115,6 +119,7 @@ class ImageRecvTCPSocket : public AsyncTcpSocketDelegate {
     // --- guarded by serverMutex_
     mutable std::mutex serverMutex_;
     std::string server_ip_;
+    std::function<void()> pictureArrived_;
 
     // --- guarded by mutex_: the frame queue, oldest first
     mutable std::mutex mutex_;

@@ -1,7 +1,12 @@
 #include "viewer/PictureDecoder.h"
 
+#include <pthread.h>
+
 PictureDecoder::PictureDecoder(Done done, int workers) : done_(std::move(done)) {
-    for (int i = 0; i < workers; ++i) workers_.emplace_back([this] { run(); });
+    for (int i = 0; i < workers; ++i) {
+        workers_.emplace_back([this] { run(); });
+        pthread_setname_np(workers_.back().native_handle(), "Thread-Decode");
+    }
 }
 
 PictureDecoder::~PictureDecoder() {
