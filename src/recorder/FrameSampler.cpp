@@ -1,5 +1,6 @@
 #include "recorder/FrameSampler.h"
 
+#include "device/DecodedPictures.h"
 #include "device/JpegDecoder.h"
 
 #include <algorithm>
@@ -29,12 +30,12 @@ QImage FrameSampler::latestPicture(std::int64_t nowMicros) {
     if (bytes && !bytes->empty() && bytes != lastBytes_) {
         if (watch_) watch_->delivered(nowMicros);
         lastBytes_ = bytes;
-        // The track takes 4:2:0 chroma again, so the finer decode would be thrown away.
+        // The track takes 4:2:0 chroma again, so the finer decode would be thrown away; a picture the view
+        // decoded at this scale already is taken as it is.
         const int scale = decodeScale(JpegDecoder::declaredSize(bytes->data(), bytes->size()));
-        if (!JpegDecoder::decodeInto(bytes->data(), bytes->size(), lastPicture_, JpegDecoder::Mode::Fast,
-                                     scale)) {
-            lastPicture_ = QImage();
-        }
+        lastPicture_ = DecodedPictures::shared()
+                           .decode(bytes, scale, JpegDecoder::Mode::Fast, std::move(lastPicture_))
+                           .picture;
         ++decodes_;
     }
     return lastPicture_;

@@ -1,6 +1,7 @@
 #include "viewer/FramePump.h"
 
 #include "base/Log.h"
+#include "device/DecodedPictures.h"
 #include "device/JpegDecoder.h"
 
 FramePump::FramePump(Hooks hooks) : hooks_(std::move(hooks)) {
@@ -31,12 +32,10 @@ std::optional<FramePump::Job> FramePump::retake(double shownScale, int shownAtSc
 }
 
 FramePump::Decoded FramePump::decode(const Job &job, QImage spare) {
-    Decoded decoded{job, std::move(spare), QSize()};
-    if (!JpegDecoder::decodeInto(job.bytes->data(), job.bytes->size(), decoded.picture,
-                                 JpegDecoder::Mode::Exact, job.scale, &decoded.pictureSize)) {
-        decoded.picture = QImage();
-    }
-    return decoded;
+    // Shared with the recorder: a picture both need at this scale is decoded once.
+    DecodedPictures::Picture picture =
+        DecodedPictures::shared().decode(job.bytes, job.scale, JpegDecoder::Mode::Exact, std::move(spare));
+    return Decoded{job, std::move(picture.picture), picture.fullSize};
 }
 
 std::optional<FramePump::Shown> FramePump::accept(Decoded decoded, QSizeF laidOutSize) {
