@@ -1,26 +1,36 @@
-// bench-recorder [SECONDS] [FOLDER]: the recorder's cost against plain ffmpeg, in one run.
+// bench-recorder [SECONDS] [FOLDER] [--size WxH] [--picture card|page] [--video-size camera|1080p|720p]
+//                [--viewer]: the recorder's cost against plain ffmpeg, in one run.
 //
-// 1. Writes SECONDS x 25 pictures of the simulator's 1920x1080 test card as JPEG files (FOLDER, or a
-//    temporary folder).
+// 1. Writes the simulator's test card or page (1920x1080 unless --size) as JPEG files (FOLDER, or a
+//    temporary folder): SECONDS x 25 of them, at most 150 distinct ones, which the recording and ffmpeg
+//    then take in turn.
 // 2. Records them with RVImagesToVideo for SECONDS, without a microphone, the pictures handed over as the
-//    receiver would at 25 per second; measures this process's CPU time per frame written and counts the
-//    ticks that came late (after the next frame's slot had begun, leaving a slot without a frame).
-// 3. Transcodes the same JPEG files with the ffmpeg program and the same encoder settings (libx264,
-//    the live preset, a key frame a second, lookahead in the encoding threads, yuv420p, fast start) and
-//    measures its CPU time per frame.
+//    receiver would at 25 per second, into a track of the --video-size (1080p unless given); measures the
+//    CPU time per frame written of the recorder's threads and counts the ticks that came late (after the
+//    next frame's slot had begun, leaving a slot without a frame). With --viewer the live view's decoding
+//    runs beside it, as in the viewer fitting the picture to a 1280x720 area; its threads are not counted.
+// 3. Transcodes the same JPEG files with the ffmpeg program doing the same work: decoding, scaling to the
+//    track's size and encoding with the same settings (libx264, the live preset, a key frame a second,
+//    lookahead in the encoding threads, yuv420p, fast start); measures its CPU time per frame.
 // Prints both and their ratio.
-// 4. The end of a long recording: lays out a fragmented file of 10 minutes as the recorder writes it
+// 4. Unless --size is given, the end of a long recording: lays out a fragmented file of 10 minutes as the
+// recorder writes it
 //    while recording (the pictures of step 2 again and again, beside 128 kbit/s AAC sound), then times
 //    a plain copy of it (read, write, flush to disk) and the rewrite that puts its index first
 //    (FastStartRewriter, which also flushes and replaces the file), three times each, and prints the
 //    medians and their ratio. Once at the test card's own bit rate, which is far below a camera's (its
 //    picture is clean and still), and once with the pictures padded to 4 Mbit/s (filler units).
 
+#include "PagePicture.h"
 #include "TestCard.h"
+#include "device/DecodedPictures.h"
+#include "device/JpegDecoder.h"
 #include "recorder/FastStartRewriter.h"
 #include "recorder/MediaWriter.h"
 #include "recorder/RVImagesToVideo.h"
+#include "recorder/VideoSize.h"
 #include "recorder/VideoWriterInput.h"
+#include "viewer/PictureDecoder.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -41,6 +51,7 @@
 #include <cstring>
 #include <functional>
 #include <future>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -51,6 +62,64 @@ constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 constexpr int kFps = 25;
 constexpr int kJpegQuality = 85;  // the simulator's default
+constexpr int kMaxDistinct = 150;
+const QSize kViewArea(1280, 720);  // the default window's picture area
+
+struct Settings {
+    double seconds = 20;
+    QString folder;
+    QSize size{kWidth, kHeight};
+    bool page = false;
+    VideoSize::Choice videoSize = VideoSize::kDefault;
+    bool viewer = false;
+};
+
+bool parseSettings(const QStringList &arguments, Settings &settings) {
+    int positional = 0;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &name = arguments[i];
+        const QString value = i + 1 < arguments.size() ? arguments[i + 1] : QString();
+        if (name == QLatin1String("--viewer")) {
+            settings.viewer = true;
+        } else if (name == QLatin1String("--size") && value.contains(QLatin1Char('x'))) {
+            settings.size = QSize(value.section(QLatin1Char('x'), 0, 0).toInt(),
+                                  value.section(QLatin1Char('x'), 1, 1).toInt());
+            ++i;
+        } else if (name == QLatin1String("--picture") && (value == "card" || value == "page")) {
+            settings.page = value == QLatin1String("page");
+            ++i;
+        } else if (name == QLatin1String("--video-size") && VideoSize::fromName(value.toStdString())) {
+            settings.videoSize = *VideoSize::fromName(value.toStdString());
+            ++i;
+        } else if (!name.startsWith(QLatin1String("--")) && positional == 0) {
+            settings.seconds = name.toDouble();
+            ++positional;
+        } else if (!name.startsWith(QLatin1String("--")) && positional == 1) {
+            settings.folder = name;
+            ++positional;
+        } else {
+            return false;
+        }
+    }
+    return settings.seconds > 0 && !settings.size.isEmpty();
+}
+
+// CPU seconds of this process's living threads named name.
+double threadsCpuSeconds(const char *name) {
+    double seconds = 0;
+    const double ticks = double(sysconf(_SC_CLK_TCK));
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(tasks.filePath(task + QStringLiteral("/stat")));
+        if (!stat.open(QIODevice::ReadOnly)) continue;
+        const QByteArray line = stat.readAll();
+        const qsizetype open = line.indexOf('('), close = line.lastIndexOf(')');
+        if (open < 0 || close < 0 || line.mid(open + 1, close - open - 1) != name) continue;
+        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
+        if (fields.size() > 12) seconds += (fields[11].toDouble() + fields[12].toDouble()) / ticks;
+    }
+    return seconds;
+}
 
 double cpuSeconds(const rusage &usage) {
     return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
@@ -63,11 +132,17 @@ double processCpuSeconds() {
     return cpuSeconds(usage);
 }
 
-std::vector<RVImagesToVideo::FrameBytes> writePictures(const QDir &folder, int count) {
-    TestCard card(TestCard::Style{kWidth, kHeight, kJpegQuality});
+std::vector<RVImagesToVideo::FrameBytes> writePictures(const QDir &folder, int count,
+                                                       const Settings &settings) {
+    std::unique_ptr<PictureSource> card;
+    const PictureStyle style{settings.size.width(), settings.size.height(), kJpegQuality};
+    if (settings.page)
+        card = std::make_unique<PagePicture>(style);
+    else
+        card = std::make_unique<TestCard>(style);
     std::vector<RVImagesToVideo::FrameBytes> pictures;
     for (int i = 0; i < count; ++i) {
-        const std::vector<std::uint8_t> bytes = card.picture(static_cast<std::uint64_t>(i));
+        const std::vector<std::uint8_t> bytes = card->picture(static_cast<std::uint64_t>(i));
         QFile file(folder.filePath(QString::asprintf("frame_%04d.jpg", i + 1)));
         if (!file.open(QIODevice::WriteOnly)) return {};
         file.write(reinterpret_cast<const char *>(bytes.data()), static_cast<qint64>(bytes.size()));
@@ -81,43 +156,94 @@ struct RecorderFigures {
     RVImagesToVideo::Statistics statistics;
 };
 
+// The live view beside the recording: each new picture decoded as the viewer would for its picture area.
+class ViewBeside {
+  public:
+    ViewBeside(const std::vector<RVImagesToVideo::FrameBytes> &pictures, QSize camera,
+               std::chrono::steady_clock::time_point start)
+        : decoder_([this](FramePump::Decoded) { ++shown_; }), thread_([=, &pictures, this] {
+              const double fit = std::min(double(kViewArea.width()) / camera.width(),
+                                          double(kViewArea.height()) / camera.height());
+              std::uint64_t order = 0;
+              while (!stopping_) {
+                  const auto elapsed = std::chrono::steady_clock::now() - start;
+                  const auto n =
+                      static_cast<std::size_t>(std::chrono::duration<double>(elapsed).count() * kFps);
+                  FramePump::Job job;
+                  job.bytes = pictures[n % pictures.size()];
+                  job.order = ++order;
+                  job.scale = JpegDecoder::scaleFor(fit);
+                  decoder_.submit(std::move(job));
+                  std::this_thread::sleep_until(start + std::chrono::duration<double>(double(n + 1) / kFps));
+              }
+          }) {}
+    ~ViewBeside() {
+        stopping_ = true;
+        thread_.join();
+    }
+    std::uint64_t shown() const { return shown_; }
+
+  private:
+    PictureDecoder decoder_;
+    std::atomic<std::uint64_t> shown_{0};
+    std::atomic<bool> stopping_{false};
+    std::thread thread_;
+};
+
 RecorderFigures recordPictures(const std::vector<RVImagesToVideo::FrameBytes> &pictures,
-                               const std::string &path, double seconds) {
+                               const std::string &path, const Settings &settings) {
     auto recorder = RVImagesToVideo::create();
     recorder->setMicrophoneEnabled(false);
     const auto start = std::chrono::steady_clock::now();
     // The picture the receiver would hold now, at 25 new pictures per second.
     recorder->setFrameSource([&pictures, start] {
         const auto elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        return pictures[std::min(pictures.size() - 1, static_cast<std::size_t>(elapsed * kFps))];
+        return pictures[static_cast<std::size_t>(elapsed * kFps) % pictures.size()];
     });
+    std::optional<ViewBeside> view;
+    if (settings.viewer) view.emplace(pictures, settings.size, start);
     std::promise<bool> finished;
-    const double cpuBefore = processCpuSeconds();
+    const QSize track = VideoSize::forCamera(settings.size, settings.videoSize);
+    // The whole process (the encoder's threads end with the recording) without the view's decoders.
+    const auto recorderCpu = [] { return processCpuSeconds() - threadsCpuSeconds("Thread-Decode"); };
+    const double cpuBefore = recorderCpu();
     std::thread recording([&] {
-        recorder->writeImageAsMovie({}, path, QSizeF(kWidth, kHeight), kFps, false,
+        recorder->writeImageAsMovie({}, path, QSizeF(track), kFps, false,
                                     [&finished](bool ok) { finished.set_value(ok); });
     });
-    std::this_thread::sleep_until(start + std::chrono::duration<double>(seconds));
+    std::this_thread::sleep_until(start + std::chrono::duration<double>(settings.seconds));
     recorder->doStop();
     recording.join();
     finished.get_future().wait();
     RecorderFigures figures;
     figures.statistics = recorder->statistics();
-    figures.cpuPerFrameMs = (processCpuSeconds() - cpuBefore) * 1000 /
-                            std::max<std::uint64_t>(1, figures.statistics.framesAppended);
+    figures.cpuPerFrameMs =
+        (recorderCpu() - cpuBefore) * 1000 / std::max<std::uint64_t>(1, figures.statistics.framesAppended);
+    if (view)
+        std::printf("the view beside it showed %llu pictures; %llu decodes for both\n",
+                    (unsigned long long)view->shown(),
+                    (unsigned long long)DecodedPictures::shared().decodes());
     return figures;
 }
 
 // CPU time of the ffmpeg program (user + system, its threads included), or a negative number on failure.
-double ffmpegCpuSeconds(const QDir &folder, const std::string &out) {
+// The files are taken in turn until frames pictures were transcoded, scaled to track.
+// lowres: decoding at 1/2^lowres of the size, as the recorder's DCT scaling does.
+double ffmpegCpuSeconds(const QDir &folder, const std::string &out, int distinct, int frames, QSize track,
+                        int lowres) {
     const std::string input = folder.filePath("frame_%04d.jpg").toStdString();
     const std::string fps = std::to_string(kFps);
+    const std::string loops = std::to_string((frames + distinct - 1) / distinct - 1);
+    const std::string count = std::to_string(frames);
+    const std::string scale = "scale=" + std::to_string(track.width()) + ":" + std::to_string(track.height());
+    const std::string lowresText = std::to_string(lowres);
     const pid_t child = fork();
     if (child == 0) {
-        execlp("ffmpeg", "ffmpeg", "-loglevel", "error", "-y", "-framerate", fps.c_str(), "-i", input.c_str(),
-               "-c:v", "libx264", "-preset", recorder::kLivePreset, "-g", fps.c_str(), "-x264-params",
-               "sync-lookahead=0", "-pix_fmt", "yuv420p", "-movflags", "+faststart", out.c_str(),
-               static_cast<char *>(nullptr));
+        execlp("ffmpeg", "ffmpeg", "-loglevel", "error", "-y", "-stream_loop", loops.c_str(), "-framerate",
+               fps.c_str(), "-lowres", lowresText.c_str(), "-i", input.c_str(), "-frames:v", count.c_str(),
+               "-vf", scale.c_str(), "-c:v", "libx264", "-preset", recorder::kLivePreset, "-g", fps.c_str(),
+               "-x264-params", "sync-lookahead=0", "-pix_fmt", "yuv420p", "-movflags", "+faststart",
+               out.c_str(), static_cast<char *>(nullptr));
         _exit(127);
     }
     int status = 0;
@@ -353,23 +479,39 @@ bool timeTheFinalRewrite(const QDir &folder, double videoBitRate) {
 int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);  // the test card draws text
-    const double seconds = argc > 1 ? std::atof(argv[1]) : 20;
+    Settings settings;
+    if (!parseSettings(QGuiApplication::arguments(), settings)) {
+        std::fprintf(stderr,
+                     "usage: bench-recorder [SECONDS] [FOLDER] [--size WxH] [--picture card|page] "
+                     "[--video-size %s] [--viewer]\n",
+                     VideoSize::names().c_str());
+        return 2;
+    }
+    const double seconds = settings.seconds;
     QTemporaryDir temporary;
-    const QDir folder(argc > 2 ? QString::fromLocal8Bit(argv[2]) : temporary.path());
+    const QDir folder(settings.folder.isEmpty() ? temporary.path() : settings.folder);
     folder.mkpath(".");
     const int count = static_cast<int>(seconds * kFps);
+    const int distinct = std::min(count, kMaxDistinct);
+    const QSize track = VideoSize::forCamera(settings.size, settings.videoSize);
 
-    std::printf("writing %d pictures of %dx%d into %s\n", count, kWidth, kHeight, qPrintable(folder.path()));
-    const auto pictures = writePictures(folder, count);
+    std::printf("writing %d %s pictures of %dx%d into %s\n", distinct, settings.page ? "page" : "test-card",
+                settings.size.width(), settings.size.height(), qPrintable(folder.path()));
+    const auto pictures = writePictures(folder, distinct, settings);
     if (pictures.empty()) return 1;
 
-    std::printf("recording %.0f s with RVImagesToVideo (x264 preset %s)\n", seconds, recorder::kLivePreset);
+    std::printf("recording %.0f s at %dx%d with RVImagesToVideo (x264 preset %s)%s\n", seconds, track.width(),
+                track.height(), recorder::kLivePreset, settings.viewer ? ", the live view beside it" : "");
     const RecorderFigures ours =
-        recordPictures(pictures, folder.filePath("recorder.mp4").toStdString(), seconds);
+        recordPictures(pictures, folder.filePath("recorder.mp4").toStdString(), settings);
     const auto &statistics = ours.statistics;
 
-    std::printf("transcoding the same %d pictures with ffmpeg\n", count);
-    const double ffmpegCpu = ffmpegCpuSeconds(folder, folder.filePath("ffmpeg.mp4").toStdString());
+    const int scale = JpegDecoder::scaleFor(std::max(double(track.width()) / settings.size.width(),
+                                                     double(track.height()) / settings.size.height()));
+    const int lowres = scale == 8 ? 3 : scale == 4 ? 2 : scale == 2 ? 1 : 0;
+    std::printf("transcoding the same %d pictures with ffmpeg (decoding at 1/%d)\n", count, scale);
+    const double ffmpegCpu =
+        ffmpegCpuSeconds(folder, folder.filePath("ffmpeg.mp4").toStdString(), distinct, count, track, lowres);
     if (ffmpegCpu < 0) {
         std::fprintf(stderr, "ffmpeg failed\n");
         return 1;
@@ -385,6 +527,7 @@ int main(int argc, char **argv) {
     std::printf("recorder CPU per frame: %.1f ms\n", ours.cpuPerFrameMs);
     std::printf("ffmpeg   CPU per frame: %.1f ms\n", ffmpegPerFrameMs);
     std::printf("ratio recorder / ffmpeg: %.2f\n", ours.cpuPerFrameMs / ffmpegPerFrameMs);
+    if (settings.size != QSize(kWidth, kHeight)) return 0;
     std::printf("\nfinishing a fragmented recording of %.0f minutes of 1920x1080 with sound (medians of 3)\n",
                 kLongRecordingSeconds / 60);
     const bool timed = timeTheFinalRewrite(folder, 0) && timeTheFinalRewrite(folder, kCameraBitRate);

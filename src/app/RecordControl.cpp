@@ -44,6 +44,11 @@ std::optional<int> RecordControl::recordingSeconds() const {
                    .count());
 }
 
+std::uint64_t RecordControl::lateFrames() const {
+    if (!bRecording() || !current_->recorder) return 0;
+    return current_->recorder->statistics().skippedSlots;
+}
+
 void RecordControl::Record_Button_Click(const QDateTime &pressedAt) {
     if (bRecording()) {
         // What to tell the user is known once the file is finished (recordingEnded).

@@ -76,6 +76,8 @@ class RecordControl : public QObject {
     }
     // Whole seconds since the running recording was started; nothing while none runs.
     std::optional<int> recordingSeconds() const;
+    // Frames the running recording left out because encoding fell behind; 0 while none runs.
+    std::uint64_t lateFrames() const;
     // Recordings whose thread has not ended yet.
     int runningThreads() const;
     // A recording runs, or its file is not finished yet.

@@ -38,6 +38,9 @@ QString RecordEndMessage::text(const RVImagesToVideo::Report &report, const Loca
     }
     message += spells(report.cameraSilences, QStringLiteral("record_camera_silent"), texts);
     message += spells(report.microphoneSilences, QStringLiteral("record_microphone_silent"), texts);
+    if (report.lateFrames > 0)
+        message +=
+            QLatin1Char('\n') + texts.text(QStringLiteral("record_late_frames")).arg(report.lateFrames);
     return message;
 }
 

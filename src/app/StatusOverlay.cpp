@@ -36,9 +36,11 @@ QStringList StatusOverlay::lines(const Status &status, const Localization &texts
     };
     if (status.recordingSeconds) {
         const int seconds = *status.recordingSeconds;
-        lines << text("overlay_recording")
-                     .arg(seconds / 60, 2, 10, QLatin1Char('0'))
-                     .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+        QString line = text("overlay_recording")
+                           .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+                           .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+        if (status.lateFrames > 0) line += text("overlay_late_frames").arg(status.lateFrames);
+        lines << line;
     }
     return lines;
 }

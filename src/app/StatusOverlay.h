@@ -10,6 +10,7 @@
 #include <QSize>
 #include <QStringList>
 
+#include <cstdint>
 #include <optional>
 
 class Localization;
@@ -22,6 +23,7 @@ class StatusOverlay {
         QSize pictureSize;
         int reconnections = 0;
         std::optional<int> recordingSeconds;  // while a recording runs
+        std::uint64_t lateFrames = 0;         // of that recording: left out because encoding fell behind
     };
     static QStringList lines(const Status &status, const Localization &texts);
 

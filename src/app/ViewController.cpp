@@ -377,5 +377,6 @@ StatusOverlay::Status ViewController::currentStatus() {
     if (pump_.shown()) status.pictureSize = pictureSize();
     status.reconnections = std::max(0, reconnectionCount() - 1);  // the first is the start-up connection
     status.recordingSeconds = recordControl_->recordingSeconds();
+    status.lateFrames = recordControl_->lateFrames();
     return status;
 }

@@ -313,6 +313,7 @@ RecordingReport::Facts RVImagesToVideo::factsOf(const MediaWriter &writer) const
     facts.anchorMicros = anchorMicros_;
     facts.cameraSilences = sampler_.silences();
     facts.microphoneSilences = microphone_.silences();
+    facts.lateFrames = statistics().skippedSlots;
     return facts;
 }
 

@@ -9,6 +9,7 @@ RecordingReport RecordingReport::of(const Facts &facts) {
     report.seconds = facts.fps > 0 ? static_cast<double>(facts.framesInTrack) / facts.fps : 0;
     report.cameraSilences = spellsOf(facts.cameraSilences, facts.anchorMicros);
     report.microphoneSilences = spellsOf(facts.microphoneSilences, facts.anchorMicros);
+    report.lateFrames = facts.lateFrames;
     if (facts.fileGoneAt) {
         report.outcome = Outcome::FileGone;
         report.fileGoneAt = *facts.fileGoneAt;

@@ -38,6 +38,7 @@ struct RecordingReport {
         std::int64_t anchorMicros = 0;     // capture clock of media time 0
         std::vector<SilenceWatch::Spell> cameraSilences;
         std::vector<SilenceWatch::Spell> microphoneSilences;
+        std::uint64_t lateFrames = 0;  // slots left without a frame because the loop fell behind
     };
 
     Outcome outcome = Outcome::Pending;
@@ -48,6 +49,7 @@ struct RecordingReport {
     double fileGoneAt = 0;                  // FileGone: seconds into the recording it was found gone
     std::vector<Spell> cameraSilences;      // no new picture for more than 3 s
     std::vector<Spell> microphoneSilences;  // no sound for more than 2 s
+    std::uint64_t lateFrames = 0;           // frames left out because encoding fell behind
 
     static RecordingReport of(const Facts &facts);
     static RecordingReport notStarted(const std::string &path, const std::string &failure);

@@ -44,6 +44,10 @@ TEST_F(RecordEndMessageTest, SavedNamesTheFileThenEverySilentSpellWithItsTimes) 
               "The microphone stopped delivering sound at 1:04; the rest of the recording has no sound.");
     EXPECT_TRUE(
         RecordEndMessage::text(report, chinese).contains(QString::fromUtf8("麦克风在录像的 1:04 处")));
+    // An encoder that fell behind left frames out: the end says how many.
+    report.lateFrames = 40;
+    EXPECT_EQ(RecordEndMessage::text(report, english).split('\n').back(),
+              "40 frames could not be encoded in time and were left out.");
 }
 
 TEST_F(RecordEndMessageTest, AFullDiskOrAWriteErrorNamesTheFileAndSaysWhatIsKept) {

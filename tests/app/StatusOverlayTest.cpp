@@ -22,6 +22,10 @@ TEST(StatusOverlay, SaysEveryFigureAndTheRecordingsTimeInBothLanguages) {
                            "Latency 18.2 ms (median)", "Bitrate 8.40 Mbit/s", "Picture 1920×1080",
                            "Reconnections 2", "recording 01:05"}));
 
+    status.lateFrames = 12;
+    EXPECT_EQ(StatusOverlay::lines(status, Localization(QStringLiteral("en"))).back(),
+              "recording 01:05 · 12 frames late");
+
     status.figures.latencyMs.reset();
     status.pictureSize = {};
     status.recordingSeconds.reset();
