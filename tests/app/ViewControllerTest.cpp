@@ -409,16 +409,22 @@ TEST_F(ViewControllerTest, TeachingToolsAnswerTheirKeysAndTooltipsNameThem) {
     EXPECT_EQ(ui.freeze_button->toolTip(), QStringLiteral("Go live again (Space)"));
 }
 
-TEST_F(ViewControllerTest, MirrorFlipAndTheOverlayAreRememberedAcrossStarts) {
+TEST_F(ViewControllerTest, MirrorFlipTheOverlayAndTheRecordingSizeAreRememberedAcrossStarts) {
     startWithoutCamera();
+    EXPECT_EQ(ViewController::recordingSize(), VideoSize::Choice::Full_HD);
+    EXPECT_TRUE(viewer->findChild<QAction *>(QStringLiteral("record_size_1080p_action"))->isChecked());
     viewer->setMirrored(true);
     viewer->setStatusOverlayShown(true);
+    viewer->findChild<QAction *>(QStringLiteral("record_size_720p_action"))->trigger();
     startViewer(unusedLoopbackPort(SOCK_STREAM), unusedLoopbackPort(SOCK_DGRAM), /*keepSettings=*/true);
     EXPECT_EQ(viewer->orientation(), (PictureOrientation{true, false}));
     EXPECT_TRUE(viewer->ui().mirror_action->isChecked());
     EXPECT_FALSE(viewer->ui().flip_action->isChecked());
     EXPECT_TRUE(viewer->statusOverlayShown());
     EXPECT_TRUE(viewer->ui().overlay_action->isChecked());
+    EXPECT_EQ(ViewController::recordingSize(), VideoSize::Choice::HD);
+    EXPECT_TRUE(viewer->findChild<QAction *>(QStringLiteral("record_size_720p_action"))->isChecked());
+    EXPECT_FALSE(viewer->findChild<QAction *>(QStringLiteral("record_size_1080p_action"))->isChecked());
 }
 
 // While a drawing tool is chosen a drag draws instead of panning; strokes survive freeze and unfreeze,

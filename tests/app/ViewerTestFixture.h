@@ -2,7 +2,7 @@
 
 // A viewer under test: its own receiver, the window at 1280x800 on the offscreen platform, and a simulator
 // that a test may start. Torn down in that order, viewer first. Each test starts with the viewer's
-// remembered settings (mirror, flip, status overlay) at their defaults.
+// remembered settings (mirror, flip, status overlay, recording size) at their defaults.
 
 #include "SimulatorProcess.h"
 #include "app/ViewController.h"
@@ -29,6 +29,7 @@ class ViewerTestFixture : public testing::Test {
         if (!keepSettings) {
             const auto settings = ViewerSettings::open();
             for (const char *key : ViewerSettings::kSwitchKeys) settings->remove(QLatin1String(key));
+            settings->remove(QLatin1String(ViewerSettings::kRecordingSizeKey));
         }
         viewer.reset();
         LaunchOptions options;
