@@ -4,6 +4,10 @@
 
 #include <QApplication>
 #include <QResizeEvent>
+#include <QSignalBlocker>
+
+#include <algorithm>
+#include <cmath>
 
 DisplayControls::DisplayControls(QWidget &host, const ViewControllerLayout &ui, MouseDragView &view)
     : host_(host), ui_(ui), view_(view) {
@@ -13,6 +17,7 @@ DisplayControls::DisplayControls(QWidget &host, const ViewControllerLayout &ui, 
     ui_.scale_label->setText(DisplayGeometry::scaleText(1.0));
     // The viewer's or the library's window changing size re-fits the picture (see eventFilter).
     qApp->installEventFilter(this);
+    connect(&view_, &MouseDragView::wheelTurned, this, &DisplayControls::wheelZoom);
 }
 
 DisplayControls::~DisplayControls() {
@@ -33,7 +38,21 @@ void DisplayControls::setFitImage() {
         ui_.ns_slider_zoom->setDoubleValue(*factor);
         applyZoom(*factor);  // the factor itself, also beyond what the slider can show
     }
+    fitted_ = true;
     view_.update();
+}
+
+// A wheel step zooms by a tenth about the pointer, within the slider's range.
+void DisplayControls::wheelZoom(QPointF areaPoint, double steps) {
+    DisplayGeometry &geometry = view_.displayGeometry();
+    const double factor =
+        std::clamp(geometry.zoom() * std::pow(1.1, steps), ui_.ns_slider_zoom->minimumDouble(), maxScale_);
+    geometry.zoomAbout(areaPoint, factor);
+    {
+        const QSignalBlocker quiet(ui_.ns_slider_zoom);  // its rounded value would move the point
+        ui_.ns_slider_zoom->setDoubleValue(factor);
+    }
+    applyZoom(factor);
 }
 
 void DisplayControls::sliderZoomed() {
@@ -41,6 +60,7 @@ void DisplayControls::sliderZoomed() {
 }
 
 void DisplayControls::applyZoom(double factor) {
+    fitted_ = false;
     ui_.scale_label->setText(DisplayGeometry::scaleText(factor));
     view_.displayGeometry().setZoom(factor);
     view_.update();
@@ -72,24 +92,32 @@ void DisplayControls::turnRight() {
 void DisplayControls::showTurn(double rotation) {
     view_.displayGeometry().setRotation(rotation);
     ui_.ns_slider_rotate->setDoubleValue(DisplayGeometry::sliderTurnFor(rotation));
-    view_.update();
+    turned();
 }
 
 void DisplayControls::sliderTurned() {
     view_.displayGeometry().setRotation(
         DisplayGeometry::rotationForSlider(ui_.ns_slider_rotate->doubleValue()));
-    view_.update();
+    turned();
 }
 
 void DisplayControls::resetTurn() {
     ui_.ns_slider_rotate->setDoubleValue(0.0);
     view_.displayGeometry().setRotation(ui_.ns_slider_rotate->doubleValue());
-    view_.update();
+    turned();
+}
+
+// A fitted picture stays whole on screen at its new turn; a zoom the user chose stays as it is.
+void DisplayControls::turned() {
+    if (fitted_)
+        setFitImage();
+    else
+        view_.update();
 }
 
 void DisplayControls::maximise() {
     QWidget *window = host_.window();
-    window->setWindowState(window->windowState() | Qt::WindowMaximized);
+    window->setWindowState(window->windowState() ^ Qt::WindowMaximized);
     setFitImage();
 }
 

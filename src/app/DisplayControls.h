@@ -33,8 +33,11 @@ class DisplayControls : public QObject {
     void turnRight();
     void sliderTurned();
     void resetTurn();
+    // Maximises the window, or restores it when maximised.
     void maximise();
     void toggleFullScreen();
+    // Zooms by wheel steps (positive: in) about a point of the display area.
+    void wheelZoom(QPointF areaPoint, double steps);
 
   signals:
     // The view's zoom changed: the picture may be wanted at another decoding scale.
@@ -46,11 +49,13 @@ class DisplayControls : public QObject {
   private:
     void applyZoom(double factor);
     void showTurn(double rotation);
+    void turned();
     bool fitsWhenResized(const QObject *watched) const;
 
     QWidget &host_;
     const ViewControllerLayout &ui_;
     MouseDragView &view_;
-    double maxScale_ = DisplayGeometry::kDefaultMaxScale;
+    double maxScale_ = DisplayGeometry::kViewerMaxScale;
     QSizeF currentViewSize_;
+    bool fitted_ = false;  // the zoom is Fit's, not one the user chose
 };

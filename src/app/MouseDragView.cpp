@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -131,6 +132,13 @@ void MouseDragView::paintCornerPanel(QPainter &painter) {
         painter.drawImage(QRectF(QPointF(at) + QPointF(0, top / ratio), QSizeF(band.size()) / ratio),
                           cornerPanel_, band);
     }
+}
+
+void MouseDragView::wheelEvent(QWheelEvent *event) {
+    // 120 is one notch of a common wheel; touchpads send fractions of it.
+    const double steps = event->angleDelta().y() / 120.0;
+    if (steps != 0) emit wheelTurned(event->position(), steps);
+    event->accept();
 }
 
 QRegion MouseDragView::uncoveredParts(const QTransform &toArea) const {

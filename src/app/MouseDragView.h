@@ -73,6 +73,8 @@ class MouseDragView : public QWidget {
     void pictureDrawn();
     // A stroke was drawn or erased with the mouse.
     void drawingChanged();
+    // The wheel turned by steps (positive: away from the user) over areaPoint.
+    void wheelTurned(QPointF areaPoint, double steps);
 
   protected:
     void paintEvent(QPaintEvent *event) override;
@@ -80,6 +82,7 @@ class MouseDragView : public QWidget {
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
   private:
     // The parts of the widget the picture leaves to the background.

@@ -14,10 +14,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QScreen>
 #include <QTimer>
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -94,7 +96,9 @@ int main(int argc, char *argv[]) {
     delegate.recordOnSignal([&window] { window.Record_Button_Click(); });
     int picturesShown = 0;
     QObject::connect(&window, &ViewController::imageShown, [&picturesShown] { ++picturesShown; });
-    window.resize(1280, 800);
+    // As large as the screen allows, up to 1280x800: a classroom projector may have 1024x768.
+    const QSize available = window.screen()->availableGeometry().size();
+    window.resize(std::min(1280, available.width()), std::min(800, available.height()));
     window.show();
     const int status = QApplication::exec();
     deskcam::logLine("deskcam: %d pictures shown, %d reconnections", picturesShown,

@@ -3,7 +3,7 @@
 // The one process-wide receiver of the camera's picture stream. It cuts the stream into frames between
 // "BoundaryS" and "BoundaryE", restores each picture's complemented middle byte, keeps the newest picture
 // (the latest frame) and a frame queue of at most 3 entries, and tells its supervisor whether pictures still
-// arrive. Socket callbacks, framing and decoding run on the main event queue.
+// arrive. Socket callbacks and framing run on the main event queue; decoding is the frame pump's.
 //
 // Thread use: the supervisor's thread (StreamSupervisor) calls initServer, isTimeOut, func_reconnect_server,
 // bConnected and list_image_data; the frame pump calls list_image_data, getFirstImageData and

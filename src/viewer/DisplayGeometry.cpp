@@ -61,10 +61,21 @@ void DisplayGeometry::set_1x1_resolution(QSizeF picture, double sliderTurn, doub
 
 std::optional<double> DisplayGeometry::setFitImage() {
     recentre();
-    const double factor = area_.height() / turnedPictureHeight();
+    const double factor =
+        std::min(area_.height() / turnedPictureHeight(), area_.width() / turnedPictureWidth());
     if (!std::isfinite(factor) || factor <= 0) return std::nullopt;
     zoom_ = factor;
     return factor;
+}
+
+void DisplayGeometry::zoomAbout(QPointF areaPoint, double factor) {
+    if (!(factor > 0) || !(zoom_ > 0)) return;
+    const QPointF half(surfaceSide_ / 2, surfaceSide_ / 2);
+    const QPointF centre = dragOrigin_ + half;
+    // The square zooms about its centre: moving the centre towards the point by the zoom's ratio keeps
+    // the point's picture pixel under it.
+    dragOrigin_ = areaPoint - (areaPoint - centre) * (factor / zoom_) - half;
+    zoom_ = factor;
 }
 
 void DisplayGeometry::recentre() {
@@ -89,6 +100,11 @@ QRectF DisplayGeometry::pictureFrame() const {
 double DisplayGeometry::turnedPictureHeight() const {
     const auto [sin, cos] = sinCosDegrees(rotation_);
     return std::fabs(picture_.width() * sin) + std::fabs(picture_.height() * cos);
+}
+
+double DisplayGeometry::turnedPictureWidth() const {
+    const auto [sin, cos] = sinCosDegrees(rotation_);
+    return std::fabs(picture_.width() * cos) + std::fabs(picture_.height() * sin);
 }
 
 QTransform DisplayGeometry::pictureToArea() const {

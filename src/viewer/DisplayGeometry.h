@@ -26,6 +26,8 @@
 class DisplayGeometry {
   public:
     static constexpr double kDefaultMaxScale = 2.0;
+    // The viewer's: a document camera's page is read zoomed in on a detail.
+    static constexpr double kViewerMaxScale = 8.0;
     static constexpr double kMinScale = 0.1;  // the zoom slider's low end
     static constexpr double kZoomStep = 0.1;  // one press of a zoom key
 
@@ -53,9 +55,12 @@ class DisplayGeometry {
 
     // Rebuilds the stack for a picture of the given size at zoom 1, turned by the slider's value, centred.
     void set_1x1_resolution(QSizeF picture, double sliderTurn, double maxScale = kDefaultMaxScale);
-    // Zoom so the turned picture fills the area's height; re-centres. Returns the factor, or nothing when
-    // there is no height to fit (no picture yet), in which case only the centring happens.
+    // Zoom so the whole turned picture (its bounding box at a free turn) shows in the area, as large as it
+    // fits; re-centres. Returns the factor, or nothing when there is nothing to fit (no picture yet, an
+    // empty area), in which case only the centring happens.
     std::optional<double> setFitImage();
+    // Zooms to factor keeping the picture point under areaPoint where it is (the wheel's zoom).
+    void zoomAbout(QPointF areaPoint, double factor);
     void setZoom(double factor) { zoom_ = factor; }
     void setRotation(double degreesCounterClockwise) { rotation_ = degreesCounterClockwise; }
     void setOrientation(PictureOrientation orientation) { orientation_ = orientation; }
@@ -74,8 +79,10 @@ class DisplayGeometry {
     QRectF dragSurfaceFrame() const { return {dragOrigin_, QSizeF(surfaceSide_, surfaceSide_)}; }
     QRectF rotationSquareFrame() const;
     QRectF pictureFrame() const;
-    // Height of the turned picture's bounding box, before zoom: |w sin r| + |h cos r|.
+    // Height and width of the turned picture's bounding box, before zoom: |w sin r| + |h cos r| and
+    // |w cos r| + |h sin r|.
     double turnedPictureHeight() const;
+    double turnedPictureWidth() const;
     // Maps picture pixel coordinates to area coordinates: what the painter applies.
     QTransform pictureToArea() const;
     // Maps an area point back to picture pixel coordinates (where the mouse is on the page); nothing while

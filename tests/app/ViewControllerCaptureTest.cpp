@@ -235,9 +235,9 @@ TEST_F(ViewControllerCaptureTest, ACaptureWithDrawingsHasTheStrokeWhereTheScreen
     viewer->setMirrored(true);
     viewer->chooseTool(MouseDragView::Tool::Pen);
     MouseDragView *view = viewer->dragView();
-    // Fitted: the 640x360 picture fills the height, centred. A line 100 to 200 picture pixels right of
-    // the centre, 90 above it, on the top-right quarter as shown (the top-left one as sent).
-    const double zoom = view->height() / 360.0;
+    // Fitted: the 640x360 picture as large as the area holds it, centred. A line 100 to 200 picture pixels
+    // right of the centre, 90 above it, on the top-right quarter as shown (the top-left one as sent).
+    const double zoom = std::min(view->height() / 360.0, view->width() / 640.0);
     const QPointF centre = QRectF(view->rect()).center();
     sendMouse(view, QEvent::MouseButtonPress, centre + QPointF(100, -90) * zoom, Qt::LeftButton);
     for (int step = 1; step <= 10; ++step)

@@ -61,6 +61,10 @@ class ViewControllerTest : public ViewerTestFixture {
     QComboBox *menu() const { return viewer->ui().ctrl_resolve_list; }
     const DisplayGeometry &geometry() const { return viewer->displayGeometry(); }
     double areaHeight() const { return viewer->dragView()->height(); }
+    // Fit's zoom for an upright picture: the whole of it inside the display area.
+    double fitZoom(QSizeF picture) const {
+        return std::min(areaHeight() / picture.height(), viewer->dragView()->width() / picture.width());
+    }
     QPointF areaCentre() const { return QRectF(viewer->dragView()->rect()).center(); }
 
     // Waits until count more camera pictures have been set on the view.
@@ -108,9 +112,9 @@ TEST_F(ViewControllerTest, ACameraLeadsToOneReconnectionTheCommandChannelAndAFil
     EXPECT_EQ(menu()->itemText(1), QStringLiteral("1280*720"));
     EXPECT_EQ(menu()->itemText(2), QStringLiteral("640*480"));
     EXPECT_EQ(menu()->currentText(), QStringLiteral("1920*1080"));
-    // Fitted to the height of the display area.
-    EXPECT_DOUBLE_EQ(geometry().zoom(), areaHeight() / 1080);
-    EXPECT_EQ(viewer->ui().scale_label->text(), DisplayGeometry::scaleText(areaHeight() / 1080));
+    // Fitted: all of it inside the display area.
+    EXPECT_DOUBLE_EQ(geometry().zoom(), fitZoom({1920, 1080}));
+    EXPECT_EQ(viewer->ui().scale_label->text(), DisplayGeometry::scaleText(fitZoom({1920, 1080})));
     ASSERT_TRUE(waitForPictures(25));
     EXPECT_EQ(viewer->reconnectionCount(), 1);
 }
@@ -254,7 +258,7 @@ TEST_F(ViewControllerTest, AnUndecodablePictureIsKeptAsideAndThePreviousOneStays
 TEST_F(ViewControllerTest, AResizeOfTheViewerOrTheLibraryWindowFitsThePictureAgain) {
     startWithoutCamera();
     ASSERT_TRUE(QTest::qWaitFor([&] { return showsNoDevicePicture(); }, 2000));
-    const double fit = areaHeight() / ViewController::noDevicePicture().height();
+    const double fit = fitZoom(ViewController::noDevicePicture().size());
     viewer->ui().actual_1_1_button->click();
     sendMouse(viewer->dragView(), QEvent::MouseButtonPress, QPointF(100, 100), Qt::LeftButton);
     sendMouse(viewer->dragView(), QEvent::MouseMove, QPointF(160, 140), Qt::LeftButton);
@@ -286,8 +290,7 @@ TEST_F(ViewControllerTest, AResizeOfTheViewerOrTheLibraryWindowFitsThePictureAga
     viewer->ui().ns_slider_zoom->setValue(150);
     viewer->resize(1000, 700);
     EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return geometry().zoom() == areaHeight() / ViewController::noDevicePicture().height(); },
-        2000));
+        [&] { return geometry().zoom() == fitZoom(ViewController::noDevicePicture().size()); }, 2000));
     EXPECT_EQ(areaHeight(), 700 - ViewControllerLayout::kStripHeight);
     EXPECT_EQ(geometry().dragSurfaceFrame().center(), areaCentre());
 }

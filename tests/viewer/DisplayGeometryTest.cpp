@@ -58,13 +58,15 @@ struct FitCase {
     const char *label;
 };
 
-TEST(DisplayGeometry, FitsTheTurnedPictureToTheAreaHeight) {
+TEST(DisplayGeometry, FitsTheTurnedPictureToTheSmallerOfTheAreasRatios) {
     const FitCase cases[] = {
         {1080, {1920, 1080}, 0, 1.0, "Scale: 1.0x"},
         {1080, {1920, 1080}, 90, 0.5625, "Scale: 0.6x"},
         {720, {640, 480}, 0, 1.5, "Scale: 1.5x"},
         // Beyond what the zoom slider can show, applied unchanged all the same.
         {900, {320, 240}, 0, 3.75, "Scale: 3.8x"},
+        // The area's width binds: 1920 wide for a 4:3 picture three times its height.
+        {1080, {640, 160}, 0, 3.0, "Scale: 3.0x"},
     };
     for (const FitCase &c : cases) {
         SCOPED_TRACE(c.label);
@@ -82,6 +84,42 @@ TEST(DisplayGeometry, FitUsesTheBoundingBoxOfAFreeTurn) {
     const double expected = 300 * std::sin(M_PI / 6) + 400 * std::cos(M_PI / 6);
     EXPECT_NEAR(geometry.turnedPictureHeight(), expected, 1e-9);
     EXPECT_NEAR(*geometry.setFitImage(), 1000 / expected, 1e-12);
+}
+
+// Fit once filled the height only: a 16:9 picture lost its sides in a narrower area and a turned one most
+// of its page. Now every corner shows, and the picture touches two sides of the area.
+TEST(DisplayGeometry, FitShowsEveryCornerAtAnyTurn) {
+    const std::vector<std::pair<QSizeF, double>> cases{
+        {{1280, 744}, 0},   {{1280, 744}, 90}, {{1280, 744}, 33}, {{1024, 700}, 0},
+        {{1024, 700}, 270}, {{1024, 700}, 33}, {{700, 1000}, 0}};
+    for (const auto &[area, turn] : cases) {
+        SCOPED_TRACE(testing::Message() << area.width() << "x" << area.height() << " at " << turn);
+        DisplayGeometry geometry = laidOut(area, {1920, 1080}, turn);
+        ASSERT_TRUE(geometry.setFitImage());
+        const QRectF frame = geometry.pictureToArea().mapRect(QRectF(0, 0, 1920, 1080));
+        const QRectF inside = QRectF(QPointF(0, 0), area).adjusted(-kMillis, -kMillis, kMillis, kMillis);
+        for (const QPointF corner : {QPointF(0, 0), QPointF(1920, 0), QPointF(0, 1080), QPointF(1920, 1080)})
+            EXPECT_TRUE(inside.contains(geometry.pictureToArea().map(corner)));
+        EXPECT_TRUE(std::fabs(frame.width() - area.width()) < kMillis ||
+                    std::fabs(frame.height() - area.height()) < kMillis)
+            << "as large as it fits";
+    }
+}
+
+// The wheel zooms about the pointer: the page's point under it stays there.
+TEST(DisplayGeometry, ZoomingAboutAPointKeepsItsPicturePixelUnderIt) {
+    DisplayGeometry geometry = laidOut({1280, 744}, {1920, 1080}, 33);
+    geometry.setFitImage();
+    const QPointF pointer(900, 200);
+    const std::optional<QPointF> under = geometry.areaToPicture(pointer);
+    ASSERT_TRUE(under);
+    for (const double factor : {0.9, 2.5, 8.0}) {
+        geometry.zoomAbout(pointer, factor);
+        EXPECT_EQ(geometry.zoom(), factor);
+        const QPointF now = geometry.pictureToArea().map(*under);
+        EXPECT_NEAR(now.x(), pointer.x(), kMillis);
+        EXPECT_NEAR(now.y(), pointer.y(), kMillis);
+    }
 }
 
 TEST(DisplayGeometry, FitWithoutAPictureKeepsTheZoomFiniteAndOnlyRecentres) {
@@ -291,7 +329,7 @@ TEST(DisplayGeometry, MirrorAndFlipComeBeforeTheTurn) {
     geometry.setRotation(360);
     geometry.setOrientation({true, true});
     EXPECT_EQ(geometry.pictureToArea().map(QPointF(0, 0)), QPointF(600, 450));
-    EXPECT_EQ(*geometry.setFitImage(), 8.0);
+    EXPECT_EQ(*geometry.setFitImage(), 5.0);  // 1000 wide for 200
     EXPECT_FALSE(laidOut({100, 100}, {0, 0}).areaToPicture({50, 50}).has_value());
 }
 
