@@ -2,10 +2,10 @@
 // memory stays level and the log stays short.
 
 #include "ProgramLog.h"
+#include "ResidentMemory.h"
 #include "ViewerTestFixture.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
@@ -16,15 +16,6 @@
 #include <vector>
 
 namespace {
-
-// Resident memory of this process in kB.
-long residentKilobytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').front().toLong();
-    return 0;
-}
 
 class HostileCameraTest : public ViewerTestFixture {
   protected:
@@ -62,7 +53,7 @@ class HostileCameraTest : public ViewerTestFixture {
         });
         ASSERT_TRUE(QTest::qWaitFor([&] { return shown > 0; }, 8000));
         QTest::qWait(1000);
-        const long before = residentKilobytes();
+        const double before = test_support::residentMegabytes();
         const int shownBefore = shown;
         longestGap = 0;
         testing::internal::CaptureStderr();
@@ -73,7 +64,7 @@ class HostileCameraTest : public ViewerTestFixture {
         EXPECT_GT(shown - shownBefore, kFaultSeconds * 25 / 2) << "good pictures keep being shown";
         EXPECT_LT(longestGap, 1000) << "the next good picture is shown within a second";
 #ifndef __SANITIZE_ADDRESS__  // its quarantine keeps freed blocks resident: growth says nothing there
-        EXPECT_LT(residentKilobytes() - before, 20 * 1024) << "memory stays level";
+        EXPECT_LT(test_support::residentMegabytes() - before, 20) << "MB: memory stays level";
 #else
         (void)before;
 #endif

@@ -1,11 +1,11 @@
 // A camera above 1080p in the viewer's default window: fit shows it decoded at a DCT scale, 1:1 and a
 // capture get its full detail, also while frozen, and the memory for its pictures stays bounded.
 
+#include "ResidentMemory.h"
 #include "ViewerTestFixture.h"
 
 #include "app/MouseDragView.h"
 
-#include <QFile>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -13,14 +13,6 @@
 namespace {
 
 constexpr int kCameraWaitMs = 8000;
-
-double residentMegabytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').front().toDouble() / 1024;
-    return 0;
-}
 
 class LargePictureViewTest : public ViewerTestFixture {
   protected:
@@ -34,7 +26,7 @@ TEST_F(LargePictureViewTest, FitDecodesAtHalfAndOneToOneBringsFullDetailAlsoWhil
     ASSERT_TRUE(QTest::qWaitFor([&] { return onScreen().width() == 1920; }, kCameraWaitMs));
     EXPECT_EQ(viewer->pictureSize(), QSize(3840, 2160));
     EXPECT_EQ(viewer->currentViewSize(), QSizeF(3840, 2160));
-    const double before = residentMegabytes();
+    const double before = test_support::residentMegabytes();
 
     viewer->ui().freeze_button->click();
     const ImageBytes frozen = viewer->shownImageBytes();
@@ -53,7 +45,8 @@ TEST_F(LargePictureViewTest, FitDecodesAtHalfAndOneToOneBringsFullDetailAlsoWhil
     // What the stream holds at 4K: a few encoded pictures, the decoders' few reused pictures (33 MB each
     // at full size) and the one on screen.
 #ifndef __SANITIZE_ADDRESS__
-    EXPECT_LT(residentMegabytes() - before, 250) << "MB more after a second of 4K at full detail";
+    EXPECT_LT(test_support::residentMegabytes() - before, 250)
+        << "MB more after a second of 4K at full detail";
 #else
     (void)before;
 #endif

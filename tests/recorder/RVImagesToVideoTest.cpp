@@ -1,6 +1,7 @@
 #include "recorder/RVImagesToVideo.h"
 
 #include "MediaProbe.h"
+#include "ResidentMemory.h"
 #include "recorder/AudioDataOutput.h"
 #include "recorder/AudioWriterInput.h"
 #include "recorder/MediaWriter.h"
@@ -125,15 +126,6 @@ TEST(RVImagesToVideoSize, TheTrackNeverExceeds4096PixelsASide) {
             << c.camera.width() << "x" << c.camera.height();
 }
 
-// Resident memory of this process in MB.
-double residentMegabytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').front().toDouble() / 1024;
-    return 0;
-}
-
 // A 4K camera recorded at the default 1080p: the track has that size and every 40 ms slot holds a frame.
 TEST_F(RVImagesToVideoTest, A4KCameraIsRecordedAtTheChosenSizeWithEveryFrameTime) {
     Recording recording;
@@ -165,11 +157,12 @@ TEST_F(RVImagesToVideoTest, AHugeDeclaredPictureIsRecordedWithinTwoHundredMegaby
     recording.recorder->setFrameSource([&] { return huge; });
     const QSize track = VideoSize::forCamera({5792, 5792}, VideoSize::kDefault);
     EXPECT_EQ(track, QSize(1080, 1080));
-    const double before = residentMegabytes();
+    const double before = test_support::residentMegabytes();
     std::atomic<bool> done{false};
     double most = before;
     std::thread watch([&] {
-        for (; !done; std::this_thread::sleep_for(20ms)) most = std::max(most, residentMegabytes());
+        for (; !done; std::this_thread::sleep_for(20ms))
+            most = std::max(most, test_support::residentMegabytes());
     });
     const bool recorded = recording.run(path, QSizeF(track), 1500ms);
     done = true;
