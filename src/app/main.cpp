@@ -96,10 +96,20 @@ int main(int argc, char *argv[]) {
     delegate.recordOnSignal([&window] { window.Record_Button_Click(); });
     int picturesShown = 0;
     QObject::connect(&window, &ViewController::imageShown, [&picturesShown] { ++picturesShown; });
-    // As large as the screen allows, up to 1280x800: a classroom projector may have 1024x768.
+    // As large as the screen allows, up to 1280x800: a classroom projector may have 1024x768. The window
+    // manager's frame comes on top of the size asked for; it is known once the window is shown.
     const QSize available = window.screen()->availableGeometry().size();
     window.resize(std::min(1280, available.width()), std::min(800, available.height()));
     window.show();
+    QTimer::singleShot(200, &window, [&window] {
+        const QRect screen = window.screen()->availableGeometry();
+        const QSize frame = window.frameGeometry().size() - window.size();
+        if (window.frameGeometry().height() > screen.height() ||
+            window.frameGeometry().width() > screen.width()) {
+            window.resize(window.size().boundedTo(screen.size() - frame));
+            window.move(screen.topLeft());
+        }
+    });
     const int status = QApplication::exec();
     deskcam::logLine("deskcam: %d pictures shown, %d reconnections", picturesShown,
                      window.reconnectionCount());
