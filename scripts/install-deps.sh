@@ -12,6 +12,8 @@ packages=(
   xvfb xauth imagemagick x11-utils pulseaudio pulseaudio-utils sox fonts-dejavu-core
   # Chinese texts and the alerts' full-width colon: 1.6 MB for GB 2312 and more (fonts-noto-cjk is 56 MB)
   fonts-wqy-microhei
+  # Qt's own dialogs and buttons (the folder panel) in Chinese
+  qt6-translations-l10n
   procps iproute2
   # manual pages, the package and its checks: help2man writes the pages, file and dpkg-shlibdeps serve
   # CPack, the rest validate the menu entry and metadata and render the pages

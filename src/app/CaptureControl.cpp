@@ -1,6 +1,7 @@
 #include "app/CaptureControl.h"
 
 #include "device/ImageRecvTCPSocket.h"
+#include "l10n/Localization.h"
 #include "viewer/DKBookmark.h"
 #include "viewer/SaveFileNamer.h"
 
@@ -16,6 +17,19 @@ CaptureControl::Result CaptureControl::capture(const QImage &picture, DKBookmark
     return {Outcome::Saved, path, savedMessage(path)};
 }
 
+CaptureControl::Result CaptureControl::nothingToCapture() {
+    return {Outcome::NothingToCapture, QString(),
+            Localization::shared().text(QStringLiteral("capture_nothing"))};
+}
+
 QString CaptureControl::savedMessage(const QString &path) {
-    return QStringLiteral("Image saved in path\uFF1A%1").arg(path);
+    return Localization::shared().text(QStringLiteral("capture_saved")).arg(path);
+}
+
+QString CaptureControl::saveFailedMessage() {
+    return Localization::shared().text(QStringLiteral("capture_failed"));
+}
+
+QString CaptureControl::noSavePathMessage() {
+    return Localization::shared().text(QStringLiteral("capture_no_save_path"));
 }

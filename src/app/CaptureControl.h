@@ -14,7 +14,7 @@ class DKBookmark;
 
 class CaptureControl {
   public:
-    enum class Outcome { Saved, SaveFailed, NoSavePath };
+    enum class Outcome { Saved, SaveFailed, NoSavePath, NothingToCapture };
 
     struct Result {
         Outcome outcome;
@@ -28,8 +28,12 @@ class CaptureControl {
     // second capture within the same second gets its own "-2", "-3" ... name instead of replacing the first.
     static Result capture(const QImage &picture, DKBookmark &bookmark, const QDateTime &pressedAt);
 
-    // "Image saved in path：%@" (the colon is the full-width U+FF1A).
+    // Without a camera picture on screen (the no-device picture) there is nothing to capture: no file.
+    static Result nothingToCapture();
+
+    // "Image saved in path：%@" (the colon is the full-width U+FF1A), and the others, in the window's
+    // language.
     static QString savedMessage(const QString &path);
-    static QString saveFailedMessage() { return QStringLiteral("Image save failed."); }
-    static QString noSavePathMessage() { return QStringLiteral("Get save path failed."); }
+    static QString saveFailedMessage();
+    static QString noSavePathMessage();
 };

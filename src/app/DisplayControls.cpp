@@ -1,5 +1,6 @@
 #include "app/DisplayControls.h"
 
+#include "l10n/Localization.h"
 #include "library/LibraryViewController.h"
 
 #include <QApplication>
@@ -14,7 +15,7 @@ DisplayControls::DisplayControls(QWidget &host, const ViewControllerLayout &ui, 
     ui_.ns_slider_zoom->setDoubleRange(DisplayGeometry::kMinScale, maxScale_);
     ui_.ns_slider_zoom->setDoubleValue(1.0);
     ui_.ns_slider_rotate->setDoubleValue(0.0);
-    ui_.scale_label->setText(DisplayGeometry::scaleText(1.0));
+    ui_.scale_label->setText(scaleLabel(1.0));
     // The viewer's or the library's window changing size re-fits the picture (see eventFilter).
     qApp->installEventFilter(this);
     connect(&view_, &MouseDragView::wheelTurned, this, &DisplayControls::wheelZoom);
@@ -22,6 +23,10 @@ DisplayControls::DisplayControls(QWidget &host, const ViewControllerLayout &ui, 
 
 DisplayControls::~DisplayControls() {
     qApp->removeEventFilter(this);
+}
+
+QString DisplayControls::scaleLabel(double factor) {
+    return Localization::shared().text(QStringLiteral("scale_label")).arg(factor, 0, 'f', 1);
 }
 
 void DisplayControls::set_1x1_resolution() {
@@ -61,7 +66,7 @@ void DisplayControls::sliderZoomed() {
 
 void DisplayControls::applyZoom(double factor) {
     fitted_ = false;
-    ui_.scale_label->setText(DisplayGeometry::scaleText(factor));
+    ui_.scale_label->setText(scaleLabel(factor));
     view_.displayGeometry().setZoom(factor);
     view_.update();
     emit zoomChanged();

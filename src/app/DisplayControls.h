@@ -24,6 +24,9 @@ class DisplayControls : public QObject {
     // The picture size at the last 1:1 layout (also the size of a recording's video).
     QSizeF currentViewSize() const { return currentViewSize_; }
 
+    // "Scale: 1.5x" in the window's language.
+    static QString scaleLabel(double factor);
+
     void set_1x1_resolution();
     void setFitImage();
     void sliderZoomed();

@@ -2,10 +2,16 @@
 
 #include "viewer/DKBookmark.h"
 
+#include "l10n/Localization.h"
+
 #include <QFileDialog>
+#include <QStandardPaths>
 
 QString FolderPanel::chooseFolder() {
-    return QFileDialog::getExistingDirectory(nullptr, QString(), QString(), QFileDialog::ShowDirsOnly);
+    // Says what the folder is for and starts where pictures belong, not in the working directory.
+    return QFileDialog::getExistingDirectory(
+        nullptr, Localization::shared().text(QStringLiteral("folder_panel_title")),
+        QStandardPaths::writableLocation(QStandardPaths::PicturesLocation), QFileDialog::ShowDirsOnly);
 }
 
 void FolderPanel::install() {

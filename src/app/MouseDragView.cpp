@@ -12,6 +12,7 @@ namespace {
 
 const QColor kBackground(24, 26, 28);
 const QColor kFrozenColour(64, 156, 255);
+const QColor kRecordingColour(211, 47, 47);
 constexpr int kBandRows = 32;  // widget rows per draw of the picture
 constexpr int kFrozenFrame = 4;
 constexpr int kCornerMargin = 12;  // between the corner panel and the view's corner
@@ -48,6 +49,12 @@ void MouseDragView::setFrozenMark(const QString &label) {
     update();
 }
 
+void MouseDragView::setRecordingBadge(const QString &text) {
+    if (text == recordingBadge_) return;
+    recordingBadge_ = text;
+    update();
+}
+
 void MouseDragView::setCornerPanel(const QImage &panel) {
     const QRect before = cornerPanelRect();
     cornerPanel_ = panel;
@@ -75,6 +82,7 @@ void MouseDragView::paintEvent(QPaintEvent *event) {
     // What follows is drawn one to one: with smoothing on, Qt would take its slower scaling path.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (!frozenLabel_.isEmpty()) paintFrozenMark(painter);
+    if (!recordingBadge_.isEmpty()) paintRecordingBadge(painter);
     if (!cornerPanel_.isNull()) paintCornerPanel(painter);
     if (newPicture_) {
         newPicture_ = false;
@@ -119,6 +127,25 @@ void MouseDragView::paintFrozenMark(QPainter &painter) {
     painter.drawRoundedRect(pill, pill.height() / 2, pill.height() / 2);
     painter.setPen(Qt::white);
     painter.drawText(pill, Qt::AlignCenter, frozenLabel_);
+    painter.restore();
+}
+
+void MouseDragView::paintRecordingBadge(QPainter &painter) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    QFont font = painter.font();
+    font.setBold(true);
+    painter.setFont(font);
+    const QRect text = painter.fontMetrics().boundingRect(recordingBadge_);
+    const QRectF pill(QPointF(width() - kCornerMargin - text.width() - 36, kCornerMargin),
+                      QSizeF(text.width() + 36, text.height() + 10));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kRecordingColour);
+    painter.drawRoundedRect(pill, pill.height() / 2, pill.height() / 2);
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(QPointF(pill.left() + 14, pill.center().y()), 4.5, 4.5);
+    painter.setPen(Qt::white);
+    painter.drawText(pill.adjusted(22, 0, -8, 0), Qt::AlignCenter, recordingBadge_);
     painter.restore();
 }
 

@@ -64,6 +64,10 @@ class MouseDragView : public QWidget {
     // A mark that says the picture is held still: a frame round the area and label at its top; an empty
     // label takes it away.
     void setFrozenMark(const QString &label);
+    // A red "REC 01:23" badge at the top right while recording, so that it shows with the overlay off; an
+    // empty text takes it away.
+    void setRecordingBadge(const QString &text);
+    const QString &recordingBadge() const { return recordingBadge_; }
     // A picture over the top-left corner (the status panel); a null image takes it away.
     void setCornerPanel(const QImage &panel);
     const QImage &cornerPanel() const { return cornerPanel_; }
@@ -89,6 +93,7 @@ class MouseDragView : public QWidget {
     QRegion uncoveredParts(const QTransform &toArea) const;
     void paintPicture(QPainter &painter, const QTransform &toArea, const QRect &dirty);
     void paintFrozenMark(QPainter &painter);
+    void paintRecordingBadge(QPainter &painter);
     void paintCornerPanel(QPainter &painter);
     void draw(QPointF areaPoint, bool first);
     Qt::CursorShape idleCursor() const;
@@ -107,5 +112,6 @@ class MouseDragView : public QWidget {
     DrawingLayer layer_;
     bool drawing_ = false;  // a drawing gesture is under way
     QString frozenLabel_;
+    QString recordingBadge_;
     QImage cornerPanel_;
 };

@@ -37,6 +37,10 @@ bool RecordControl::busy() const {
                        [](const std::shared_ptr<Recording> &recording) { return !recording->ended; });
 }
 
+QString RecordControl::deviceDisconnectMessage() {
+    return Localization::shared().text(QStringLiteral("device_disconnect"));
+}
+
 std::optional<int> RecordControl::recordingSeconds() const {
     if (!bRecording()) return std::nullopt;
     return int(std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() -
@@ -56,7 +60,7 @@ void RecordControl::Record_Button_Click(const QDateTime &pressedAt) {
         return;
     }
     if (!hooks_.deviceConnected()) {
-        hooks_.alertMessage(deviceDisconnectMessage());
+        hooks_.alertMessage(deviceDisconnectMessage(), false);
         return;
     }
     startRecording(pressedAt);
@@ -154,7 +158,8 @@ void RecordControl::recordingEnded(const std::shared_ptr<Recording> &recording) 
     } else if (recording->quiet) {
         deskcam::logLine("%s", qPrintable(RecordEndMessage::text(report, Localization::shared())));
     } else {
-        hooks_.alertMessage(RecordEndMessage::text(report, Localization::shared()));
+        hooks_.alertMessage(RecordEndMessage::text(report, Localization::shared()),
+                            RecordEndMessage::isGoodNews(report));
     }
     if (!busy()) emit idle();
 }

@@ -44,10 +44,11 @@ class RecordControl : public QObject {
 
     // What the control needs of the window and the rest of the program.
     struct Hooks {
-        std::function<bool()> deviceConnected;                  // pictures are arriving (receiver bConnected)
-        std::function<QString()> saveRoot;                      // the save root R, empty when none
-        std::function<QSizeF()> videoSize;                      // current_view_info
-        std::function<void(const QString &text)> alertMessage;  // a message to the user, not waited for
+        std::function<bool()> deviceConnected;  // pictures are arriving (receiver bConnected)
+        std::function<QString()> saveRoot;      // the save root R, empty when none
+        std::function<QSizeF()> videoSize;      // current_view_info
+        // A message to the user, not waited for; goodNews: all went well (an information icon).
+        std::function<void(const QString &text, bool goodNews)> alertMessage;
         // Shows a message and calls dismissed once the user has closed it (the microphone's alert).
         std::function<void(const QString &text, std::function<void()> dismissed)> alertAndWait;
         std::function<void(bool recording)> showButtonState;  // picture and tooltip of the record button
@@ -90,7 +91,8 @@ class RecordControl : public QObject {
     // left fragmented (playable) and the wait ends soon after. True when every file was finished in time.
     bool waitUntilFinished(Clock::time_point deadline);
 
-    static QString deviceDisconnectMessage() { return QStringLiteral("Device disconnect!"); }
+    // "Device disconnect!", in the window's language.
+    static QString deviceDisconnectMessage();
 
   signals:
     // No recording runs and every file is finished.

@@ -12,8 +12,13 @@ QString timeText(double seconds) {
 
 }  // namespace
 
-QString RecordEndMessage::savedMessage(const QString &path) {
-    return QStringLiteral("Record saved in path\uFF1A%1").arg(path);
+QString RecordEndMessage::savedMessage(const QString &path, const Localization &texts) {
+    return texts.text(QStringLiteral("record_saved")).arg(path);
+}
+
+bool RecordEndMessage::isGoodNews(const RVImagesToVideo::Report &report) {
+    return report.outcome == RVImagesToVideo::Report::Outcome::Saved && report.cameraSilences.empty() &&
+           report.microphoneSilences.empty() && report.lateFrames == 0;
 }
 
 QString RecordEndMessage::text(const RVImagesToVideo::Report &report, const Localization &texts) {
@@ -21,7 +26,7 @@ QString RecordEndMessage::text(const RVImagesToVideo::Report &report, const Loca
     QString message;
     switch (report.outcome) {
         case Outcome::Saved:
-            message = savedMessage(QString::fromStdString(report.path));
+            message = savedMessage(QString::fromStdString(report.path), texts);
             break;
         case Outcome::NothingRecorded:
         case Outcome::Pending:

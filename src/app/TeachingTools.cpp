@@ -154,6 +154,9 @@ void TeachingTools::updateDrawButton() {
                                                                                : "pen.png";
     const QColor ink = view_.inkColour(inkTool());
     ui_.draw_button->setIcon(drawButtonIcon(picture, ink));
+    ui_.ink_heading_action->setText(Localization::shared().text(inkTool() == MouseDragView::Tool::Highlighter
+                                                                    ? QStringLiteral("ink_of_highlighter")
+                                                                    : QStringLiteral("ink_of_pen")));
     for (QAction *colour : ui_.colour_actions->actions()) {
         if (colour->data().value<QColor>() == ink) colour->setChecked(true);
     }

@@ -67,6 +67,9 @@ void ViewController::viewDidLoad() {
     connectControls();
     setUpRecordControl();
     setUpRecordSizes();
+    auto *badgeClock = new QTimer(this);  // the window's child
+    connect(badgeClock, &QTimer::timeout, this, &ViewController::updateRecordingBadge);
+    badgeClock->start(500);
     setUpTeachingTools();
     // Straight from the socket's callback on this thread: a wait for the supervisor's next pass would add
     // up to its 10 ms to every picture's latency. Its passes still show whatever a callback missed.
@@ -243,18 +246,29 @@ void ViewController::selectChange() {
 // Capture, recording, library: their controls fill these in.
 
 void ViewController::btnCapture() {
-    captureTo(capturePicture(false));
+    captureShown(false);
 }
 
 void ViewController::btnCaptureWithDrawings() {
-    captureTo(capturePicture(true));
+    captureShown(true);
+}
+
+// The no-device picture is the application's, not the camera's: saying it was saved would be untrue.
+void ViewController::captureShown(bool withDrawings) {
+    if (!pump_.shown()) {
+        alertMessage(CaptureControl::nothingToCapture().message);
+        return;
+    }
+    captureTo(capturePicture(withDrawings));
 }
 
 void ViewController::captureTo(const QImage &picture) {
     // The file is named after the press, before the folder panel may take the user's time.
     const QDateTime pressedAt = QDateTime::currentDateTime();
     const auto result = CaptureControl::capture(picture, DKBookmark::defaultShareBookmark(), pressedAt);
-    alertMessage(result.message);
+    alertMessage(result.message, result.outcome == CaptureControl::Outcome::Saved
+                                     ? AlertSheet::Kind::Information
+                                     : AlertSheet::Kind::Warning);
 }
 
 QImage ViewController::capturePicture(bool withDrawings) const {
@@ -266,12 +280,20 @@ QImage ViewController::capturePicture(bool withDrawings) const {
     return tools_->orientation().applied(picture);
 }
 
-void ViewController::alertMessage(const QString &text) {
-    AlertSheet::begin(window(), text);
+void ViewController::alertMessage(const QString &text, AlertSheet::Kind kind) {
+    AlertSheet::begin(window(), text, kind);
 }
 
 void ViewController::Record_Button_Click() {
     recordControl_->Record_Button_Click();
+}
+
+void ViewController::updateRecordingBadge() {
+    const std::optional<int> seconds = recordControl_->recordingSeconds();
+    imgView_mousemove->setRecordingBadge(seconds ? QStringLiteral("REC %1:%2")
+                                                       .arg(*seconds / 60, 2, 10, QLatin1Char('0'))
+                                                       .arg(*seconds % 60, 2, 10, QLatin1Char('0'))
+                                                 : QString());
 }
 
 // The record menu's size, remembered; a name the table does not know is the default.
@@ -302,7 +324,10 @@ void ViewController::setUpRecordControl(bool microphone) {
     hooks.videoSize = [this] {
         return QSizeF(VideoSize::forCamera(currentViewSize().toSize(), recordingSize()));
     };
-    hooks.alertMessage = [this](const QString &text) { AlertSheet::begin(window(), text); };
+    hooks.alertMessage = [this](const QString &text, bool goodNews) {
+        AlertSheet::begin(window(), text,
+                          goodNews ? AlertSheet::Kind::Information : AlertSheet::Kind::Warning);
+    };
     hooks.alertAndWait = [this](const QString &text, std::function<void()> dismissed) {
         connect(AlertSheet::begin(window(), text), &QObject::destroyed, [dismissed] { dismissed(); });
     };

@@ -17,6 +17,7 @@
 // next), DisplayControls (1:1, fit, zoom, turn, full screen), TeachingTools (freeze, mirror and flip,
 // drawing, status overlay) and ControlTexts (every text, tooltip and shortcut). Their slots here forward.
 
+#include "app/AlertSheet.h"
 #include "app/CCSliderDelegate.h"
 #include "app/ControlTexts.h"
 #include "app/DisplayControls.h"
@@ -117,7 +118,7 @@ class ViewController : public QWidget, public CCSliderDelegate {
     void btnCapture();
     void btnCaptureWithDrawings();
     // Shows text in a window-modal alert with one "OK" button and returns at once.
-    void alertMessage(const QString &text);
+    void alertMessage(const QString &text, AlertSheet::Kind kind = AlertSheet::Kind::Warning);
     void Record_Button_Click();
     void btnOpenLibrary();
     // Clears the picture and ends the program, once the recordings' files are finished.
@@ -154,9 +155,11 @@ class ViewController : public QWidget, public CCSliderDelegate {
     void connectControls();
     void setUpRecordControl(bool microphone = true);
     void setUpRecordSizes();
+    void updateRecordingBadge();
     void setUpTeachingTools();
     StatusOverlay::Status currentStatus();
     void captureTo(const QImage &picture);
+    void captureShown(bool withDrawings);
 
     // --- supervisor thread
     StreamSupervisor::Hooks supervisorHooks();

@@ -223,6 +223,8 @@ void ViewControllerLayout::buildTeachingTools() {
         tool_actions->addAction(tool);
     pan_action->setChecked(true);
     drawMenu->addSeparator();
+    ink_heading_action = action(drawMenu, "ink_heading_action", false);
+    ink_heading_action->setEnabled(false);
     colour_actions = new QActionGroup(drawMenu);
     for (const Ink &ink : inks()) {
         QAction *item = action(drawMenu, "colour_action", true);

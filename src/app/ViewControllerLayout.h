@@ -75,6 +75,8 @@ class ViewControllerLayout {
     QAction *pen_action = nullptr;
     QAction *highlighter_action = nullptr;
     QAction *eraser_action = nullptr;
+    // Which tool's ink the colours below it set (a heading, not a command).
+    QAction *ink_heading_action = nullptr;
     // Exclusive, one per ink colour; each action's data is its QColor.
     QActionGroup *colour_actions = nullptr;
     QAction *undo_action = nullptr;

@@ -7,6 +7,7 @@
 #include "base/Log.h"
 #include "base/Version.h"
 #include "device/ImageRecvTCPSocket.h"
+#include "l10n/Localization.h"
 #include "recorder/LeftoverCopies.h"
 #include "viewer/DKBookmark.h"
 #include "viewer/LaunchOptions.h"
@@ -64,6 +65,7 @@ int main(int argc, char *argv[]) {
     }
     QApplication application(argc, argv);
     FolderPanel::install();
+    Localization::installQtTranslations();
     returnFreeMemoryPeriodically(application);
     QApplication::setApplicationName(QLatin1String(ViewerSettings::kApplication));
     QApplication::setOrganizationName(QLatin1String(ViewerSettings::kOrganization));

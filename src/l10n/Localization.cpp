@@ -2,9 +2,12 @@
 
 #include "base/Log.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace {
 
@@ -53,4 +56,18 @@ QHash<QString, QString> Localization::loadTable(const QString &language) {
         table.insert(entry.key(), entry.value().toString());
     }
     return table;
+}
+
+QTranslator *Localization::installQtTranslations() {
+    const QString language = shared().language();
+    if (language == QLatin1String("en")) return nullptr;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QLocale(language), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        deskcam::logLine("Qt's own texts stay English: no Qt translation for %s", qPrintable(language));
+        return nullptr;
+    }
+    translator->setParent(QCoreApplication::instance());  // lives as long as the application
+    QCoreApplication::installTranslator(translator.get());
+    return translator.release();
 }

@@ -11,6 +11,8 @@
 
 #include <memory>
 
+class QTranslator;
+
 class Localization {
   public:
     // The table for the system locale, or for the language named by DESKCAM_LANG ("en", "zh_CN") when set.
@@ -20,6 +22,11 @@ class Localization {
     static void useLanguage(const QString &language);
     // The table name used for a locale: Chinese locales read "zh_CN", everything else "en".
     static QString languageFor(const QLocale &locale);
+
+    // Qt's own texts (file dialogs, standard buttons) in the shared table's language, when the system has
+    // Qt's translations for it. Once, after the application object is made, which owns the translator
+    // returned (null: none installed).
+    static QTranslator *installQtTranslations();
 
     explicit Localization(const QString &language);
 

@@ -33,7 +33,7 @@ class DisplayGeometry {
 
     // sqrt(a * a + b * b): the side of the square that holds a w by h picture at any turn.
     static double func_get_image_max_length(double a, double b);
-    // "Scale: %.1fx".
+    // "Scale: %.1fx", the English label's text.
     static QString scaleText(double factor);
 
     // The picture's new rotation after the turn buttons, from the slider's turn s (fractions are dropped

@@ -3,6 +3,7 @@
 #include "ServerSocket.h"
 #include "ViewerTestFixture.h"
 #include "app/CaptureControl.h"
+#include "app/DisplayControls.h"
 #include "app/RecordControl.h"
 #include "app/RecordEndMessage.h"
 #include "library/LibraryViewController.h"
@@ -17,12 +18,14 @@
 #include <QTemporaryDir>
 #include <QTextLayout>
 #include <QToolTip>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
 #include <sys/socket.h>
 
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -74,9 +77,8 @@ TEST_F(WindowTextsTest, BothWindowsShowNoKeyAndNoEnglishInChinese) {
     const Texts english = textsIn(QStringLiteral("en"));
     const Texts chinese = textsIn(QStringLiteral("zh_CN"));
     const QList<QString> keys = Localization(QStringLiteral("en")).keys();
-    // The program's name with the camera's address, and the zoom label's fixed format.
-    const QStringList sameInEveryLanguage{QStringLiteral("deskcam — 127.0.0.1"),
-                                          QStringLiteral("Scale: 1.0x")};
+    // The program's name with the camera's address.
+    const QStringList sameInEveryLanguage{QStringLiteral("deskcam — 127.0.0.1")};
     const QRegularExpression word(QStringLiteral("[A-Za-z]{2,}"));
 
     ASSERT_GT(english.size(), 15u);
@@ -133,7 +135,8 @@ int missingGlyphs(const QString &text, const QFont &font) {
 TEST(Localization, EveryTextOfTooltipsAndAlertsHasItsGlyphs) {
     QStringList texts = {CaptureControl::savedMessage(QStringLiteral("/home/u/ZUVA/CaptureImages/a.png")),
                          CaptureControl::saveFailedMessage(), CaptureControl::noSavePathMessage(),
-                         RecordEndMessage::savedMessage(QStringLiteral("/home/u/ZUVA/RidirOvozev/a.mp4")),
+                         RecordEndMessage::savedMessage(QStringLiteral("/home/u/ZUVA/RidirOvozev/a.mp4"),
+                                                        Localization(QStringLiteral("en"))),
                          RecordControl::deviceDisconnectMessage()};
     for (const char *language : {"en", "zh_CN"}) {
         const Localization table{QString::fromLatin1(language)};
@@ -142,6 +145,27 @@ TEST(Localization, EveryTextOfTooltipsAndAlertsHasItsGlyphs) {
     for (const QFont &font : {QToolTip::font(), QApplication::font("QMessageBox")}) {
         for (const QString &text : texts) EXPECT_EQ(missingGlyphs(text, font), 0) << text.toStdString();
     }
+}
+
+// These stayed English in a Chinese window: the alerts' own texts, the zoom label and Qt's own dialogs.
+TEST(Localization, AlertsTheZoomLabelAndQtsOwnDialogsFollowTheLanguage) {
+    Localization::useLanguage(QStringLiteral("zh_CN"));
+    EXPECT_EQ(CaptureControl::savedMessage(QStringLiteral("/p/a.png")),
+              QString::fromUtf8("图片已保存至：/p/a.png"));
+    EXPECT_EQ(CaptureControl::noSavePathMessage(), QString::fromUtf8("无法获得保存位置。"));
+    EXPECT_EQ(RecordControl::deviceDisconnectMessage(), QString::fromUtf8("设备已断开！"));
+    EXPECT_EQ(RecordEndMessage::savedMessage(QStringLiteral("/p/a.mp4"), Localization::shared()),
+              QString::fromUtf8("录像已保存至：/p/a.mp4"));
+    EXPECT_EQ(DisplayControls::scaleLabel(1.5), QString::fromUtf8("缩放：1.5x"));
+    QTranslator *qtTexts = Localization::installQtTranslations();
+    ASSERT_NE(qtTexts, nullptr) << "Qt's translations (qt6-translations-l10n) are installed";
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("取消"));
+    QCoreApplication::removeTranslator(qtTexts);
+    const std::unique_ptr<QTranslator> done(qtTexts);
+    Localization::useLanguage(QStringLiteral("en"));
+    EXPECT_EQ(DisplayControls::scaleLabel(1.5), DisplayGeometry::scaleText(1.5))
+        << "English keeps its format";
+    EXPECT_EQ(Localization::installQtTranslations(), nullptr);
 }
 
 TEST(Localization, MissingTextsFallBackToEnglishThenToTheKey) {

@@ -58,7 +58,7 @@ class RecordControlTest : public ::testing::Test {
         hooks.deviceConnected = [this] { return connected_; };
         hooks.saveRoot = [this] { return root_; };
         hooks.videoSize = [] { return QSizeF(64, 48); };
-        hooks.alertMessage = [this](const QString &text) { messages_.push_back(text); };
+        hooks.alertMessage = [this](const QString &text, bool) { messages_.push_back(text); };
         hooks.alertAndWait = [this](const QString &text, std::function<void()> dismissed) {
             messages_.push_back(text);
             dismissed();

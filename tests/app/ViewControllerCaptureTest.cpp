@@ -8,6 +8,7 @@
 
 #include "MediaProbe.h"
 #include "ViewerTestFixture.h"
+#include "app/CaptureControl.h"
 #include "app/MouseDragView.h"
 #include "viewer/DKBookmark.h"
 
@@ -90,6 +91,7 @@ class ViewControllerCaptureTest : public ViewerTestFixture {
         QMessageBox *alert = viewer->findChild<QMessageBox *>();
         if (!alert || !alert->isVisible()) return QStringLiteral("<no alert>");
         EXPECT_EQ(alert->windowModality(), Qt::WindowModal);
+        lastIcon = alert->icon();
         const QString text = alert->text();
         alert->buttons().front()->click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -128,6 +130,7 @@ class ViewControllerCaptureTest : public ViewerTestFixture {
     QTemporaryDir folder;
     QTemporaryDir frames;
     QString root;
+    QMessageBox::Icon lastIcon = QMessageBox::NoIcon;  // of the alert readAlert() read
 };
 
 TEST_F(ViewControllerCaptureTest, SavesTheDecodedCameraPictureOnScreenAndSaysWhere) {
@@ -142,6 +145,7 @@ TEST_F(ViewControllerCaptureTest, SavesTheDecodedCameraPictureOnScreenAndSaysWhe
     ASSERT_EQ(captures().size(), 1);
     const QString path = root + "/CaptureImages/" + captures().front();
     EXPECT_EQ(message, QString::fromUtf8("Image saved in path：") + path);
+    EXPECT_EQ(lastIcon, QMessageBox::Information) << "good news is no warning";
     const QImage decoded = QImage::fromData(onScreen->data(), static_cast<int>(onScreen->size()), "JPEG");
     const QImage written(path, "PNG");
     EXPECT_EQ(written.size(), QSize(640, 360));
@@ -153,19 +157,20 @@ TEST_F(ViewControllerCaptureTest, SavesTheDecodedCameraPictureOnScreenAndSaysWhe
     EXPECT_EQ(captures().size(), 3);
 }
 
-TEST_F(ViewControllerCaptureTest, SavesTheNoDevicePictureWithoutACamera) {
+// The no-device picture was saved as a capture and said to be saved: it is the application's picture.
+TEST_F(ViewControllerCaptureTest, WithoutACameraPictureThereIsNothingToCaptureAndNoFile) {
     startViewer(unusedLoopbackPort(SOCK_STREAM), unusedLoopbackPort(SOCK_DGRAM));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !viewer->currentImage().isNull(); }, kCameraWaitMs));
 
-    EXPECT_TRUE(pressCaptureAndReadAlert().startsWith(QString::fromUtf8("Image saved in path：")));
-    ASSERT_EQ(captures().size(), 1);
-    EXPECT_TRUE(
-        samePixels(QImage(root + "/CaptureImages/" + captures().front()), ViewController::noDevicePicture()));
+    EXPECT_EQ(pressCaptureAndReadAlert(), CaptureControl::nothingToCapture().message);
+    EXPECT_EQ(lastIcon, QMessageBox::Warning);
+    viewer->ui().capture_drawings_action->trigger();
+    EXPECT_EQ(readAlert(), CaptureControl::nothingToCapture().message);
+    EXPECT_TRUE(captures().isEmpty());
 }
 
 TEST_F(ViewControllerCaptureTest, TellsWhenThereIsNoSaveRootOrTheSaveFails) {
-    startViewer(unusedLoopbackPort(SOCK_STREAM), unusedLoopbackPort(SOCK_DGRAM));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !viewer->currentImage().isNull(); }, kCameraWaitMs));
+    ASSERT_TRUE(startWithQuarters());
 
     bookmark().setSavePath(QString());  // and the panel is cancelled
     EXPECT_EQ(pressCaptureAndReadAlert(), "Get save path failed.");
@@ -212,8 +217,11 @@ TEST_F(ViewControllerCaptureTest, MirrorAndFlipReachCapturesAndRecordings) {
     QTest::qWait(1500);
     EXPECT_TRUE(viewer->statusLines().last().startsWith(QStringLiteral("recording 00:0")))
         << viewer->statusLines().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(viewer->dragView()->recordingBadge().startsWith(QStringLiteral("REC 00:0")))
+        << "a recording shows on the picture with the overlay off too";
     viewer->ui().record_button->click();
     dismissAlert();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return viewer->dragView()->recordingBadge().isEmpty(); }, 2000));
     const QString recording =
         QDir(root + "/RidirOvozev").entryInfoList({"record_*.mp4"}, QDir::Files).value(0).filePath();
     ASSERT_FALSE(recording.isEmpty());

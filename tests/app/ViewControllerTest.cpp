@@ -387,9 +387,12 @@ TEST_F(ViewControllerTest, TeachingToolsAnswerTheirKeysAndTooltipsNameThem) {
     EXPECT_TRUE(ui.draw_button->isChecked());
     const auto checkedInk = [&] { return ui.colour_actions->checkedAction()->text(); };
     EXPECT_EQ(checkedInk(), QStringLiteral("Red"));
+    EXPECT_EQ(ui.ink_heading_action->text(), QStringLiteral("Colour of the pen"));
     QTest::keyClick(viewer.get(), Qt::Key_M);
     EXPECT_EQ(view->tool(), MouseDragView::Tool::Highlighter);
     EXPECT_EQ(checkedInk(), QStringLiteral("Yellow")) << "each tool keeps its own ink";
+    EXPECT_EQ(ui.ink_heading_action->text(), QStringLiteral("Colour of the highlighter"))
+        << "the menu says whose";
     ui.colour_actions->actions().at(3)->trigger();
     EXPECT_EQ(view->inkColour(MouseDragView::Tool::Highlighter), ViewControllerLayout::inks()[3].colour);
     EXPECT_EQ(view->inkColour(MouseDragView::Tool::Pen), ViewControllerLayout::inks()[0].colour);

@@ -12,6 +12,7 @@
 #include "app/FolderPanel.h"
 #include "base/OptionTable.h"
 #include "base/Version.h"
+#include "l10n/Localization.h"
 #include "library/LibraryViewController.h"
 #include "library/LibraryWindow.h"
 #include "viewer/DKBookmark.h"
@@ -74,6 +75,7 @@ int main(int argc, char **argv) {
         return 1;
     }
     FolderPanel::install();
+    Localization::installQtTranslations();
 
     QTemporaryDir runSettings;
     std::unique_ptr<DKBookmark> ownBookmark;
