@@ -49,6 +49,12 @@ void MouseDragView::setFrozenMark(const QString &label) {
     update();
 }
 
+void MouseDragView::setNote(const QString &text) {
+    if (text == note_) return;
+    note_ = text;
+    update();
+}
+
 void MouseDragView::setRecordingBadge(const QString &text) {
     if (text == recordingBadge_) return;
     recordingBadge_ = text;
@@ -83,6 +89,7 @@ void MouseDragView::paintEvent(QPaintEvent *event) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (!frozenLabel_.isEmpty()) paintFrozenMark(painter);
     if (!recordingBadge_.isEmpty()) paintRecordingBadge(painter);
+    if (!note_.isEmpty()) paintNote(painter);
     if (!cornerPanel_.isNull()) paintCornerPanel(painter);
     if (newPicture_) {
         newPicture_ = false;
@@ -146,6 +153,22 @@ void MouseDragView::paintRecordingBadge(QPainter &painter) {
     painter.drawEllipse(QPointF(pill.left() + 14, pill.center().y()), 4.5, 4.5);
     painter.setPen(Qt::white);
     painter.drawText(pill.adjusted(22, 0, -8, 0), Qt::AlignCenter, recordingBadge_);
+    painter.restore();
+}
+
+void MouseDragView::paintNote(QPainter &painter) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRect text = painter.fontMetrics().boundingRect(QRect(0, 0, width() - 4 * kCornerMargin, height()),
+                                                          Qt::AlignCenter | Qt::TextWordWrap, note_);
+    const QRectF pill(
+        QPointF((width() - text.width()) / 2.0 - 12, height() - kCornerMargin - text.height() - 12),
+        QSizeF(text.width() + 24, text.height() + 12));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 0, 0, 150));
+    painter.drawRoundedRect(pill, 8, 8);
+    painter.setPen(Qt::white);
+    painter.drawText(pill, Qt::AlignCenter | Qt::TextWordWrap, note_);
     painter.restore();
 }
 

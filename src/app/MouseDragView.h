@@ -64,6 +64,9 @@ class MouseDragView : public QWidget {
     // A mark that says the picture is held still: a frame round the area and label at its top; an empty
     // label takes it away.
     void setFrozenMark(const QString &label);
+    // A line over the bottom of the view (where the no-device picture is looked for); empty: none.
+    void setNote(const QString &text);
+    const QString &note() const { return note_; }
     // A red "REC 01:23" badge at the top right while recording, so that it shows with the overlay off; an
     // empty text takes it away.
     void setRecordingBadge(const QString &text);
@@ -94,6 +97,7 @@ class MouseDragView : public QWidget {
     void paintPicture(QPainter &painter, const QTransform &toArea, const QRect &dirty);
     void paintFrozenMark(QPainter &painter);
     void paintRecordingBadge(QPainter &painter);
+    void paintNote(QPainter &painter);
     void paintCornerPanel(QPainter &painter);
     void draw(QPointF areaPoint, bool first);
     Qt::CursorShape idleCursor() const;
@@ -113,5 +117,6 @@ class MouseDragView : public QWidget {
     bool drawing_ = false;  // a drawing gesture is under way
     QString frozenLabel_;
     QString recordingBadge_;
+    QString note_;
     QImage cornerPanel_;
 };

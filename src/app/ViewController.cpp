@@ -11,6 +11,7 @@
 #include "app/TeachingTools.h"
 #include "base/Log.h"
 #include "device/JpegDecoder.h"
+#include "l10n/Localization.h"
 #include "library/LibraryWindow.h"
 #include "viewer/DKBookmark.h"
 #include "viewer/ViewerSettings.h"
@@ -28,6 +29,11 @@ using namespace std::chrono_literals;
 ViewController::ViewController(const LaunchOptions &options, ImageRecvTCPSocket &receiver, QWidget *parent)
     : QWidget(parent),
       image_server_ip(options.camera.toStdString()),
+      lookingForNote_(Localization::shared()
+                          .text(QStringLiteral("no_device_where"))
+                          .arg(options.camera)
+                          .arg(options.imagePort)
+                          .arg(options.commandPort)),
       img_socket(receiver),
       noDevicePicture_(noDevicePicture()),
       commandChannel_(image_server_ip, static_cast<std::uint16_t>(options.commandPort), commandChannelHooks(),
@@ -147,6 +153,7 @@ void ViewController::showNoDevicePicture() {
     if (pump_.frozen()) return;
     pump_.forget();
     imgView_mousemove->setImage(noDevicePicture_);
+    imgView_mousemove->setNote(lookingForNote_);
     applyOrientation();
     set_1x1_resolution();
 }
@@ -179,6 +186,7 @@ void ViewController::refreshDetail() {
 void ViewController::showDecoded(FramePump::Decoded decoded) {
     const auto shown = pump_.accept(std::move(decoded), currentViewSize());
     if (!shown) return;
+    imgView_mousemove->setNote(QString());
     imgView_mousemove->setImage(shown->picture, shown->pictureSize);
     applyOrientation();
     if (shown->sizeChanged) {

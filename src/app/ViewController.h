@@ -180,6 +180,7 @@ class ViewController : public QWidget, public CCSliderDelegate {
 
     // --- set before the worker starts, then only read
     const std::string image_server_ip;
+    const QString lookingForNote_;  // over the no-device picture: which camera is looked for
     ImageRecvTCPSocket &img_socket;
     const QImage noDevicePicture_;
 

@@ -79,9 +79,13 @@ int main(int argc, char *argv[]) {
         return 2;
     }
 
-    const QString instance = AppDelegate::instanceName(parsed.options);
+    // The camera from the command line wins for this run; without one, the camera kept in the settings.
+    LaunchOptions options = parsed.options;
+    if (!parsed.addressGiven) options = LaunchOptions::remembered(*ViewerSettings::open()).value_or(options);
+
+    const QString instance = AppDelegate::instanceName(options);
     if (AppDelegate::handOverToRunningInstance(instance)) {
-        deskcam::stdoutLine("%s\n", qPrintable(AppDelegate::handedOverMessage(parsed.options)));
+        deskcam::stdoutLine("%s\n", qPrintable(AppDelegate::handedOverMessage(options)));
         return 0;
     }
     AppDelegate delegate;
@@ -92,7 +96,7 @@ int main(int argc, char *argv[]) {
 
     // Before the receiver exists: its socket delivers to the main event queue.
     QtMainQueue::install(application);
-    ViewController window(parsed.options, ImageRecvTCPSocket::sharedInstance());
+    ViewController window(options, ImageRecvTCPSocket::sharedInstance());
     // A signal finishes the recordings' files first, like Ctrl+Q.
     delegate.setTerminationHandler([&window] { window.closeWindow(); });
     delegate.recordOnSignal([&window] { window.Record_Button_Click(); });

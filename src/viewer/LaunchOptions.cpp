@@ -2,6 +2,9 @@
 
 #include "base/OptionTable.h"
 #include "base/Version.h"
+#include "viewer/ViewerSettings.h"
+
+#include <QSettings>
 
 namespace {
 
@@ -43,9 +46,12 @@ const OptionTable &launchTable() {
                 {QStringLiteral("Environment"),
                  {{QStringLiteral("DESKCAM_LANG"),
                    QStringLiteral("en or zh_CN: the language of the window texts (default: the system's)")}}})
-            .addSection({QStringLiteral("Files"),
-                         {{QStringLiteral("~/.config/deskcam/deskcam.conf"),
-                           QStringLiteral("the save folder, asked for at the first capture or recording")}}});
+            .addSection(
+                {QStringLiteral("Files"),
+                 {{QStringLiteral("~/.config/deskcam/deskcam.conf"),
+                   QStringLiteral("the save folder, asked for at the first capture or recording, and the "
+                                  "camera used without --camera (group camera: host, image_port, "
+                                  "command_port)")}}});
         return t;
     }();
     return table;
@@ -74,6 +80,9 @@ LaunchOptions::Parsed LaunchOptions::parse(const QStringList &arguments) {
         result.message = parser.error + hint;
         return result;
     }
+    result.addressGiven = parser.isSet(QStringLiteral("camera")) ||
+                          parser.isSet(QStringLiteral("image-port")) ||
+                          parser.isSet(QStringLiteral("command-port"));
     result.options.camera = parser.value(QStringLiteral("camera"), defaults.camera).trimmed();
     if (result.options.camera.isEmpty()) {
         result.outcome = Outcome::Fail;
@@ -97,6 +106,60 @@ LaunchOptions::Parsed LaunchOptions::parse(const QStringList &arguments) {
 
 LaunchOptions::Parsed LaunchOptions::parse(int argc, char *argv[]) {
     return parse(OptionTable::words(argc, argv));
+}
+
+QString LaunchOptions::text() const {
+    return QStringLiteral("%1:%2:%3").arg(camera).arg(imagePort).arg(commandPort);
+}
+
+std::optional<LaunchOptions> LaunchOptions::fromText(const QString &text) {
+    // The host may hold colons itself (an IPv6 address): the ports are the last two fields.
+    const qsizetype second = text.lastIndexOf(QLatin1Char(':'));
+    const qsizetype first = second > 0 ? text.lastIndexOf(QLatin1Char(':'), second - 1) : -1;
+    LaunchOptions camera;
+    if (first <= 0) return std::nullopt;
+    camera.camera = text.left(first).trimmed();
+    if (camera.camera.isEmpty() || !readPort(text.mid(first + 1, second - first - 1), camera.imagePort) ||
+        !readPort(text.mid(second + 1), camera.commandPort))
+        return std::nullopt;
+    return camera;
+}
+
+std::optional<LaunchOptions> LaunchOptions::remembered(QSettings &settings) {
+    settings.beginGroup(QLatin1String(ViewerSettings::kCameraGroup));
+    const QString text =
+        QStringLiteral("%1:%2:%3")
+            .arg(settings.value(QLatin1String(ViewerSettings::kCameraHostKey)).toString(),
+                 settings.value(QLatin1String(ViewerSettings::kCameraImagePortKey)).toString(),
+                 settings.value(QLatin1String(ViewerSettings::kCameraCommandPortKey)).toString());
+    settings.endGroup();
+    return fromText(text);
+}
+
+QList<LaunchOptions> LaunchOptions::recent(QSettings &settings) {
+    settings.beginGroup(QLatin1String(ViewerSettings::kCameraGroup));
+    const QStringList texts = settings.value(QLatin1String(ViewerSettings::kCameraRecentKey)).toStringList();
+    settings.endGroup();
+    QList<LaunchOptions> cameras;
+    for (const QString &text : texts)
+        if (const auto camera = fromText(text);
+            camera && !cameras.contains(*camera) && cameras.size() < kRecent)
+            cameras.append(*camera);
+    return cameras;
+}
+
+void LaunchOptions::remember(QSettings &settings, const LaunchOptions &camera) {
+    QList<LaunchOptions> cameras = recent(settings);
+    cameras.removeAll(camera);
+    cameras.prepend(camera);
+    QStringList texts;
+    for (const LaunchOptions &used : cameras.mid(0, kRecent)) texts.append(used.text());
+    settings.beginGroup(QLatin1String(ViewerSettings::kCameraGroup));
+    settings.setValue(QLatin1String(ViewerSettings::kCameraHostKey), camera.camera);
+    settings.setValue(QLatin1String(ViewerSettings::kCameraImagePortKey), camera.imagePort);
+    settings.setValue(QLatin1String(ViewerSettings::kCameraCommandPortKey), camera.commandPort);
+    settings.setValue(QLatin1String(ViewerSettings::kCameraRecentKey), texts);
+    settings.endGroup();
 }
 
 QString LaunchOptions::usage() {

@@ -67,6 +67,8 @@ QImage PictureDecoder::spareFor() {
 }
 
 void PictureDecoder::keepSpare(const QImage &picture) {
+    // Pictures of another size (before a resolution or zoom change) would only be decoded into anew.
+    std::erase_if(spares_, [&](const QImage &spare) { return spare.size() != picture.size(); });
     // The oldest goes first: it is the likeliest to be let go of, but a still being saved may hold it.
     if (spares_.size() >= kSpares) spares_.erase(spares_.begin());
     spares_.push_back(picture);

@@ -5,7 +5,7 @@
 // screen only ever wants the newest picture). Decoded pictures go to done() on the worker's thread.
 //
 // Pixels are reused: a picture the view has let go of (nothing else holds it) is decoded into again, which
-// spares a large allocation per frame. At most kSpares pictures are kept for that.
+// spares a large allocation per frame. At most kSpares pictures of the newest one's size are kept for that.
 
 #include "viewer/FramePump.h"
 

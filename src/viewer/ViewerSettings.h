@@ -23,6 +23,12 @@ class ViewerSettings {
     static constexpr std::array<const char *, 3> kSwitchKeys{kMirrorKey, kFlipKey, kStatusOverlayKey};
     // The library's save folder; the folders' bookmarks are keyed by their paths beside it.
     static constexpr char kSavePathKey[] = "save_path";
+    // The camera in use (host, ports) and the last ones used, newest first, as "host:image:command".
+    static constexpr char kCameraGroup[] = "camera";
+    static constexpr char kCameraHostKey[] = "host";
+    static constexpr char kCameraImagePortKey[] = "image_port";
+    static constexpr char kCameraCommandPortKey[] = "command_port";
+    static constexpr char kCameraRecentKey[] = "recent";
     // The video size of recordings: a name of VideoSize's table ("camera", "1080p", "720p").
     static constexpr char kRecordingSizeKey[] = "recording_size";
 

@@ -2,10 +2,12 @@
 
 #include "ProgramLog.h"
 #include "ServerSocket.h"
+#include "SimulatorProcess.h"
 
 #include "app/AppDelegate.h"
 
 #include "viewer/DKBookmark.h"
+#include "viewer/LaunchOptions.h"
 
 #include <QDir>
 #include <QProcess>
@@ -48,6 +50,38 @@ TEST(Main, ASecondStartForTheSameCameraRaisesTheFirstAndSaysSo) {
     ASSERT_TRUE(first.waitForFinished(5000));
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first.exitCode(), 0);
+}
+
+// The menu entry starts deskcam without arguments: the camera kept in the settings is the one it shows,
+// and a camera named on the command line wins for that run without replacing the kept one.
+TEST(Main, ACameraKeptInTheSettingsIsShownAndTheCommandLineWinsWithoutReplacingIt) {
+    SimulatorProcess simulator;
+    ASSERT_TRUE(simulator.start({"--fps", "10", "--size", "640x360"}));
+    LaunchOptions kept;
+    kept.camera = QStringLiteral("127.0.0.1");
+    kept.imagePort = simulator.imagePort();
+    kept.commandPort = simulator.commandPort();
+    {
+        QSettings settings(QStringLiteral("deskcam"), QStringLiteral("deskcam"));
+        LaunchOptions::remember(settings, kept);
+    }
+    QProcess viewer;
+    viewer.start(QStringLiteral(DESKCAM_PATH), QStringList{});
+    QByteArray log;
+    EXPECT_TRUE(waitForLog(viewer, log, "本帧数据长度")) << "pictures from the kept camera";
+    viewer.terminate();
+    viewer.waitForFinished(5000);
+
+    QProcess other;
+    other.start(QStringLiteral(DESKCAM_PATH),
+                {"--camera", "127.0.0.1", "--image-port", QString::number(unusedLoopbackPort(SOCK_STREAM))});
+    QByteArray otherLog;
+    ASSERT_TRUE(waitForLog(other, otherLog, "ImageRecvTCPSocket"));
+    other.terminate();
+    other.waitForFinished(5000);
+    QSettings settings(QStringLiteral("deskcam"), QStringLiteral("deskcam"));
+    EXPECT_EQ(LaunchOptions::remembered(settings), kept);
+    settings.remove(QStringLiteral("camera"));
 }
 
 TEST(Main, AStartRemovesTheCopyAnInterruptedFinishLeftBehind) {

@@ -93,6 +93,9 @@ TEST_F(ViewControllerTest, WithoutACameraShowsTheNoDevicePictureAtOneToOneAndRet
     EXPECT_EQ(viewer->ui().ns_slider_zoom->doubleValue(), 1.0);
     EXPECT_EQ(viewer->ui().scale_label->text(), QStringLiteral("Scale: 1.0x"));
     EXPECT_EQ(geometry().dragSurfaceFrame().center(), areaCentre());
+    // Over the picture, not in it: which camera is looked for.
+    EXPECT_TRUE(viewer->dragView()->note().contains(QStringLiteral("127.0.0.1")));
+    EXPECT_TRUE(viewer->dragView()->note().contains(QString::number(receiver->server_port())));
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return viewer->reconnectionCount() == 2; }, 5000));
     const qint64 second = clock.elapsed();
@@ -112,6 +115,7 @@ TEST_F(ViewControllerTest, ACameraLeadsToOneReconnectionTheCommandChannelAndAFil
     EXPECT_EQ(menu()->itemText(1), QStringLiteral("1280*720"));
     EXPECT_EQ(menu()->itemText(2), QStringLiteral("640*480"));
     EXPECT_EQ(menu()->currentText(), QStringLiteral("1920*1080"));
+    EXPECT_TRUE(viewer->dragView()->note().isEmpty()) << "the camera is found";
     // Fitted: all of it inside the display area.
     EXPECT_DOUBLE_EQ(geometry().zoom(), fitZoom({1920, 1080}));
     EXPECT_EQ(viewer->ui().scale_label->text(), DisplayGeometry::scaleText(fitZoom({1920, 1080})));

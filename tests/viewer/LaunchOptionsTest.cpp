@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <QHostAddress>
+#include <QSettings>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -25,6 +27,43 @@ TEST(LaunchOptions, ReadsCameraAndPortsInEitherSpelling) {
     EXPECT_EQ(parsed.options.camera, QStringLiteral("127.0.0.1"));
     EXPECT_EQ(parsed.options.imagePort, 17060);
     EXPECT_EQ(parsed.options.commandPort, 65535);
+}
+
+TEST(LaunchOptions, KnowsWhetherTheCommandLineNamedACamera) {
+    EXPECT_FALSE(parse({}).addressGiven);
+    for (const QStringList &given :
+         {QStringList{"--camera", "127.0.0.1"}, QStringList{"--image-port", "17060"},
+          QStringList{"--command-port=15000"}})
+        EXPECT_TRUE(parse(given).addressGiven) << given.join(' ').toStdString();
+}
+
+// The camera in use and the last five used, newest first and each once; an IPv6 host keeps its colons.
+TEST(LaunchOptions, RemembersTheCameraInUseAndTheLastFiveUsed) {
+    QTemporaryDir folder;
+    QSettings settings(folder.filePath(QStringLiteral("deskcam.conf")), QSettings::IniFormat);
+    EXPECT_FALSE(LaunchOptions::remembered(settings));
+    const auto camera = [](const char *host, std::uint16_t port) {
+        LaunchOptions options;
+        options.camera = QString::fromLatin1(host);
+        options.imagePort = port;
+        options.commandPort = std::uint16_t(port + 1);
+        return options;
+    };
+    for (std::uint16_t port = 1000; port < 1007; ++port)
+        LaunchOptions::remember(settings, camera("127.0.0.1", port));
+    LaunchOptions::remember(settings, camera("::1", 1004));
+    LaunchOptions::remember(settings, camera("127.0.0.1", 1004));
+    EXPECT_EQ(LaunchOptions::remembered(settings), camera("127.0.0.1", 1004));
+    QStringList used;
+    for (const LaunchOptions &options : LaunchOptions::recent(settings)) used << options.text();
+    EXPECT_EQ(used, (QStringList{"127.0.0.1:1004:1005", "::1:1004:1005", "127.0.0.1:1006:1007",
+                                 "127.0.0.1:1005:1006", "127.0.0.1:1003:1004"}));
+
+    for (const char *bad :
+         {"", "host", "host:1", ":7060:50000", "host:0:50000", "host:7060:65536", "host:x:1"})
+        EXPECT_FALSE(LaunchOptions::fromText(QString::fromLatin1(bad))) << bad;
+    settings.setValue(QStringLiteral("camera/image_port"), 0);
+    EXPECT_FALSE(LaunchOptions::remembered(settings)) << "an unusable port is no camera";
 }
 
 TEST(LaunchOptions, RejectsWhatIsNoPortOrNoOption) {
