@@ -125,6 +125,7 @@ bool AppDelegate::listenForReopen(const QString &name) {
         deskcam::logLine("Cannot listen for later starts of deskcam: no private runtime folder");
         return false;
     }
+    server_.close();  // a switch to another camera listens under that camera's name instead
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     if (server_.listen(name)) return true;
     // A viewer that crashed leaves its socket file behind; nobody answered on it (handOverToRunningInstance

@@ -87,6 +87,7 @@ const std::vector<ControlTexts::Entry> &ControlTexts::table() {
         {"capture_button", "capture", QKeySequence(Qt::CTRL | Qt::Key_S)},
         {"record_button", "record_start", {}},
         {"library_button", "library", {}},
+        {"camera_button", "camera", QKeySequence(Qt::CTRL | Qt::Key_K)},
         {"max_window_button", "max_window", {}},
         {"max_window_button", "full_screen", QKeySequence(Qt::Key_F11), &Hooks::toggleFullScreen},
         {nullptr, nullptr, QKeySequence(Qt::CTRL | Qt::Key_Q), &Hooks::quit},

@@ -156,14 +156,17 @@ void MouseDragView::paintRecordingBadge(QPainter &painter) {
     painter.restore();
 }
 
+QRectF MouseDragView::noteRect(const QFontMetrics &metrics) const {
+    const QRect text = metrics.boundingRect(QRect(0, 0, width() - 4 * kCornerMargin, height()),
+                                            Qt::AlignCenter | Qt::TextWordWrap, note_);
+    return {QPointF((width() - text.width()) / 2.0 - 12, height() - kCornerMargin - text.height() - 12),
+            QSizeF(text.width() + 24, text.height() + 12)};
+}
+
 void MouseDragView::paintNote(QPainter &painter) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRect text = painter.fontMetrics().boundingRect(QRect(0, 0, width() - 4 * kCornerMargin, height()),
-                                                          Qt::AlignCenter | Qt::TextWordWrap, note_);
-    const QRectF pill(
-        QPointF((width() - text.width()) / 2.0 - 12, height() - kCornerMargin - text.height() - 12),
-        QSizeF(text.width() + 24, text.height() + 12));
+    const QRectF pill = noteRect(painter.fontMetrics());
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0, 0, 0, 150));
     painter.drawRoundedRect(pill, 8, 8);
@@ -207,6 +210,11 @@ void MouseDragView::resizeEvent(QResizeEvent *event) {
 }
 
 void MouseDragView::mousePressEvent(QMouseEvent *event) {
+    if (!note_.isEmpty() && event->button() == Qt::LeftButton &&
+        noteRect(fontMetrics()).contains(event->position())) {
+        emit noteClicked();
+        return;
+    }
     lastPoint_ = event->position();
     drawing_ = tool_ != Tool::Pan && showsDrawings() && event->button() == Qt::LeftButton;
     if (drawing_) {

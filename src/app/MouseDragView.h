@@ -80,6 +80,8 @@ class MouseDragView : public QWidget {
     void pictureDrawn();
     // A stroke was drawn or erased with the mouse.
     void drawingChanged();
+    // The note was clicked (the no-device picture's link to the camera dialog).
+    void noteClicked();
     // The wheel turned by steps (positive: away from the user) over areaPoint.
     void wheelTurned(QPointF areaPoint, double steps);
 
@@ -98,6 +100,7 @@ class MouseDragView : public QWidget {
     void paintFrozenMark(QPainter &painter);
     void paintRecordingBadge(QPainter &painter);
     void paintNote(QPainter &painter);
+    QRectF noteRect(const QFontMetrics &metrics) const;
     void paintCornerPanel(QPainter &painter);
     void draw(QPointF areaPoint, bool first);
     Qt::CursorShape idleCursor() const;

@@ -1,6 +1,7 @@
 #include "app/ViewController.h"
 
 #include "app/AlertSheet.h"
+#include "app/CameraDialog.h"
 #include "app/CaptureControl.h"
 #include "app/ControlTexts.h"
 #include "app/DisplayControls.h"
@@ -28,20 +29,12 @@ using namespace std::chrono_literals;
 
 ViewController::ViewController(const LaunchOptions &options, ImageRecvTCPSocket &receiver, QWidget *parent)
     : QWidget(parent),
+      camera_(options),
       image_server_ip(options.camera.toStdString()),
-      lookingForNote_(Localization::shared()
-                          .text(QStringLiteral("no_device_where"))
-                          .arg(options.camera)
-                          .arg(options.imagePort)
-                          .arg(options.commandPort)),
       img_socket(receiver),
       noDevicePicture_(noDevicePicture()),
-      commandChannel_(image_server_ip, static_cast<std::uint16_t>(options.commandPort), commandChannelHooks(),
-                      CommandChannelKeeper::liveEnvironment()),
       pump_({[this] { return img_socket.picturesReceived(); },
              [this] { return img_socket.latestArrivalMicros(); }, nullptr}),
-      supervisor_(receiver, image_server_ip, static_cast<std::uint16_t>(options.imagePort), supervisorHooks(),
-                  StreamSupervisor::Rhythm{}),
       decoder_(std::make_unique<PictureDecoder>([this](FramePump::Decoded decoded) {
           QMetaObject::invokeMethod(
               this, [this, decoded = std::move(decoded)]() mutable { showDecoded(std::move(decoded)); },
@@ -52,7 +45,7 @@ ViewController::ViewController(const LaunchOptions &options, ImageRecvTCPSocket 
 
 ViewController::~ViewController() {
     img_socket.setPictureArrived(nullptr);
-    supervisor_.stop();
+    supervisor_->stop();
     decoder_.reset();
 }
 
@@ -64,7 +57,7 @@ QImage ViewController::noDevicePicture() {
 // Start-up
 
 void ViewController::viewDidLoad() {
-    setWindowTitle(QStringLiteral("deskcam — %1").arg(QString::fromStdString(image_server_ip)));
+    connectToCamera();
     setWindowIcon(QIcon(QStringLiteral(":/pictures/deskcam.png")));
     ui_.setupUi(this);
     applyTexts();
@@ -80,7 +73,7 @@ void ViewController::viewDidLoad() {
     // Straight from the socket's callback on this thread: a wait for the supervisor's next pass would add
     // up to its 10 ms to every picture's latency. Its passes still show whatever a callback missed.
     img_socket.setPictureArrived([this] { showNextImage(); });
-    supervisor_.start();
+    supervisor_->start();
 }
 
 void ViewController::applyTexts() {
@@ -110,6 +103,8 @@ void ViewController::connectControls() {
     connect(ui_.capture_button, &QToolButton::clicked, this, &ViewController::btnCapture);
     connect(ui_.record_button, &QToolButton::clicked, this, &ViewController::Record_Button_Click);
     connect(ui_.library_button, &QToolButton::clicked, this, &ViewController::btnOpenLibrary);
+    connect(ui_.camera_button, &QToolButton::clicked, this, &ViewController::openCameraDialog);
+    connect(imgView_mousemove, &MouseDragView::noteClicked, this, &ViewController::openCameraDialog);
     connect(ui_.ns_slider_zoom, &DoubleSlider::doubleValueChanged, this,
             &ViewController::control_silder_zoom);
     connect(ui_.ns_slider_rotate, &DoubleSlider::doubleValueChanged, this,
@@ -153,7 +148,7 @@ void ViewController::showNoDevicePicture() {
     if (pump_.frozen()) return;
     pump_.forget();
     imgView_mousemove->setImage(noDevicePicture_);
-    imgView_mousemove->setNote(lookingForNote_);
+    imgView_mousemove->setNote(lookingForNote());
     applyOrientation();
     set_1x1_resolution();
 }
@@ -200,10 +195,65 @@ void ViewController::showDecoded(FramePump::Decoded decoded) {
 }
 
 // ---------------------------------------------------------------------------------------------------------
+// The camera (GUI thread)
+
+// The command channel and the supervisor for camera_; the supervisor is started by the caller.
+void ViewController::connectToCamera() {
+    image_server_ip = camera_.camera.toStdString();
+    setWindowTitle(QStringLiteral("deskcam — %1").arg(camera_.camera));
+    commandChannel_ = std::make_unique<CommandChannelKeeper>(
+        image_server_ip, camera_.commandPort, commandChannelHooks(), CommandChannelKeeper::liveEnvironment());
+    supervisor_ = std::make_unique<StreamSupervisor>(img_socket, image_server_ip, camera_.imagePort,
+                                                     supervisorHooks(), StreamSupervisor::Rhythm{});
+}
+
+QString ViewController::lookingForNote() const {
+    return Localization::shared()
+        .text(QStringLiteral("no_device_where"))
+        .arg(camera_.camera)
+        .arg(camera_.imagePort)
+        .arg(camera_.commandPort);
+}
+
+void ViewController::openCameraDialog() {
+    auto *dialog = new CameraDialog(camera_, LaunchOptions::recent(*ViewerSettings::open()), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);  // the window's child until it closes
+    connect(dialog, &CameraDialog::chosen, this, &ViewController::chooseCamera);
+    dialog->open();
+}
+
+// A recording in progress is finished first, if the user agrees; otherwise nothing changes.
+void ViewController::chooseCamera(const LaunchOptions &camera) {
+    if (recordControl_->bRecording()) {
+        const auto answer = QMessageBox::question(
+            window(), windowTitle(), Localization::shared().text(QStringLiteral("camera_switch_recording")));
+        if (answer != QMessageBox::Yes) return;
+        Record_Button_Click();
+    }
+    switchCamera(camera);
+}
+
+void ViewController::switchCamera(const LaunchOptions &camera) {
+    supervisor_->stop();
+    img_socket.detachFromCamera();
+    camera_ = camera;
+    LaunchOptions::remember(*ViewerSettings::open(), camera_);
+    if (pump_.frozen()) tools_->toggleFreeze();  // the new camera goes live
+    ui_.ctrl_resolve_list->clear();
+    ui_.ctrl_resolve_list->showWaiting();
+    connectToCamera();
+    showNoDevicePicture();
+    supervisor_->start();
+    deskcam::logLine("Camera changed to %s:%u, commands on port %u", qPrintable(camera_.camera),
+                     unsigned(camera_.imagePort), unsigned(camera_.commandPort));
+    emit cameraChanged(camera_);
+}
+
+// ---------------------------------------------------------------------------------------------------------
 // Resolution menu (GUI thread)
 
 void ViewController::reconnectCommandChannel() {
-    commandChannel_.streamBack();
+    commandChannel_->streamBack();
 }
 
 CommandChannelKeeper::Hooks ViewController::commandChannelHooks() {
@@ -218,22 +268,22 @@ CommandChannelKeeper::Hooks ViewController::commandChannelHooks() {
 }
 
 void ViewController::commandSocketDidClose() {
-    commandChannel_.commandSocketDidClose();
+    commandChannel_->commandSocketDidClose();
 }
 
 void ViewController::ClearResolution() {
-    commandChannel_.ClearResolution();
+    commandChannel_->ClearResolution();
 }
 
 void ViewController::fillResolution() {
-    commandChannel_.fillResolution();
+    commandChannel_->fillResolution();
 }
 
 void ViewController::update_current_select_list() {
     if (ui_.ctrl_resolve_list->count() == 0) return;
     const QSize picture = pictureSize();
     ui_.ctrl_resolve_list->setCurrentIndex(
-        commandChannel_.indexOf(std::uint64_t(picture.width()), std::uint64_t(picture.height())));
+        commandChannel_->indexOf(std::uint64_t(picture.width()), std::uint64_t(picture.height())));
 }
 
 QImage ViewController::currentImage() const {
@@ -247,7 +297,7 @@ QImage ViewController::currentImage() const {
 }
 
 void ViewController::selectChange() {
-    commandChannel_.choose(ui_.ctrl_resolve_list->currentIndex());
+    commandChannel_->choose(ui_.ctrl_resolve_list->currentIndex());
 }
 
 // ---------------------------------------------------------------------------------------------------------

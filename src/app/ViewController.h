@@ -70,7 +70,9 @@ class ViewController : public QWidget, public CCSliderDelegate {
     // The picture size at the last 1:1 layout (also the size of a recording's video).
     QSizeF currentViewSize() const { return display_->currentViewSize(); }
     ImageRecvTCPSocket &receiver() const { return img_socket; }
-    CommandUDPSocket *commandSocket() const { return commandChannel_.socket(); }
+    CommandUDPSocket *commandSocket() const { return commandChannel_->socket(); }
+    // The camera watched now.
+    const LaunchOptions &camera() const { return camera_; }
     const DisplayGeometry &displayGeometry() const { return imgView_mousemove->displayGeometry(); }
     const ViewControllerLayout &ui() const { return ui_; }
     MouseDragView *dragView() const { return imgView_mousemove; }
@@ -95,7 +97,13 @@ class ViewController : public QWidget, public CCSliderDelegate {
 
     // --- any thread
     // How many times the supervisor has reconnected the picture stream so far.
-    int reconnectionCount() const { return supervisor_.reconnectionCount(); }
+    int reconnectionCount() const { return supervisor_->reconnectionCount(); }
+    // The camera dialog (Ctrl+K), not waited for.
+    void openCameraDialog();
+    // Watches camera from now on, without a restart: supervision, receiver, command channel and menu
+    // start over; the camera is kept in the settings. chooseCamera asks first while recording.
+    void chooseCamera(const LaunchOptions &camera);
+    void switchCamera(const LaunchOptions &camera);
 
   public slots:
     // Display geometry.
@@ -135,6 +143,8 @@ class ViewController : public QWidget, public CCSliderDelegate {
   signals:
     // A camera picture has just been set on the view (after any relayout it caused).
     void imageShown();
+    // The viewer watches another camera now.
+    void cameraChanged(const LaunchOptions &camera);
 
   public:
     // CCSliderDelegate
@@ -178,9 +188,12 @@ class ViewController : public QWidget, public CCSliderDelegate {
     void reconnectCommandChannel();
     CommandChannelKeeper::Hooks commandChannelHooks();
 
-    // --- set before the worker starts, then only read
-    const std::string image_server_ip;
-    const QString lookingForNote_;  // over the no-device picture: which camera is looked for
+    void connectToCamera();
+    QString lookingForNote() const;
+
+    // --- set while no supervisor runs, then only read
+    LaunchOptions camera_;
+    std::string image_server_ip;
     ImageRecvTCPSocket &img_socket;
     const QImage noDevicePicture_;
 
@@ -188,7 +201,7 @@ class ViewController : public QWidget, public CCSliderDelegate {
     ViewControllerLayout ui_;
     MouseDragView *imgView_mousemove = nullptr;
     std::unique_ptr<DisplayControls> display_;  // 1:1, fit, zoom, turn, full screen, re-fit on resize
-    CommandChannelKeeper commandChannel_;       // the channel, its rebuilds and whether a list came
+    std::unique_ptr<CommandChannelKeeper> commandChannel_;  // the channel, its rebuilds, whether a list came
     FramePump pump_;  // the camera picture on screen (its bytes), whether it is held, the stream's figures
 
     // --- read by recording threads; outlives recordControl_
@@ -197,7 +210,7 @@ class ViewController : public QWidget, public CCSliderDelegate {
     std::unique_ptr<ExitAfterRecordings> exitAfterRecordings_;  // every way out waits for their files
 
     // --- the supervisor, which shares only the receiver and the pump's pending flag with the GUI thread
-    StreamSupervisor supervisor_;
+    std::unique_ptr<StreamSupervisor> supervisor_;
     // --- its workers post their pictures to the GUI thread; stopped before the members they reach
     std::unique_ptr<PictureDecoder> decoder_;
 };

@@ -12,12 +12,12 @@ namespace {
 constexpr int kButtonSide = 40;
 constexpr int kIconSide = 24;
 constexpr int kStripMargin = 10;
-constexpr int kControlSpacing = 6;
+constexpr int kControlSpacing = 5;
 constexpr int kSeparatorGap = 3;  // on each side of a separator, besides the spacing
 // The sliders shrink to their minimum before the window does: at its minimum width the window fits a
 // 1024-pixel screen with room for more buttons.
 constexpr int kSliderWidth = 150;
-constexpr int kSliderMinimumWidth = 80;
+constexpr int kSliderMinimumWidth = 60;
 constexpr int kSliderStretch = 1;
 constexpr int kMenuArrowWidth = 14;
 constexpr int kSwatchSide = 16;
@@ -144,6 +144,7 @@ void ViewControllerLayout::makeControls() {
     buildRecordMenu();
     library_button = toolButton("library_button", "library.png");
     max_window_button = toolButton("max_window_button", "max_window.png");
+    camera_button = toolButton("camera_button", "camera.png");
     buildTeachingTools();
 }
 
@@ -163,7 +164,7 @@ void ViewControllerLayout::arrangeStrip() {
     addSeparator();
     addGroup({freeze_button, orientation_button, draw_button});
     addSeparator();
-    addGroup({max_window_button});
+    addGroup({camera_button, max_window_button});
 }
 
 void ViewControllerLayout::addGroup(std::initializer_list<QWidget *> controls) {

@@ -56,6 +56,7 @@ class ViewControllerLayout {
     QToolButton *actual_1_1_button = nullptr;
     QToolButton *suitable_button = nullptr;
     QToolButton *max_window_button = nullptr;
+    QToolButton *camera_button = nullptr;
     QToolButton *capture_button = nullptr;
     QToolButton *library_button = nullptr;
     QToolButton *record_button = nullptr;

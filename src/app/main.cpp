@@ -100,6 +100,10 @@ int main(int argc, char *argv[]) {
     // A signal finishes the recordings' files first, like Ctrl+Q.
     delegate.setTerminationHandler([&window] { window.closeWindow(); });
     delegate.recordOnSignal([&window] { window.Record_Button_Click(); });
+    // A later start for the camera now watched finds this viewer.
+    QObject::connect(&window, &ViewController::cameraChanged, [&delegate](const LaunchOptions &camera) {
+        delegate.listenForReopen(AppDelegate::instanceName(camera));
+    });
     int picturesShown = 0;
     QObject::connect(&window, &ViewController::imageShown, [&picturesShown] { ++picturesShown; });
     // As large as the screen allows, up to 1280x800: a classroom projector may have 1024x768. The window

@@ -79,6 +79,8 @@ bool ImageRecvTCPSocket::initServer(const std::string &host, std::uint16_t port)
     TransportError error;
     if (!m_AsyncTcpSocket_->connectToHost(host, port, kConnectTimeoutSeconds, &error)) {
         deskcam::logLine("ImageRecvTCPSocket 连接错误：%s!", error.description.c_str());
+        std::lock_guard lock(serverMutex_);
+        lastDisconnect_ = error.description;
         return false;
     }
     readUpTo(kStartMarker, kTagStartMarker);
@@ -129,6 +131,23 @@ void ImageRecvTCPSocket::socketDidConnectToHost(AsyncTcpSocket *, const std::str
 
 void ImageRecvTCPSocket::socketDidDisconnect(AsyncTcpSocket *, const std::optional<TransportError> &error) {
     deskcam::logLine("ImageRecvTCPSocket 连接断开：%s!", describe(error).c_str());
+    std::lock_guard lock(serverMutex_);
+    lastDisconnect_ = describe(error);
+}
+
+std::string ImageRecvTCPSocket::lastDisconnect() const {
+    std::lock_guard lock(serverMutex_);
+    return lastDisconnect_;
+}
+
+void ImageRecvTCPSocket::detachFromCamera() {
+    m_AsyncTcpSocket_->setDelegate(nullptr);
+    m_AsyncTcpSocket_->disconnect();
+    m_AsyncTcpSocket_->setDelegate(this);
+    bConnected_ = false;
+    imageData_ = ImageBytes();
+    std::lock_guard lock(mutex_);
+    list_image_data_.clear();
 }
 
 void ImageRecvTCPSocket::socketDidReadData(AsyncTcpSocket *, const std::vector<std::uint8_t> &data,

@@ -66,6 +66,12 @@ class ImageRecvTCPSocket : public AsyncTcpSocketDelegate {
     // The clock of those arrival times: the steady clock in microseconds.
     static std::int64_t clockMicros();
 
+    // Ends the connection without a report and forgets the camera's pictures, before the supervisor of
+    // another camera takes the receiver over. Only while no supervisor runs.
+    void detachFromCamera();
+    // Why the last connection ended or failed ("Connection refused", say); empty when none did.
+    std::string lastDisconnect() const;
+
     // Called on the main event queue as soon as a new latest frame is in, so the viewer need not wait for
     // its supervisor's next pass; empty: nobody is told. Any thread.
     void setPictureArrived(std::function<void()> arrived);
@@ -120,6 +126,7 @@ class ImageRecvTCPSocket : public AsyncTcpSocketDelegate {
     mutable std::mutex serverMutex_;
     std::string server_ip_;
     std::function<void()> pictureArrived_;
+    std::string lastDisconnect_;
 
     // --- guarded by mutex_: the frame queue, oldest first
     mutable std::mutex mutex_;

@@ -103,6 +103,7 @@ std::vector<Artwork::Picture> Artwork::all() {
         {QStringLiteral("capture.png"), capture()},
         {QStringLiteral("library.png"), library()},
         {QStringLiteral("zoom.png"), zoom()},
+        {QStringLiteral("camera.png"), camera()},
         {QStringLiteral("freeze.png"), freeze()},
         {QStringLiteral("mirror.png"), mirror()},
         {QStringLiteral("pen.png"), pen()},
@@ -238,6 +239,20 @@ QImage Artwork::zoom() {
     painter.drawEllipse(QPointF(20, 20), 12, 12);
     painter.setPen(QPen(kIconColour, 5, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(QPointF(29, 29), QPointF(40, 40));
+    return image;
+}
+
+QImage Artwork::camera() {
+    QImage image = blankIcon();
+    QPainter painter(&image);
+    prepareLinePainter(painter);
+    painter.drawLine(QPointF(8, 41), QPointF(32, 41));    // base
+    painter.drawLine(QPointF(15, 41), QPointF(15, 17));   // stand
+    painter.drawLine(QPointF(15, 17), QPointF(30, 12));   // arm
+    painter.drawRoundedRect(QRectF(27, 7, 12, 9), 2, 2);  // head
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kIconColour);
+    painter.drawEllipse(QPointF(39, 33), 4, 4);  // where it is found: the address
     return image;
 }
 

@@ -34,6 +34,8 @@ class Artwork {
     static QImage capture();
     static QImage library();
     static QImage zoom();
+    // The camera button: a document camera's arm and head with a connection dot.
+    static QImage camera();
     // The teaching tools: freeze (a snowflake), mirror and flip (a shape and its mirror image), and the
     // drawing tools pen, highlighter and eraser.
     static QImage freeze();
