@@ -24,6 +24,23 @@
 
 namespace {
 
+// Starts the viewer, waits until its log says line, ends it with SIGTERM and returns the log; empty when
+// the line did not come.
+QByteArray logOfAViewerUntil(const QStringList &arguments, const char *line) {
+    QProcess viewer;
+    viewer.start(QStringLiteral(DESKCAM_PATH), arguments);
+    QByteArray log;
+    const bool seen = waitForLog(viewer, log, line);
+    viewer.terminate();
+    viewer.waitForFinished(5000);
+    return seen ? log : QByteArray();
+}
+
+// A viewer of a camera that is not there: it only tries.
+QStringList absentCamera() {
+    return {"--camera", "127.0.0.1", "--image-port", QString::number(unusedLoopbackPort(SOCK_STREAM))};
+}
+
 TEST(Main, ASecondStartForTheSameCameraRaisesTheFirstAndSaysSo) {
     LaunchOptions camera;
     camera.camera = QStringLiteral("127.0.0.1");
@@ -65,20 +82,8 @@ TEST(Main, ACameraKeptInTheSettingsIsShownAndTheCommandLineWinsWithoutReplacingI
         QSettings settings(QStringLiteral("deskcam"), QStringLiteral("deskcam"));
         LaunchOptions::remember(settings, kept);
     }
-    QProcess viewer;
-    viewer.start(QStringLiteral(DESKCAM_PATH), QStringList{});
-    QByteArray log;
-    EXPECT_TRUE(waitForLog(viewer, log, "本帧数据长度")) << "pictures from the kept camera";
-    viewer.terminate();
-    viewer.waitForFinished(5000);
-
-    QProcess other;
-    other.start(QStringLiteral(DESKCAM_PATH),
-                {"--camera", "127.0.0.1", "--image-port", QString::number(unusedLoopbackPort(SOCK_STREAM))});
-    QByteArray otherLog;
-    ASSERT_TRUE(waitForLog(other, otherLog, "ImageRecvTCPSocket"));
-    other.terminate();
-    other.waitForFinished(5000);
+    EXPECT_FALSE(logOfAViewerUntil({}, "本帧数据长度").isEmpty()) << "pictures from the kept camera";
+    ASSERT_FALSE(logOfAViewerUntil(absentCamera(), "ImageRecvTCPSocket").isEmpty());
     QSettings settings(QStringLiteral("deskcam"), QStringLiteral("deskcam"));
     EXPECT_EQ(LaunchOptions::remembered(settings), kept);
     settings.remove(QStringLiteral("camera"));
@@ -99,13 +104,8 @@ TEST(Main, AStartRemovesTheCopyAnInterruptedFinishLeftBehind) {
         settings.setValue(DKBookmark::kSavePathKey, root.path());
     }
 
-    QProcess viewer;
-    viewer.start(QStringLiteral(DESKCAM_PATH),
-                 {"--camera", "127.0.0.1", "--image-port", QString::number(unusedLoopbackPort(SOCK_STREAM))});
-    QByteArray log;
-    ASSERT_TRUE(waitForLog(viewer, log, "ImageRecvTCPSocket"));
-    viewer.terminate();
-    viewer.waitForFinished(5000);
+    const QByteArray log = logOfAViewerUntil(absentCamera(), "ImageRecvTCPSocket");
+    ASSERT_FALSE(log.isEmpty());
     QSettings(QStringLiteral("deskcam"), QStringLiteral("deskcam")).remove(DKBookmark::kSavePathKey);
 
     EXPECT_FALSE(std::filesystem::exists(records / ".record_1.mp4.part")) << log.constData();
