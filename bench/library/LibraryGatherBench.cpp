@@ -104,7 +104,7 @@ WindowFigures openWindow(const QString &settingsFile) {
     clock.start();
     sinceTick.start();
     ticker.start();
-    LibraryViewController window(bookmark, {[] { return QString(); }, [](const QUrl &) {}});
+    LibraryViewController window(bookmark, {[] { return QString(); }, [](const QUrl &) { return true; }});
     window.resize(1180, 720);
     window.show();
     figures.setUpMs = millisecondsSince(sinceTick);

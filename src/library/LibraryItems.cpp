@@ -148,8 +148,9 @@ PictureFile readPictureFile(const QString &path, bool withThumbnail) {
 
 QStringList matchingFileNames(const QString &folder, const QString &type) {
     QStringList names;
+    // Newest first: the capture just taken is the one looked for.
     const QStringList listing = QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Time);
     for (const QString &name : listing)
         if (extensionOf(name) == type) names << name;
     return names;

@@ -10,8 +10,11 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
@@ -76,7 +79,8 @@ class LibraryViewController::GatherJob {
 };
 
 LibraryViewController::Services LibraryViewController::desktopServices() {
-    return {&DKBookmark::chooseFolderWithPanel, [](const QUrl &url) { QDesktopServices::openUrl(url); }};
+    return {&DKBookmark::chooseFolderWithPanel,
+            [](const QUrl &url) { return QDesktopServices::openUrl(url); }};
 }
 
 LibraryViewController::LibraryViewController(DKBookmark &bookmark, Services services, QWidget *parent)
@@ -131,6 +135,13 @@ void LibraryViewController::buildWindow() {
     gridScrollArea_->setWidget(gridView_);
     gridView_->setDataSource(this);
     gridView_->setDelegate(this);
+    // A blank pane says nothing; the note says the folder is empty and what would fill it.
+    emptyNote_ = new QLabel(Localization::shared().text(QStringLiteral("library_empty")), gridScrollArea_);
+    emptyNote_->setObjectName(QStringLiteral("library_empty_note"));
+    emptyNote_->setAlignment(Qt::AlignCenter);
+    emptyNote_->setWordWrap(true);
+    emptyNote_->setStyleSheet(QStringLiteral("color: white; background: rgba(0, 0, 0, 120); padding: 12px;"));
+    emptyNote_->hide();
 
     auto *splitter = new QSplitter(Qt::Horizontal);
     splitter->addWidget(side);
@@ -273,6 +284,7 @@ void LibraryViewController::gatherAppData(const std::optional<QString> &folder, 
     gridView_->deselectAllItems();
     updateData();
     if (!folder) {
+        emptyNote_->hide();
         emit gatheringFinished();
         return;
     }
@@ -294,11 +306,18 @@ void LibraryViewController::appendGatheredItem(const std::shared_ptr<GatherJob> 
     if (job != gatherJob_) return;  // left over from a gathering that was replaced
     items_.append(item);
     gridView_->insertItemAtIndex(GridIndex(items_.size() - 1), false);
+    emptyNote_->hide();
 }
 
 void LibraryViewController::finishGathering(const std::shared_ptr<GatherJob> &job) {
     if (job != gatherJob_) return;
     gatherJob_.reset();
+    if (items_.isEmpty()) {
+        emptyNote_->setGeometry(gridScrollArea_->rect().adjusted(40, 40, -40, -40));
+        emptyNote_->adjustSize();
+        emptyNote_->move((gridScrollArea_->width() - emptyNote_->width()) / 2, 40);
+        emptyNote_->show();
+    }
     emit gatheringFinished();
 }
 
@@ -347,9 +366,25 @@ void LibraryViewController::gridViewDidDoubleClickItemAtIndex(GridView *, GridIn
     deskcam::logLine("didDoubleClickItemAtIndex: %li", long(index));
     // The double-clicked entry itself: with Shift or Control held the selection may hold others too.
     if (index >= GridIndex(items_.size())) return;
-    const QString path = items_.at(qsizetype(index)).value(LibraryItems::kItemURL).toString();
+    openFile(items_.at(qsizetype(index)).value(LibraryItems::kItemURL).toString());
+}
+
+// A file that cannot be opened says why instead of nothing happening.
+void LibraryViewController::openFile(const QString &path) {
     if (path.isEmpty() || !services_.openUrl) return;
-    services_.openUrl(QUrl::fromLocalFile(path));
+    openFailure_.clear();
+    const Localization &texts = Localization::shared();
+    if (!QFileInfo::exists(path)) {
+        openFailure_ = texts.text(QStringLiteral("library_file_gone")).arg(path);
+    } else if (!services_.openUrl(QUrl::fromLocalFile(path))) {
+        openFailure_ = texts.text(QStringLiteral("library_no_program")).arg(path);
+    }
+    if (openFailure_.isEmpty()) return;
+    deskcam::logLine("%s", qPrintable(openFailure_));
+    auto *alert = new QMessageBox(QMessageBox::Warning, windowTitle(), openFailure_, QMessageBox::Ok, this);
+    alert->setAttribute(Qt::WA_DeleteOnClose);  // a child of the window until dismissed
+    alert->setWindowModality(Qt::WindowModal);
+    alert->open();
 }
 
 void LibraryViewController::gridViewDidActivateContextMenuWithIndexes(GridView *, const GridIndexSet &indexes,

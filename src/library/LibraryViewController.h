@@ -37,6 +37,7 @@
 #include <optional>
 
 class ImageAndTextCell;
+class QLabel;
 class QPushButton;
 class QScrollArea;
 class QTreeView;
@@ -50,8 +51,8 @@ class LibraryViewController : public QWidget,
     // What the window asks of the desktop; tests put their own in, so no dialog or program ever opens.
     struct Services {
         DKBookmark::FolderChooser chooseFolder;  // modal choice of one folder; empty when cancelled
-        std::function<void(const QUrl &)>
-            openUrl;  // a file in its default program, a folder in the file manager
+        // A file in its default program, a folder in the file manager; false when nothing opened it.
+        std::function<bool(const QUrl &)> openUrl;
     };
     static Services desktopServices();
 
@@ -109,6 +110,10 @@ class LibraryViewController : public QWidget,
     QScrollArea *gridScrollArea() const { return gridScrollArea_; }
     QPushButton *setFolderButton() const { return setFolderButton_; }
     QPushButton *openFinderButton() const { return openFinderButton_; }
+    // Over the grid while the folder shown holds nothing of its kind; hidden otherwise.
+    QLabel *emptyNote() const { return emptyNote_; }
+    // Why the last double-clicked file could not be opened; empty when it opened.
+    const QString &openFailure() const { return openFailure_; }
     SimpleNodeData *rootNode() const { return root_node_.get(); }
     const QList<QVariantMap> &items() const { return items_; }
     const GridViewItemLayoutPtr &defaultLayout() const { return defaultLayout_; }
@@ -126,6 +131,7 @@ class LibraryViewController : public QWidget,
     void cancelGathering();
     void appendGatheredItem(const std::shared_ptr<GatherJob> &job, const QVariantMap &item);
     void finishGathering(const std::shared_ptr<GatherJob> &job);
+    void openFile(const QString &path);
     // The save root's folder of that name, or none without a save root.
     std::optional<QString> folderInRoot(const QString &root, const QString &name) const;
 
@@ -144,6 +150,8 @@ class LibraryViewController : public QWidget,
     // --- grid side
     GridView *gridView_ = nullptr;
     QScrollArea *gridScrollArea_ = nullptr;
+    QLabel *emptyNote_ = nullptr;
+    QString openFailure_;
     QList<QVariantMap> items_;
     GridViewItemLayoutPtr defaultLayout_;
     GridViewItemLayoutPtr hoverLayout_;

@@ -62,7 +62,8 @@ class WindowTextsTest : public ViewerTestFixture {
         QTemporaryDir settings;
         DKBookmark bookmark(std::make_unique<QSettings>(settings.filePath("s.ini"), QSettings::IniFormat),
                             [] { return QString(); });
-        LibraryViewController library(bookmark, {[] { return QString(); }, [](const QUrl &) {}});
+        LibraryViewController library(bookmark,
+                                      {[] { return QString(); }, [](const QUrl &) { return true; }});
         library.show();
         Texts texts;
         collectVisibleTexts(*viewer, QStringLiteral("viewer "), texts);

@@ -283,7 +283,7 @@ TEST_F(ViewControllerTest, AResizeOfTheViewerOrTheLibraryWindowFitsThePictureAga
     DKBookmark noSaveRoot(
         std::make_unique<QSettings>(settings.filePath(QStringLiteral("s.ini")), QSettings::IniFormat),
         [] { return QString(); });
-    LibraryViewController library(noSaveRoot, {[] { return QString(); }, [](const QUrl &) {}});
+    LibraryViewController library(noSaveRoot, {[] { return QString(); }, [](const QUrl &) { return true; }});
     library.resize(600, 400);
     library.show();
     QTest::qWait(100);

@@ -4,11 +4,14 @@
 
 #include "ScanBomb.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -45,20 +48,23 @@ class LibraryItemsTest : public ::testing::Test {
     QTemporaryDir tmp_;
 };
 
-TEST_F(LibraryItemsTest, GathersFilesOfTheTypeInListingOrderWhateverTheirCase) {
+// The thumbnails once came in the folder's own order; the capture just taken is the one looked for.
+TEST_F(LibraryItemsTest, GathersFilesOfTheTypeNewestFirstWhateverTheirCase) {
     writePicture("a.png", {32, 18});
     writePicture("b.PNG", {32, 18});
     writePicture("c.jpg", {32, 18}, "JPEG");
     writeBytes("d.mp4", "not really a film");
     writeBytes("png", "an extension-less word");
     writeBytes("e.png.txt", "x");
-
-    QStringList listed;
-    for (const QString &name : QDir(folder()).entryList(QDir::Files, QDir::Unsorted))
-        if (name == "a.png" || name == "b.PNG") listed << name;
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const auto &[name, age] : {std::pair{"a.png", 60}, std::pair{"b.PNG", 5}}) {
+        QFile file(path(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(now.addSecs(-age), QFileDevice::FileModificationTime));
+    }
 
     const auto pngs = LibraryItems::gatherItems(folder(), "png");
-    EXPECT_EQ(titles(pngs), listed);
+    EXPECT_EQ(titles(pngs), (QStringList{"b.PNG", "a.png"}));
 
     const auto films = LibraryItems::gatherItems(folder(), "mp4");
     ASSERT_EQ(titles(films), QStringList{"d.mp4"});

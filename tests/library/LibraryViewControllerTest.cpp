@@ -9,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QItemSelectionModel>
+#include <QLabel>
+#include <QMessageBox>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
@@ -58,7 +60,10 @@ class LibraryViewControllerTest : public ::testing::Test {
             std::make_unique<DKBookmark>(std::make_unique<QSettings>(settingsFile(), QSettings::IniFormat),
                                          [this] { return panelAnswer_; });
         LibraryViewController::Services services{[this] { return panelAnswer_; },
-                                                 [this](const QUrl &url) { opened_ << url; }};
+                                                 [this](const QUrl &url) {
+                                                     opened_ << url;
+                                                     return true;
+                                                 }};
         controller_ = std::make_unique<LibraryViewController>(*bookmark_, services);
         controller_->resize(900, 600);
         controller_->show();
@@ -254,6 +259,25 @@ TEST_F(LibraryViewControllerTest, DoubleClickOpensTheClickedFile) {
     EXPECT_EQ(opened_, QList<QUrl>{QUrl::fromLocalFile(root_ + "/CaptureImages/image_1.png")});
     library.gridViewDidDoubleClickItemAtIndex(library.gridView(), 5, 0);
     EXPECT_EQ(opened_.size(), 1);
+    EXPECT_TRUE(library.openFailure().isEmpty());
+
+    // Nothing happened when the file was gone or no program took it; now the window says why.
+    ASSERT_TRUE(QFile::remove(root_ + "/CaptureImages/image_1.png"));
+    library.gridViewDidDoubleClickItemAtIndex(library.gridView(), 0, 0);
+    EXPECT_TRUE(library.openFailure().contains(QStringLiteral("no longer there")))
+        << library.openFailure().toStdString();
+    EXPECT_EQ(opened_.size(), 1);
+    EXPECT_NE(library.findChild<QMessageBox *>(), nullptr);
+}
+
+TEST_F(LibraryViewControllerTest, AnEmptyFolderSaysSoInsteadOfABlankPane) {
+    LibraryViewController &library = open();
+    ASSERT_TRUE(library.items().isEmpty());
+    EXPECT_TRUE(library.emptyNote()->isVisible());
+    writePicture("CaptureImages/image_1.png");
+    library.gatherAppData(root_ + "/CaptureImages", "png");
+    waitForGathering();
+    EXPECT_FALSE(library.emptyNote()->isVisible());
 }
 
 TEST_F(LibraryViewControllerTest, AnotherFolderDropsTheGridSelection) {
