@@ -264,6 +264,13 @@ CommandChannelKeeper::Hooks ViewController::commandChannelHooks() {
         update_current_select_list();
     };
     hooks.streamRuns = [this] { return img_socket.bConnected(); };
+    hooks.choiceFailed = [this](const STRUCT_RESOLUTION &choice, bool answered) {
+        alertMessage(
+            Localization::shared()
+                .text(answered ? QStringLiteral("choice_refused") : QStringLiteral("choice_unanswered"))
+                .arg(choice.width)
+                .arg(choice.height));
+    };
     return hooks;
 }
 

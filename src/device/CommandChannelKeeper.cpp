@@ -101,7 +101,35 @@ void CommandChannelKeeper::askAgainForMissingList() {
 }
 
 void CommandChannelKeeper::choose(int index) {
-    if (channel_) channel_->choose(static_cast<std::uint8_t>(index));
+    if (!channel_) return;
+    channel_->choose(static_cast<std::uint8_t>(index));
+    if (index < 0 || std::size_t(index) >= shownList_.size()) return;
+    // A refused or lost choice only snapped the menu back; the user is told now.
+    pendingChoice_ = shownList_[std::size_t(index)];
+    environment_.after(kChoiceWait, [alive = std::weak_ptr(alive_), number = ++choiceNumber_] {
+        const auto keeper = alive.lock();
+        if (!keeper || (*keeper)->choiceNumber_ != number || !(*keeper)->pendingChoice_) return;
+        (*keeper)->failChoice(false);
+    });
+}
+
+void CommandChannelKeeper::setResolutionReplied(std::int32_t result, bool complete) {
+    if (!pendingChoice_) return;
+    // A reply too short to tell is no refusal: the picture shows what the camera did.
+    if (complete && result != 0) {
+        failChoice(true);
+        return;
+    }
+    pendingChoice_.reset();
+}
+
+void CommandChannelKeeper::failChoice(bool answered) {
+    const STRUCT_RESOLUTION choice = *pendingChoice_;
+    pendingChoice_.reset();
+    deskcam::logLine("The camera %s the change to %llu*%llu", answered ? "refused" : "did not answer",
+                     static_cast<unsigned long long>(choice.width),
+                     static_cast<unsigned long long>(choice.height));
+    if (hooks_.choiceFailed) hooks_.choiceFailed(choice, answered);
 }
 
 int CommandChannelKeeper::indexOf(std::uint64_t width, std::uint64_t height) const {

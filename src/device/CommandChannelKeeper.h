@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ class CommandChannelKeeper : public CommandUDPSocketDelegate {
         std::function<void()> clearList;                                       // the list is being replaced
         std::function<void(const std::vector<STRUCT_RESOLUTION> &)> showList;  // a camera's list, not empty
         std::function<bool()> streamRuns;                                      // pictures arrive now
+        // A choice the camera refused (answered) or did not answer within kChoiceWait; may be empty.
+        std::function<void(const STRUCT_RESOLUTION &choice, bool answered)> choiceFailed;
     };
     struct Environment {
         // Runs task on the keeper's queue after delay.
@@ -49,6 +52,8 @@ class CommandChannelKeeper : public CommandUDPSocketDelegate {
 
     static constexpr std::chrono::milliseconds kRetry{
         3000};  // a new channel after a close; a list asked again
+    // How long a choice waits for the camera's answer before the user is told it went unanswered.
+    static constexpr std::chrono::milliseconds kChoiceWait{3000};
 
     // Starts asking again every kRetry while no list has arrived.
     CommandChannelKeeper(std::string host, std::uint16_t port, Hooks hooks, Environment environment);
@@ -72,10 +77,12 @@ class CommandChannelKeeper : public CommandUDPSocketDelegate {
     void ClearResolution() override;
     void fillResolution() override;
     void commandSocketDidClose() override;
+    void setResolutionReplied(std::int32_t result, bool complete) override;
 
   private:
     void rebuild(const char *reason);
     void askAgainForMissingList();
+    void failChoice(bool answered);
     void scheduleRetry();
     static bool sameEntries(const std::vector<STRUCT_RESOLUTION> &a, const std::vector<STRUCT_RESOLUTION> &b);
 
@@ -89,6 +96,8 @@ class CommandChannelKeeper : public CommandUDPSocketDelegate {
     bool listReceived_ = false;
     bool clearing_ = false;  // the channel emptied its list; the new one follows
     std::vector<STRUCT_RESOLUTION> shownList_;
+    std::optional<STRUCT_RESOLUTION> pendingChoice_;  // sent, its answer not yet in
+    int choiceNumber_ = 0;                            // so a late time-out knows its own choice
     // Scheduled work holds a weak copy: it does nothing once the keeper is gone.
     std::shared_ptr<CommandChannelKeeper *> alive_;
 };

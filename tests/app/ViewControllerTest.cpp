@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QSettings>
@@ -141,6 +142,19 @@ TEST_F(ViewControllerTest, ANewSizeRelayoutsKeepingTheSlidersTurnAndSelectsItsEn
     EXPECT_NEAR(viewer->ui().ns_slider_zoom->doubleValue(), areaHeight() / turnedHeight, 0.005);
     EXPECT_EQ(geometry().dragSurfaceFrame().center(), areaCentre());
     EXPECT_TRUE(QTest::qWaitFor([&] { return menu()->currentText() == QStringLiteral("1280*720"); }, 2000));
+}
+
+// A refused change only snapped the menu back; now the window says so.
+TEST_F(ViewControllerTest, ARefusedResolutionChangeIsTold) {
+    ASSERT_TRUE(startWithCamera({"--refuse-set"}));
+    menu()->setCurrentIndex(2);
+    emit menu()->activated(2);
+    QMessageBox *alert = nullptr;
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return (alert = viewer->findChild<QMessageBox *>()) != nullptr; }, 5000));
+    EXPECT_TRUE(alert->text().contains(QStringLiteral("refused to change to 640×480")))
+        << alert->text().toStdString();
+    EXPECT_EQ(shownSize(), QSize(1920, 1080));
 }
 
 TEST_F(ViewControllerTest, OnlyAPickInTheOpenedMenuSendsACommand) {

@@ -61,6 +61,9 @@ class FakeChannel : public CommandChannelKeeper::Channel {
         delegate_.fillResolution();
     }
     void close() { delegate_.commandSocketDidClose(); }
+    void replyToChoice(std::int32_t result, bool complete) {
+        delegate_.setResolutionReplied(result, complete);
+    }
 
   private:
     ChannelLog &log_;
@@ -84,6 +87,9 @@ class CommandChannelKeeperTest : public testing::Test {
             shown.push_back(titles);
         };
         hooks.streamRuns = [this] { return streamRuns; };
+        hooks.choiceFailed = [this](const STRUCT_RESOLUTION &choice, bool answered) {
+            failures.push_back(std::to_string(choice.width) + (answered ? " refused" : " unanswered"));
+        };
         return hooks;
     }
     CommandChannelKeeper::Environment environment() {
@@ -110,7 +116,8 @@ class CommandChannelKeeperTest : public testing::Test {
     ChannelLog log;
     FakeChannel *current = nullptr;  // the newest channel built
     bool streamRuns = false;
-    std::vector<std::string> shown;  // "" for each clearing, the titles for each list shown
+    std::vector<std::string> shown;     // "" for each clearing, the titles for each list shown
+    std::vector<std::string> failures;  // each choice the user is told failed
 };
 
 TEST_F(CommandChannelKeeperTest, TheStreamComingBackBuildsAChannelThatAsksForTheListAndShowsIt) {
@@ -140,6 +147,33 @@ TEST_F(CommandChannelKeeperTest, TheStreamComingBackBuildsAChannelThatAsksForThe
     keeper->streamBack();
     EXPECT_EQ(log.built, 2) << "every reconnection brings a fresh channel";
     EXPECT_TRUE(keeper->listReceived()) << "the list shown stays until the camera's next answer";
+}
+
+// A refused or unanswered choice only snapped the menu back; now the user is told, once per choice.
+TEST_F(CommandChannelKeeperTest, ARefusedOrUnansweredChoiceIsTold) {
+    const struct {
+        const char *camera;
+        std::function<void(FakeChannel &)> answer;
+        std::vector<std::string> told;
+    } cases[] = {
+        {"accepts", [](FakeChannel &c) { c.replyToChoice(0, true); }, {}},
+        {"refuses", [](FakeChannel &c) { c.replyToChoice(-1, true); }, {"1280 refused"}},
+        {"replies too short to tell", [](FakeChannel &c) { c.replyToChoice(-1, false); }, {}},
+        {"is silent", [](FakeChannel &) {}, {"1280 unanswered"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.camera);
+        failures.clear();
+        auto keeper = makeKeeper();
+        keeper->streamBack();
+        current->answer(cameraList());
+        keeper->choose(1);
+        c.answer(*current);
+        clock.advance(CommandChannelKeeper::kChoiceWait + 1s);
+        EXPECT_EQ(failures, c.told);
+        current->replyToChoice(-1, true);  // a late reply, after the choice was settled
+        EXPECT_EQ(failures, c.told);
+    }
 }
 
 TEST_F(CommandChannelKeeperTest, TheMenuIsRebuiltOnlyWhenTheListChanges) {
