@@ -235,6 +235,7 @@ void ViewController::chooseCamera(const LaunchOptions &camera) {
 
 void ViewController::switchCamera(const LaunchOptions &camera) {
     supervisor_->stop();
+    earlierReconnections_ = reconnections();
     img_socket.detachFromCamera();
     camera_ = camera;
     LaunchOptions::remember(*ViewerSettings::open(), camera_);
@@ -465,7 +466,7 @@ StatusOverlay::Status ViewController::currentStatus() {
     StatusOverlay::Status status;
     status.figures = statistics.figures(now);
     if (pump_.shown()) status.pictureSize = pictureSize();
-    status.reconnections = std::max(0, reconnectionCount() - 1);  // the first is the start-up connection
+    status.reconnections = reconnections();
     status.recordingSeconds = recordControl_->recordingSeconds();
     status.lateFrames = recordControl_->lateFrames();
     return status;

@@ -39,6 +39,7 @@
 #include <QSizeF>
 #include <QWidget>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <string>
@@ -98,6 +99,11 @@ class ViewController : public QWidget, public CCSliderDelegate {
     // --- any thread
     // How many times the supervisor has reconnected the picture stream so far.
     int reconnectionCount() const { return supervisor_->reconnectionCount(); }
+    // Reconnections the user sees, on the overlay and in the log at quit alike: the supervisor's attempts
+    // after each camera's first connection, summed over the cameras of this run.
+    int reconnections() const {
+        return earlierReconnections_ + std::max(0, supervisor_->reconnectionCount() - 1);
+    }
     // The camera dialog (Ctrl+K), not waited for.
     void openCameraDialog();
     // Watches camera from now on, without a restart: supervision, receiver, command channel and menu
@@ -193,6 +199,7 @@ class ViewController : public QWidget, public CCSliderDelegate {
 
     // --- set while no supervisor runs, then only read
     LaunchOptions camera_;
+    int earlierReconnections_ = 0;  // of the cameras watched before this one
     std::string image_server_ip;
     ImageRecvTCPSocket &img_socket;
     const QImage noDevicePicture_;

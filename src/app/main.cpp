@@ -121,7 +121,6 @@ int main(int argc, char *argv[]) {
         }
     });
     const int status = QApplication::exec();
-    deskcam::logLine("deskcam: %d pictures shown, %d reconnections", picturesShown,
-                     window.reconnectionCount());
+    deskcam::logLine("deskcam: %d pictures shown, %d reconnections", picturesShown, window.reconnections());
     return status;
 }

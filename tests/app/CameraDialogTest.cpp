@@ -88,6 +88,7 @@ TEST_F(CameraDialogTest, OkSwitchesTheRunningViewerToTheOtherCamera) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return viewer->pictureSize() == QSize(640, 360); }, kCameraWaitMs));
 
     EXPECT_EQ(viewer->ui().camera_button->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_K));
+    const int reconnectionsBefore = viewer->reconnections();
     viewer->ui().camera_button->click();
     auto *dialog = viewer->findChild<CameraDialog *>();
     ASSERT_NE(dialog, nullptr);
@@ -105,6 +106,12 @@ TEST_F(CameraDialogTest, OkSwitchesTheRunningViewerToTheOtherCamera) {
     EXPECT_EQ(receiver->server_port(), second.imagePort());
     EXPECT_EQ(LaunchOptions::remembered(*ViewerSettings::open()), expected);
     EXPECT_TRUE(viewer->windowTitle().endsWith(QStringLiteral("127.0.0.1")));
+    // One count of reconnections for the run, on the overlay as in the log: a switch does not reset it.
+    viewer->setStatusOverlayShown(true);
+    EXPECT_TRUE(
+        viewer->statusLines().contains(QStringLiteral("Reconnections %1").arg(viewer->reconnections())))
+        << viewer->statusLines().join(QLatin1Char('\n')).toStdString();
+    EXPECT_GE(viewer->reconnections(), reconnectionsBefore);
 }
 
 }  // namespace
