@@ -5,6 +5,7 @@
 #include "l10n/Localization.h"
 #include "viewer/DKBookmark.h"
 #include "viewer/SaveFileNamer.h"
+#include "viewer/ViewerSettings.h"
 
 #include <QFile>
 
@@ -155,13 +156,31 @@ void RecordControl::recordingEnded(const std::shared_ptr<Recording> &recording) 
     if (report.outcome == RVImagesToVideo::Report::Outcome::Pending) {
         deskcam::logLine("%s was not finished in time; it plays, with its index in pieces",
                          qPrintable(recording->path));
+        keepUntold(Localization::shared().text(QStringLiteral("record_unfinished")).arg(recording->path));
     } else if (recording->quiet) {
-        deskcam::logLine("%s", qPrintable(RecordEndMessage::text(report, Localization::shared())));
+        const QString end = RecordEndMessage::text(report, Localization::shared());
+        deskcam::logLine("%s", qPrintable(end));
+        keepUntold(end);
     } else {
         hooks_.alertMessage(RecordEndMessage::text(report, Localization::shared()),
                             RecordEndMessage::isGoodNews(report));
     }
     if (!busy()) emit idle();
+}
+
+// The window is closing: the user learns where the file went at the next start, not on a terminal only.
+void RecordControl::keepUntold(const QString &end) {
+    const auto settings = ViewerSettings::open();
+    const QString key = QLatin1String(ViewerSettings::kUntoldRecordingEndsKey);
+    settings->setValue(key, settings->value(key).toStringList() << end);
+}
+
+QStringList RecordControl::takeUntoldEnds() {
+    const auto settings = ViewerSettings::open();
+    const QString key = QLatin1String(ViewerSettings::kUntoldRecordingEndsKey);
+    const QStringList ends = settings->value(key).toStringList();
+    settings->remove(key);
+    return ends;
 }
 
 void RecordControl::presentMicrophoneAlert(const std::string &message) {

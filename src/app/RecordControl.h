@@ -91,6 +91,8 @@ class RecordControl : public QObject {
     // left fragmented (playable) and the wait ends soon after. True when every file was finished in time.
     bool waitUntilFinished(Clock::time_point deadline);
 
+    // The ends of recordings that finished while the program was ending, oldest first; told once.
+    static QStringList takeUntoldEnds();
     // "Device disconnect!", in the window's language.
     static QString deviceDisconnectMessage();
 
@@ -99,6 +101,7 @@ class RecordControl : public QObject {
     void idle();
 
   private:
+    static void keepUntold(const QString &end);
     // One recording: its own recorder, file and thread.
     struct Recording {
         std::shared_ptr<RVImagesToVideo> recorder;

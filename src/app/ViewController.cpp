@@ -74,6 +74,8 @@ void ViewController::viewDidLoad() {
     // up to its 10 ms to every picture's latency. Its passes still show whatever a callback missed.
     img_socket.setPictureArrived([this] { showNextImage(); });
     supervisor_->start();
+    // Recordings that ended while the last run was closing: said now, once.
+    for (const QString &end : RecordControl::takeUntoldEnds()) alertMessage(end);
 }
 
 void ViewController::applyTexts() {

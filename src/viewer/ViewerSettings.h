@@ -29,6 +29,8 @@ class ViewerSettings {
     static constexpr char kCameraImagePortKey[] = "image_port";
     static constexpr char kCameraCommandPortKey[] = "command_port";
     static constexpr char kCameraRecentKey[] = "recent";
+    // The ends of recordings that finished while the program was ending, told at the next start.
+    static constexpr char kUntoldRecordingEndsKey[] = "untold_recording_ends";
     // The video size of recordings: a name of VideoSize's table ("camera", "1080p", "720p").
     static constexpr char kRecordingSizeKey[] = "recording_size";
 

@@ -126,6 +126,23 @@ TEST_F(RecordControlTest, DestroyedWhileRecordingItLeavesAFinishedFile) {
     EXPECT_TRUE(messages_.empty());
 }
 
+// The program ending while recording: where the file went was on a terminal only; the next start tells
+// it, once.
+TEST_F(RecordControlTest, AnEndWhileTheProgramEndsIsKeptForTheNextStart) {
+    RecordControl::takeUntoldEnds();
+    auto control = makeControl();
+    control->Record_Button_Click(kPressedAt);
+    const QString path = control->record_save_path();
+    std::this_thread::sleep_for(500ms);
+    control->finishAll();
+    ASSERT_TRUE(runUntil([&] { return !control->busy(); }));
+    EXPECT_TRUE(messages_.empty()) << "no alert: the window is going";
+    const QStringList untold = RecordControl::takeUntoldEnds();
+    ASSERT_EQ(untold.size(), 1);
+    EXPECT_TRUE(untold.front().contains(path)) << untold.front().toStdString();
+    EXPECT_TRUE(RecordControl::takeUntoldEnds().isEmpty());
+}
+
 TEST_F(RecordControlTest, AFinishingRecordingNeverEndsTheNextOneNorTakesItsName) {
     auto control = makeControl();
     control->Record_Button_Click(kPressedAt);

@@ -169,6 +169,16 @@ TEST_F(ViewControllerCaptureTest, WithoutACameraPictureThereIsNothingToCaptureAn
     EXPECT_TRUE(captures().isEmpty());
 }
 
+// A recording that ended while the window was closing is told at the next start, once.
+TEST_F(ViewControllerCaptureTest, TheNextStartTellsWhereTheLastRunsRecordingWent) {
+    ViewerSettings::open()->setValue(QLatin1String(ViewerSettings::kUntoldRecordingEndsKey),
+                                     QStringList{QStringLiteral("Record saved in path：/r/record_1.mp4")});
+    startViewer(unusedLoopbackPort(SOCK_STREAM), unusedLoopbackPort(SOCK_DGRAM), /*keepSettings=*/true);
+    EXPECT_EQ(readAlert(), QStringLiteral("Record saved in path：/r/record_1.mp4"));
+    startViewer(unusedLoopbackPort(SOCK_STREAM), unusedLoopbackPort(SOCK_DGRAM), /*keepSettings=*/true);
+    EXPECT_EQ(readAlert(), QStringLiteral("<no alert>"));
+}
+
 TEST_F(ViewControllerCaptureTest, TellsWhenThereIsNoSaveRootOrTheSaveFails) {
     ASSERT_TRUE(startWithQuarters());
 

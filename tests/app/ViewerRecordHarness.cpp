@@ -8,6 +8,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/QtMainQueue.h"
+#include "app/RecordControl.h"
 #include "app/ViewController.h"
 #include "device/ImageRecvTCPSocket.h"
 #include "viewer/DKBookmark.h"
@@ -68,6 +69,8 @@ int main(int argc, char *argv[]) {
     options.camera = QStringLiteral("127.0.0.1");
     options.imagePort = static_cast<std::uint16_t>(std::atoi(argv[1]));
     options.commandPort = static_cast<std::uint16_t>(std::atoi(argv[2]));
+    // An earlier run's recording end would be told at this start, as an alert the caller does not expect.
+    RecordControl::takeUntoldEnds();
     ViewController window(options, ImageRecvTCPSocket::sharedInstance());
     delegate.setTerminationHandler([&window] { window.closeWindow(); });
     NoticeWatch notices(way == QLatin1String("alert"));

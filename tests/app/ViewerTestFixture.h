@@ -30,6 +30,7 @@ class ViewerTestFixture : public testing::Test {
             const auto settings = ViewerSettings::open();
             for (const char *key : ViewerSettings::kSwitchKeys) settings->remove(QLatin1String(key));
             settings->remove(QLatin1String(ViewerSettings::kRecordingSizeKey));
+            settings->remove(QLatin1String(ViewerSettings::kUntoldRecordingEndsKey));
         }
         viewer.reset();
         LaunchOptions options;
