@@ -23,15 +23,17 @@ struct MenuTip {
     const char *button;
     std::vector<const char *> actions;
     bool appended;
+    const char *nameKey = nullptr;  // a button of its own name for screen readers; else the table names it
 };
 
 const std::vector<MenuTip> &menuTips() {
     static const std::vector<MenuTip> tips{
-        {"orientation_button", {"mirror_action", "flip_action", "overlay_action"}, false},
+        {"orientation_button", {"mirror_action", "flip_action", "overlay_action"}, false, "orientation_menu"},
         {"draw_button",
          {"pen_action", "highlighter_action", "eraser_action", "undo_action", "clear_action", "pan_action",
           "capture_drawings_action"},
-         false},
+         false,
+         "drawing_tools"},
         {"capture_button", {"capture_drawings_action"}, true},
     };
     return tips;
@@ -67,6 +69,8 @@ void applyMenuTips(QWidget *host) {
         auto *button = host->findChild<QWidget *>(QLatin1String(menu.button));
         const QString list = lines.join(QLatin1Char('\n'));
         button->setToolTip(menu.appended ? button->toolTip() + QLatin1Char('\n') + list : list);
+        if (menu.nameKey) button->setAccessibleName(text(menu.nameKey));
+        button->setAccessibleDescription(button->toolTip());
     }
 }
 
@@ -132,8 +136,13 @@ void ControlTexts::apply(QWidget *host, const ViewControllerLayout &ui, Hooks ho
     const QList<QAction *> colours = ui.colour_actions->actions();
     for (qsizetype i = 0; i < colours.size(); ++i)
         colours[i]->setText(text(ViewControllerLayout::inks()[std::size_t(i)].key));
-    for (const auto &[entry, control] : tipped)
-        qobject_cast<QWidget *>(control)->setToolTip(toolTipOf(*entry, control));
+    for (const auto &[entry, control] : tipped) {
+        auto *widget = qobject_cast<QWidget *>(control);
+        widget->setToolTip(toolTipOf(*entry, control));
+        // Screen readers say the control's name, then its tooltip with the keys.
+        widget->setAccessibleName(text(entry->textKey));
+        widget->setAccessibleDescription(widget->toolTip());
+    }
     applyMenuTips(host);
 }
 
@@ -141,4 +150,6 @@ void ControlTexts::setToolTipKey(QAbstractButton *button, const QString &key) {
     QString tip = Localization::shared().text(key);
     if (!button->shortcut().isEmpty()) tip += QStringLiteral(" (%1)").arg(keysText(button->shortcut()));
     button->setToolTip(tip);
+    button->setAccessibleName(Localization::shared().text(key));
+    button->setAccessibleDescription(tip);
 }

@@ -90,6 +90,7 @@ void ViewController::applyTexts() {
 void ViewController::buildPictureStack() {
     imgView_mousemove = new MouseDragView(ui_.ns_imageview_main);
     imgView_mousemove->setObjectName(QStringLiteral("imgView_mousemove"));
+    imgView_mousemove->setAccessibleName(Localization::shared().text(QStringLiteral("camera_picture")));
     ui_.ns_imageview_main->layout()->addWidget(imgView_mousemove);
     display_ = std::make_unique<DisplayControls>(*this, ui_, *imgView_mousemove);
     connect(display_.get(), &DisplayControls::zoomChanged, this, &ViewController::refreshDetail);
