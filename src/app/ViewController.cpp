@@ -175,10 +175,7 @@ double ViewController::shownScale() const {
 // Zoomed in past what the picture on screen was decoded for: full detail now, not from the next picture on
 // (which may never come while frozen or while the camera is away).
 void ViewController::refreshDetail() {
-    const QImage &shown = imgView_mousemove->image();
-    if (shown.isNull() || pictureSize().isEmpty()) return;
-    const int shownAt = std::max(1, pictureSize().width() / std::max(1, shown.width()));
-    if (auto job = pump_.retake(shownScale(), shownAt)) decoder_->submit(std::move(*job));
+    if (auto job = pump_.retake(shownScale())) decoder_->submit(std::move(*job));
 }
 
 void ViewController::showDecoded(FramePump::Decoded decoded) {

@@ -25,9 +25,9 @@ std::optional<FramePump::Job> FramePump::take(const ImageBytes &latest, double s
                epoch_};
 }
 
-std::optional<FramePump::Job> FramePump::retake(double shownScale, int shownAtScale) {
+std::optional<FramePump::Job> FramePump::retake(double shownScale) {
     const int wanted = JpegDecoder::scaleFor(shownScale);
-    if (!onScreen_ || wanted >= shownAtScale) return std::nullopt;
+    if (!onScreen_ || wanted >= shownAtScale_) return std::nullopt;
     return Job{onScreen_, ++jobs_, shownSequence_, 0, wanted, epoch_, true};
 }
 
@@ -49,6 +49,7 @@ std::optional<FramePump::Shown> FramePump::accept(Decoded decoded, QSizeF laidOu
     }
     if (!job.again) countDroppedPictures(job);
     shownOrder_ = job.order;
+    shownAtScale_ = job.scale;
     onScreen_ = job.bytes;
     const QSize pictureSize = decoded.pictureSize;
     const bool sizeChanged =

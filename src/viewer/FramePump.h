@@ -68,7 +68,7 @@ class FramePump {
     std::optional<Job> take(const ImageBytes &latest, double shownScale);
     // The picture on screen again when shownScale wants more detail than it was decoded with (a zoom
     // change), also while frozen; nothing when its detail suffices.
-    std::optional<Job> retake(double shownScale, int shownAtScale);
+    std::optional<Job> retake(double shownScale);
     // Any thread: the job's bytes decoded, into spare's pixels when nothing else holds them.
     static Decoded decode(const Job &job, QImage spare = QImage());
     // A decoded job: the picture to set on the view, or nothing when the view keeps its picture (a newer
@@ -100,6 +100,7 @@ class FramePump {
     std::uint64_t jobs_ = 0;
     std::uint64_t epoch_ = 0;
     std::uint64_t shownOrder_ = 0;         // the job on screen; 0: none
+    int shownAtScale_ = 1;                 // the DCT scale the picture on screen was decoded at
     std::uint64_t shownSequence_ = 0;      // the receiver's picture count at the picture on screen; 0: none
     std::int64_t shownArrivalMicros_ = 0;  // when that picture's last byte came; 0: not yet drawn or none
     std::atomic<bool> pending_{false};

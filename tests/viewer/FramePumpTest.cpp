@@ -156,9 +156,9 @@ TEST(FramePump, DecodesAtTheShownScaleAndAtFullDetailAfterAZoom) {
     EXPECT_EQ(shown->pictureSize, QSize(640, 480));
     EXPECT_FALSE(shown->sizeChanged);
 
-    EXPECT_FALSE(pump.retake(0.4, 2)) << "still half or less";
+    EXPECT_FALSE(pump.retake(0.4)) << "still half or less";
     pump.setFrozen(true);
-    const auto again = pump.retake(1.0, 2);
+    const auto again = pump.retake(1.0);
     ASSERT_TRUE(again);
     shown = pump.accept(FramePump::decode(*again), QSizeF(640, 480));
     ASSERT_TRUE(shown);
