@@ -8,7 +8,9 @@
 #include <QHBoxLayout>
 #include <QHostInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -18,8 +20,9 @@ QString text(const char *key) {
     return Localization::shared().text(QLatin1String(key));
 }
 
-QSpinBox *portField(QWidget *parent) {
+QSpinBox *portField(QWidget *parent, const char *name) {
     auto *field = new QSpinBox(parent);
+    field->setObjectName(QLatin1String(name));
     field->setRange(1, 65535);  // a port outside cannot be typed
     return field;
 }
@@ -32,11 +35,15 @@ CameraDialog::CameraDialog(const LaunchOptions &current, const QList<LaunchOptio
     host_ = new QComboBox(this);
     host_->setEditable(true);
     host_->setObjectName(QStringLiteral("camera_host"));
+    // An editable list takes no name from its form label; screen readers need one on it and its field.
+    const QString hostName = text("camera_host").remove(QRegularExpression(QStringLiteral("[:：]$")));
+    host_->setAccessibleName(hostName);
+    host_->lineEdit()->setAccessibleName(hostName);
     host_->setMinimumWidth(
         host_->fontMetrics().horizontalAdvance(QStringLiteral("camera.school.example.org")));
     for (const LaunchOptions &used : recent) host_->addItem(used.camera, used.text());
-    imagePort_ = portField(this);
-    commandPort_ = portField(this);
+    imagePort_ = portField(this, "camera_image_port");
+    commandPort_ = portField(this, "camera_command_port");
     // A recent camera brings its ports along.
     connect(host_, &QComboBox::activated, this, [this](int index) {
         if (const auto used = LaunchOptions::fromText(host_->itemData(index).toString())) fill(*used);
@@ -48,6 +55,8 @@ CameraDialog::CameraDialog(const LaunchOptions &current, const QList<LaunchOptio
     form->addRow(text("camera_command_port"), commandPort_);
     factory_ = new QPushButton(text("camera_factory"), this);
     test_ = new QPushButton(text("camera_test"), this);
+    factory_->setObjectName(QStringLiteral("camera_factory"));
+    test_->setObjectName(QStringLiteral("camera_test"));
     connect(factory_, &QPushButton::clicked, this, [this] { fill(LaunchOptions{}); });
     connect(test_, &QPushButton::clicked, this, &CameraDialog::runTest);
     auto *row = new QHBoxLayout;

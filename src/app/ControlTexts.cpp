@@ -88,11 +88,13 @@ const std::vector<ControlTexts::Entry> &ControlTexts::table() {
         {nullptr, nullptr, QKeySequence(Qt::CTRL | Qt::Key_Equal), &Hooks::zoomIn},  // "+" without Shift
         {"ns_slider_zoom", nullptr, QKeySequence(QKeySequence::ZoomOut), &Hooks::zoomOut},
         {"ctrl_resolve_list", "resolution", {}},
+        // F4 opens a list as it does on a focused one.
+        {"ctrl_resolve_list", nullptr, QKeySequence(Qt::Key_F4), &Hooks::openResolutions},
         {"capture_button", "capture", QKeySequence(Qt::CTRL | Qt::Key_S)},
-        {"record_button", "record_start", {}},
-        {"library_button", "library", {}},
+        {"record_button", "record_start", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R)},
+        {"library_button", "library", QKeySequence(QKeySequence::Open)},
         {"camera_button", "camera", QKeySequence(Qt::CTRL | Qt::Key_K)},
-        {"max_window_button", "max_window", {}},
+        {"max_window_button", "max_window", QKeySequence(Qt::Key_F10)},
         {"max_window_button", "full_screen", QKeySequence(Qt::Key_F11), &Hooks::toggleFullScreen},
         {nullptr, nullptr, QKeySequence(Qt::CTRL | Qt::Key_Q), &Hooks::quit},
         {"freeze_button", "freeze", QKeySequence(Qt::Key_Space)},

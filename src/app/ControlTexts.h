@@ -24,6 +24,7 @@ class ControlTexts {
         std::function<void()> zoomOut;
         std::function<void()> toggleFullScreen;
         std::function<void()> quit;
+        std::function<void()> openResolutions;
     };
 
     struct Entry {

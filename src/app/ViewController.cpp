@@ -84,6 +84,10 @@ void ViewController::applyTexts() {
     hooks.zoomOut = [this] { zoomOut(); };
     hooks.toggleFullScreen = [this] { toggleFullScreen(); };
     hooks.quit = [this] { closeWindow(); };
+    hooks.openResolutions = [this] {
+        ui_.ctrl_resolve_list->setFocus(Qt::ShortcutFocusReason);
+        ui_.ctrl_resolve_list->showPopup();
+    };
     ControlTexts::apply(this, ui_, std::move(hooks));
 }
 

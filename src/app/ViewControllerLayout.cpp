@@ -2,7 +2,9 @@
 
 #include "recorder/VideoSize.h"
 
+#include <QAbstractButton>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -41,11 +43,15 @@ constexpr char kStripStyle[] = R"(
     width: 16px; height: 16px; margin: -6px 0px; border-radius: 8px; background: white;
 }
 #bottom_view QSlider::handle:horizontal:hover { background: rgb(220, 240, 220); }
+#bottom_view QSlider::handle:horizontal:focus {
+    width: 12px; height: 12px; border: 2px solid rgb(140, 200, 140); background: white;
+}
 #ctrl_resolve_list {
     color: white; background: rgba(0, 0, 0, 40); border: 1px solid rgba(255, 255, 255, 110);
     border-radius: 8px; padding: 4px 8px; min-height: 24px;
 }
 #ctrl_resolve_list:hover { border-color: white; }
+#ctrl_resolve_list:focus { border-color: white; background: rgba(255, 255, 255, 40); }
 #ctrl_resolve_list::drop-down { border: none; width: 20px; }
 #ctrl_resolve_list::down-arrow { image: url(:/pictures/chevron_down.png); width: 12px; height: 12px; }
 #ctrl_resolve_list QAbstractItemView { background: white; outline: none; }
@@ -167,10 +173,38 @@ void ViewControllerLayout::arrangeStrip() {
     addGroup({camera_button, max_window_button});
 }
 
+namespace {
+
+// Space presses the strip button that has the keyboard focus; anywhere else it stays the freeze key.
+class SpaceForFocusedButton : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() != QEvent::ShortcutOverride) return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() != Qt::Key_Space || key->modifiers() != Qt::NoModifier) return false;
+        event->accept();
+        return true;
+    }
+};
+
+}  // namespace
+
 void ViewControllerLayout::addGroup(std::initializer_list<QWidget *> controls) {
     for (QWidget *control : controls) {
         const bool slider = qobject_cast<QSlider *>(control) != nullptr;
         stripRow_->addWidget(control, slider ? kSliderStretch : 0);
+        // Tab follows the strip as it is seen, whatever order the controls were made in.
+        if (qobject_cast<QAbstractButton *>(control)) {
+            if (!spaceForFocused_) spaceForFocused_ = new SpaceForFocusedButton(bottom_view);
+            control->installEventFilter(spaceForFocused_);
+        }
+        if (control->focusPolicy() & Qt::TabFocus) {
+            if (lastInStrip_) QWidget::setTabOrder(lastInStrip_, control);
+            lastInStrip_ = control;
+        }
     }
 }
 

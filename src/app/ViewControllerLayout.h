@@ -97,5 +97,8 @@ class ViewControllerLayout {
     void styleStrip();
 
     QWidget *host_ = nullptr;
-    QHBoxLayout *stripRow_ = nullptr;  // groups of controls between separators, see arrangeStrip()
+    QWidget *lastInStrip_ = nullptr;
+    QObject *spaceForFocused_ = nullptr;  // lets a focused button take Space from the freeze key  // the last
+                                          // control Tab reaches in the strip so far
+    QHBoxLayout *stripRow_ = nullptr;     // groups of controls between separators, see arrangeStrip()
 };

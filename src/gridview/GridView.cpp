@@ -468,6 +468,12 @@ void GridView::mouseReleaseEvent(QMouseEvent *event) {
 
 void GridView::keyPressEvent(QKeyEvent *event) {
     if (event->key() == Qt::Key_Escape) abortSelection_ = true;
+    // Enter opens the selection as a double click on it would.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !selectedItems_.empty()) {
+        handleDoubleClickForItemAtIndex(selectedItems_.begin()->first);
+        event->accept();
+        return;
+    }
     QWidget::keyPressEvent(event);
 }
 

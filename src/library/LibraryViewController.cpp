@@ -10,6 +10,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -131,10 +132,12 @@ void LibraryViewController::buildWindow() {
 
     gridScrollArea_ = new QScrollArea;
     gridScrollArea_->setFrameShape(QFrame::NoFrame);
+    gridScrollArea_->setFocusPolicy(Qt::NoFocus);  // Tab goes straight to the grid
     gridView_ = new GridView;
     gridScrollArea_->setWidget(gridView_);
     gridView_->setDataSource(this);
     gridView_->setDelegate(this);
+    gridView_->installEventFilter(this);
     // A blank pane says nothing; the note says the folder is empty and what would fill it.
     emptyNote_ = new QLabel(Localization::shared().text(QStringLiteral("library_empty")), gridScrollArea_);
     emptyNote_->setObjectName(QStringLiteral("library_empty_note"));
@@ -150,6 +153,15 @@ void LibraryViewController::buildWindow() {
     splitter->setSizes({kOutlineWidth, 4 * kOutlineWidth});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(splitter);
+}
+
+bool LibraryViewController::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == gridView_ && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        gridScrollArea_->setStyleSheet(
+            event->type() == QEvent::FocusIn
+                ? QStringLiteral("QScrollArea { border: 2px solid palette(highlight); }")
+                : QString());
+    return QWidget::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------------------------------------------------------

@@ -66,6 +66,8 @@ class LibraryViewController : public QWidget,
     explicit LibraryViewController(DKBookmark &bookmark, Services services = desktopServices(),
                                    QWidget *parent = nullptr);
     ~LibraryViewController() override;
+    // Rings the grid's pane while the grid has the keyboard focus.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
     // --- set-up
     // Builds the tree from the save root and sets the outline and the grid up; run again after the save

@@ -65,13 +65,23 @@ TEST_F(CameraDialogTest, TestSaysWhatAnswersAndWhatDoesNot) {
     EXPECT_TRUE(refused.contains(text("probe_commands_none"))) << refused.toStdString();
 }
 
-TEST_F(CameraDialogTest, AnEmptyHostIsRefusedAndTheFactorySettingsAreOneClickAway) {
+TEST_F(CameraDialogTest, BadHostsAreRefusedAndTheFactorySettingsAreOneClickAway) {
     CameraDialog dialog(loopbackCamera(17060, 15000), {loopbackCamera(17070, 15010)});
     QSignalSpy chosen(&dialog, &CameraDialog::chosen);
-    dialog.hostField()->setCurrentText(QStringLiteral("  "));
-    dialog.okButton()->click();
-    EXPECT_EQ(dialog.resultLabel()->text(), text("camera_host_empty"));
-    EXPECT_TRUE(chosen.isEmpty());
+    // Malformed names fail before any lookup leaves the machine.
+    const std::pair<const char *, QString> refusals[] = {
+        {"  ", text("camera_host_empty")},
+        {"bad host", text("camera_host_unknown").arg("bad host")},
+        {"camera..school", text("camera_host_unknown").arg("camera..school")},
+    };
+    for (const auto &[host, message] : refusals) {
+        SCOPED_TRACE(host);
+        dialog.hostField()->setCurrentText(QString::fromLatin1(host));
+        dialog.okButton()->click();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.resultLabel()->text() == message; }, 5000))
+            << dialog.resultLabel()->text().toStdString();
+        EXPECT_TRUE(chosen.isEmpty());
+    }
 
     // A recent camera brings its ports; the factory settings fill all three (nothing is connected here).
     dialog.hostField()->setCurrentIndex(0);

@@ -2,6 +2,7 @@
 
 #include "ServerSocket.h"
 #include "ViewerTestFixture.h"
+#include "app/CameraDialog.h"
 #include "app/CaptureControl.h"
 #include "app/DisplayControls.h"
 #include "app/RecordControl.h"
@@ -10,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QGlyphRun>
@@ -48,6 +50,12 @@ void collectVisibleTexts(QWidget &window, const QString &prefix, Texts &texts) {
         if (auto *label = qobject_cast<QLabel *>(widget)) texts[where + "text"] = label->text();
         if (auto *menu = qobject_cast<QComboBox *>(widget))
             for (int i = 0; i < menu->count(); ++i) texts[where + QString::number(i)] = menu->itemText(i);
+    }
+    // The strip's menus: what they list once opened.
+    position = 0;
+    for (QAction *action : window.findChildren<QAction *>()) {
+        const QString where = QStringLiteral("%1action#%2 ").arg(prefix).arg(position++);
+        if (!action->text().isEmpty()) texts[where + "text"] = action->text();
     }
 }
 
@@ -96,9 +104,13 @@ class WindowTextsTest : public ViewerTestFixture {
         Localization::useLanguage(QStringLiteral("en"));
     }
 
-    // Builds the viewer and the library window in language and lets look at both.
-    void inBothWindows(const QString &language, const std::function<void(QWidget &, QWidget &)> &look) {
+    using Windows = std::vector<std::pair<QString, QWidget *>>;  // where it is, the window
+
+    // Builds the viewer, the library window and the camera dialog in language and lets look at them.
+    void inEveryWindow(const QString &language, const std::function<void(const Windows &)> &look) {
         Localization::useLanguage(language);
+        // As the program does at start: Qt's own buttons (the dialog's OK) in the language too.
+        const std::unique_ptr<QTranslator> qtTexts(Localization::installQtTranslations());
         startViewer(unusedLoopbackPort(SOCK_STREAM), unusedLoopbackPort(SOCK_DGRAM));
         QTemporaryDir settings;
         DKBookmark bookmark(std::make_unique<QSettings>(settings.filePath("s.ini"), QSettings::IniFormat),
@@ -106,23 +118,27 @@ class WindowTextsTest : public ViewerTestFixture {
         LibraryViewController library(bookmark,
                                       {[] { return QString(); }, [](const QUrl &) { return true; }});
         library.show();
-        look(*viewer, library);
+        CameraDialog dialog(viewer->camera(), {viewer->camera()});
+        dialog.show();
+        look({{QStringLiteral("viewer "), viewer.get()},
+              {QStringLiteral("library "), &library},
+              {QStringLiteral("camera dialog "), &dialog}});
         viewer.reset();
         receiver.reset();
+        if (qtTexts) QCoreApplication::removeTranslator(qtTexts.get());
     }
 
-    // The texts of the viewer and of the library window, both built in language.
+    // The texts of every window, built in language.
     Texts textsIn(const QString &language) {
         Texts texts;
-        inBothWindows(language, [&](QWidget &window, QWidget &library) {
-            collectVisibleTexts(window, QStringLiteral("viewer "), texts);
-            collectVisibleTexts(library, QStringLiteral("library "), texts);
+        inEveryWindow(language, [&](const Windows &windows) {
+            for (const auto &[where, window] : windows) collectVisibleTexts(*window, where, texts);
         });
         return texts;
     }
 };
 
-TEST_F(WindowTextsTest, BothWindowsShowNoKeyAndNoEnglishInChinese) {
+TEST_F(WindowTextsTest, EveryWindowShowsNoKeyAndNoEnglishInChinese) {
     const Texts english = textsIn(QStringLiteral("en"));
     const Texts chinese = textsIn(QStringLiteral("zh_CN"));
     const QList<QString> keys = Localization(QStringLiteral("en")).keys();
@@ -146,20 +162,22 @@ TEST_F(WindowTextsTest, BothWindowsShowNoKeyAndNoEnglishInChinese) {
     EXPECT_EQ(chinese.at(QStringLiteral("library title")), QStringLiteral("图库"));
 }
 
-// What a screen reader finds: every button, slider, menu and field of both windows has a name, in the
+// What a screen reader finds: every button, slider, menu and field of every window has a name, in the
 // window's language.
-TEST_F(WindowTextsTest, EveryControlOfBothWindowsHasANameForScreenReaders) {
+TEST_F(WindowTextsTest, EveryControlOfEveryWindowHasANameForScreenReaders) {
     const QRegularExpression english(QStringLiteral("[A-Za-z]{3,}"));
     for (const char *language : {"en", "zh_CN"}) {
         SCOPED_TRACE(language);
         QStringList controls;
-        inBothWindows(QString::fromLatin1(language), [&](QWidget &window, QWidget &library) {
-            controls = namedControls(&window) + namedControls(&library);
+        inEveryWindow(QString::fromLatin1(language), [&](const Windows &windows) {
+            for (const auto &[where, window] : windows) controls += namedControls(window);
         });
         ASSERT_GT(controls.size(), 15);
         const bool chinese = QString::fromLatin1(language) == QLatin1String("zh_CN");
         for (const QString &control : controls) {
-            const QString name = control.section(QStringLiteral(": "), 1);
+            // Protocol names are the same in every language.
+            const QString name = control.section(QStringLiteral(": "), 1)
+                                     .remove(QRegularExpression(QStringLiteral("\\b(TCP|UDP)\\b")));
             EXPECT_FALSE(name.trimmed().isEmpty()) << control.toStdString();
             if (chinese) {
                 EXPECT_FALSE(name.contains(english)) << control.toStdString();

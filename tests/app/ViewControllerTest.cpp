@@ -339,7 +339,7 @@ TEST_F(ViewControllerTest, ShortcutsWorkAndTooltipsNameThem) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return showsNoDevicePicture(); }, 2000));
     const auto &ui = viewer->ui();
     EXPECT_EQ(ui.left_rotate_button->toolTip(), QStringLiteral("Turn left (Ctrl+L)"));
-    EXPECT_EQ(ui.record_button->toolTip(), QStringLiteral("Start recording"));
+    EXPECT_EQ(ui.record_button->toolTip(), QStringLiteral("Start recording (Ctrl+Shift+R)"));
     EXPECT_EQ(ui.capture_button->toolTip(),
               QStringLiteral("Capture picture (Ctrl+S)\nCapture picture with drawings (Ctrl+Shift+S)"));
     EXPECT_TRUE(ui.max_window_button->toolTip().contains(QStringLiteral("F11")));

@@ -1,6 +1,7 @@
 #include "library/LibraryViewController.h"
 
 #include "LibraryTestApplication.h"
+#include "TabChain.h"
 #include "library/LibraryImages.h"
 #include "library/LibraryItems.h"
 
@@ -11,6 +12,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
@@ -268,6 +270,32 @@ TEST_F(LibraryViewControllerTest, DoubleClickOpensTheClickedFile) {
         << library.openFailure().toStdString();
     EXPECT_EQ(opened_.size(), 1);
     EXPECT_NE(library.findChild<QMessageBox *>(), nullptr);
+}
+
+// A keyboard user: Tab goes down the left column, then into the grid, whose pane is ringed while it has the
+// focus; Enter opens the selected file.
+TEST_F(LibraryViewControllerTest, TabReachesEveryControlAndEnterOpensTheSelection) {
+    writePicture("CaptureImages/image_1.png");
+    LibraryViewController &library = open();
+    library.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&library));
+    QCoreApplication::processEvents();  // the grid places its views from the event loop
+    QStringList names;
+    for (QWidget *widget : tabChain(library.outlineView()))
+        names << (qobject_cast<QPushButton *>(widget)
+                      ? qobject_cast<QPushButton *>(widget)->text()
+                      : QString::fromLatin1(widget->metaObject()->className()));
+    EXPECT_EQ(names.join(" ").toStdString(), "QTreeView Choose Folder… Show in Files GridView");
+
+    auto *pane = library.findChild<QScrollArea *>();
+    library.outlineView()->setFocus();
+    const QImage unfocused = pane->grab().toImage();
+    library.gridView()->setFocus(Qt::TabFocusReason);
+    EXPECT_NE(pane->grab().toImage(), unfocused) << "the grid's focus does not show";
+
+    library.gridView()->selectItemAtIndex(0, Qt::NoModifier);
+    QTest::keyClick(library.gridView(), Qt::Key_Return);
+    EXPECT_EQ(opened_, QList<QUrl>{QUrl::fromLocalFile(root_ + "/CaptureImages/image_1.png")});
 }
 
 TEST_F(LibraryViewControllerTest, AnEmptyFolderSaysSoInsteadOfABlankPane) {
