@@ -96,6 +96,10 @@ void ViewController::buildPictureStack() {
     imgView_mousemove->setObjectName(QStringLiteral("imgView_mousemove"));
     imgView_mousemove->setAccessibleName(Localization::shared().text(QStringLiteral("camera_picture")));
     ui_.ns_imageview_main->layout()->addWidget(imgView_mousemove);
+    // The picture has the focus at start and takes it back when clicked, so Space freezes; Tab then
+    // walks the strip, where Space presses the focused button.
+    imgView_mousemove->setFocusPolicy(Qt::ClickFocus);
+    imgView_mousemove->setFocus();
     display_ = std::make_unique<DisplayControls>(*this, ui_, *imgView_mousemove);
     connect(display_.get(), &DisplayControls::zoomChanged, this, &ViewController::refreshDetail);
     ui_.ns_slider_rotate->setDelegate(this);

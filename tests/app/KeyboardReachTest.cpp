@@ -73,6 +73,7 @@ TEST_F(KeyboardReachTest, EveryButtonAndListOfTheStripNamesItsKey) {
 // Space is the freeze key, but a keyboard user presses the focused button with it.
 TEST_F(KeyboardReachTest, SpacePressesTheFocusedButtonAndFreezesElsewhere) {
     const auto &ui = viewer->ui();
+    EXPECT_EQ(viewer->focusWidget(), viewer->dragView()) << "the picture has the focus at start";
     ui.suitable_button->setFocus(Qt::TabFocusReason);
     ui.ns_slider_zoom->setValue(150);
     QTest::keyClick(ui.suitable_button, Qt::Key_Space);
