@@ -91,6 +91,7 @@ const std::vector<ControlTexts::Entry> &ControlTexts::table() {
         // F4 opens a list as it does on a focused one.
         {"ctrl_resolve_list", nullptr, QKeySequence(Qt::Key_F4), &Hooks::openResolutions},
         {"capture_button", "capture", QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {"capture_button", "copy_picture", QKeySequence(QKeySequence::Copy), &Hooks::copyPicture},
         {"record_button", "record_start", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R)},
         {"library_button", "library", QKeySequence(QKeySequence::Open)},
         {"camera_button", "camera", QKeySequence(Qt::CTRL | Qt::Key_K)},

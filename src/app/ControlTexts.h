@@ -25,6 +25,7 @@ class ControlTexts {
         std::function<void()> toggleFullScreen;
         std::function<void()> quit;
         std::function<void()> openResolutions;
+        std::function<void()> copyPicture;
     };
 
     struct Entry {

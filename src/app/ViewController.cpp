@@ -18,12 +18,16 @@
 #include "viewer/ViewerSettings.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QLayout>
 #include <QMessageBox>
 #include <QSessionManager>
 #include <QTimer>
+#include <QTransform>
+
+#include <cmath>
 
 using namespace std::chrono_literals;
 
@@ -84,6 +88,7 @@ void ViewController::applyTexts() {
     hooks.zoomOut = [this] { zoomOut(); };
     hooks.toggleFullScreen = [this] { toggleFullScreen(); };
     hooks.quit = [this] { closeWindow(); };
+    hooks.copyPicture = [this] { copyPicture(); };
     hooks.openResolutions = [this] {
         ui_.ctrl_resolve_list->setFocus(Qt::ShortcutFocusReason);
         ui_.ctrl_resolve_list->showPopup();
@@ -100,6 +105,7 @@ void ViewController::buildPictureStack() {
     // walks the strip, where Space presses the focused button.
     imgView_mousemove->setFocusPolicy(Qt::ClickFocus);
     imgView_mousemove->setFocus();
+    notice_ = new Notice(imgView_mousemove);
     display_ = std::make_unique<DisplayControls>(*this, ui_, *imgView_mousemove);
     connect(display_.get(), &DisplayControls::zoomChanged, this, &ViewController::refreshDetail);
     ui_.ns_slider_rotate->setDelegate(this);
@@ -352,6 +358,20 @@ QImage ViewController::capturePicture(bool withDrawings) const {
     if (withDrawings && imgView_mousemove->showsDrawings())
         picture = imgView_mousemove->drawingSheet().burntInto(picture);
     return tools_->orientation().applied(picture);
+}
+
+void ViewController::copyPicture() {
+    const Localization &texts = Localization::shared();
+    if (!pump_.shown()) {
+        notice_->tell(texts.text(QStringLiteral("copy_nothing")));
+        return;
+    }
+    QImage picture = capturePicture(true);
+    // The geometry keeps the counter-clockwise turn; Qt turns clockwise.
+    if (const double turn = displayGeometry().rotation(); std::fmod(turn, 360.0) != 0)
+        picture = picture.transformed(QTransform().rotate(-turn), Qt::SmoothTransformation);
+    QGuiApplication::clipboard()->setImage(picture);
+    notice_->tell(texts.text(QStringLiteral("copy_done")).arg(picture.width()).arg(picture.height()));
 }
 
 void ViewController::alertMessage(const QString &text, AlertSheet::Kind kind) {

@@ -22,6 +22,7 @@
 #include "app/ControlTexts.h"
 #include "app/DisplayControls.h"
 #include "app/MouseDragView.h"
+#include "app/Notice.h"
 #include "app/StatusOverlay.h"
 #include "app/TeachingTools.h"
 #include "app/ViewControllerLayout.h"
@@ -131,6 +132,10 @@ class ViewController : public QWidget, public CCSliderDelegate {
     // Capture, recording and library: filled in by those controls.
     void btnCapture();
     void btnCaptureWithDrawings();
+    // Puts the picture as the room sees it on the clipboard: mirrored, flipped and turned as shown, with
+    // the strokes; a short notice says so.
+    void copyPicture();
+    const Notice &notice() const { return *notice_; }
     // Shows text in a window-modal alert with one "OK" button and returns at once.
     void alertMessage(const QString &text, AlertSheet::Kind kind = AlertSheet::Kind::Warning);
     void Record_Button_Click();
@@ -207,6 +212,7 @@ class ViewController : public QWidget, public CCSliderDelegate {
     // --- GUI thread only
     ViewControllerLayout ui_;
     MouseDragView *imgView_mousemove = nullptr;
+    Notice *notice_ = nullptr;                  // over the picture; the view owns it
     std::unique_ptr<DisplayControls> display_;  // 1:1, fit, zoom, turn, full screen, re-fit on resize
     std::unique_ptr<CommandChannelKeeper> commandChannel_;  // the channel, its rebuilds, whether a list came
     FramePump pump_;  // the camera picture on screen (its bytes), whether it is held, the stream's figures

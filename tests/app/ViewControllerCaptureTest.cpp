@@ -10,10 +10,12 @@
 #include "ViewerTestFixture.h"
 #include "app/CaptureControl.h"
 #include "app/MouseDragView.h"
+#include "l10n/Localization.h"
 #include "viewer/DKBookmark.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -275,6 +277,32 @@ TEST_F(ViewControllerCaptureTest, ACaptureWithDrawingsHasTheStrokeWhereTheScreen
     }
     EXPECT_TRUE(near(burnt.pixelColor(320 + 150, 120), kTopLeft)) << "the stroke is no wider than the pen";
     EXPECT_TRUE(near(burnt.pixelColor(320 - 150, 90), kTopRight)) << "nothing on the other side";
+}
+
+// Another program gets the picture as the room sees it: mirrored and turned as shown. Without a camera
+// picture the clipboard keeps what it had.
+TEST_F(ViewControllerCaptureTest, CopyPutsThePictureAsShownOnTheClipboard) {
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    startViewer(unusedLoopbackPort(SOCK_STREAM), unusedLoopbackPort(SOCK_DGRAM));
+    viewer->copyPicture();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+    EXPECT_EQ(viewer->notice().text(), Localization::shared().text(QStringLiteral("copy_nothing")));
+    viewer.reset();
+
+    ASSERT_TRUE(startWithQuarters());
+    viewer->setMirrored(true);
+    viewer->ui().right_rotate_button->click();  // a quarter turn clockwise
+    viewer->copyPicture();
+    const QImage copied = QGuiApplication::clipboard()->image();
+    ASSERT_EQ(copied.size(), QSize(360, 640));
+    // Mirrored, the top-right quarter shows top left; turned right, the bottom-left one comes to the top.
+    const std::pair<QPoint, QColor> corners[] = {
+        {{20, 20}, kBottomRight}, {{340, 20}, kTopRight}, {{20, 620}, kBottomLeft}, {{340, 620}, kTopLeft}};
+    for (const auto &[point, colour] : corners) {
+        EXPECT_TRUE(near(copied.pixelColor(point), colour)) << point.x() << "," << point.y();
+    }
+    EXPECT_TRUE(viewer->notice().isVisible());
+    EXPECT_TRUE(viewer->notice().text().contains(QStringLiteral("360")));
 }
 
 }  // namespace

@@ -341,7 +341,8 @@ TEST_F(ViewControllerTest, ShortcutsWorkAndTooltipsNameThem) {
     EXPECT_EQ(ui.left_rotate_button->toolTip(), QStringLiteral("Turn left (Ctrl+L)"));
     EXPECT_EQ(ui.record_button->toolTip(), QStringLiteral("Start recording (Ctrl+Shift+R)"));
     EXPECT_EQ(ui.capture_button->toolTip(),
-              QStringLiteral("Capture picture (Ctrl+S)\nCapture picture with drawings (Ctrl+Shift+S)"));
+              QStringLiteral("Capture picture (Ctrl+S) — Copy picture (Ctrl+C)\n"
+                             "Capture picture with drawings (Ctrl+Shift+S)"));
     EXPECT_TRUE(ui.max_window_button->toolTip().contains(QStringLiteral("F11")));
 
     viewer->activateWindow();
