@@ -17,6 +17,7 @@ constexpr double kMaxAspect = 5.0;
 // A straightened page has at most this many times the picture's pixels (the corners lie within it, so
 // only a wild estimate gets here).
 constexpr double kMaxPixelsOverPicture = 2.0;
+constexpr double kMinPagePixels = 64;
 
 cv::Vec3d homogeneous(QPointF p, QPointF centre) {
     return {p.x() - centre.x(), p.y() - centre.y(), 1.0};
@@ -27,6 +28,20 @@ double sidesRatio(const PageQuad &quad) {
     const double width = QLineF(c[0], c[1]).length() + QLineF(c[3], c[2]).length();
     const double height = QLineF(c[0], c[3]).length() + QLineF(c[1], c[2]).length();
     return height > 0 ? width / height : 0;
+}
+
+// A page is a convex quadrilateral of some area; anything else has no rectangle to be mapped to.
+bool isPageShaped(const PageQuad &quad) {
+    const auto &c = quad.corners;
+    double area = 0;
+    int turns = 0;
+    for (int i = 0; i < 4; ++i) {
+        const QPointF a = c[i], b = c[(i + 1) % 4], n = c[(i + 2) % 4];
+        area += a.x() * b.y() - b.x() * a.y();
+        const double cross = (b.x() - a.x()) * (n.y() - b.y()) - (b.y() - a.y()) * (n.x() - b.x());
+        turns += cross > 0 ? 1 : cross < 0 ? -1 : 0;
+    }
+    return std::abs(area) / 2 >= kMinPagePixels && std::abs(turns) == 4;
 }
 
 }  // namespace
@@ -60,6 +75,7 @@ double PageStraightener::aspectRatio(const PageQuad &quad, QSize pictureSize) {
 }
 
 QSize PageStraightener::pageSize(const PageQuad &quad, QSize pictureSize) {
+    if (!isPageShaped(quad)) return {};
     const double ratio = aspectRatio(quad, pictureSize);
     if (!(ratio >= kMinAspect && ratio <= kMaxAspect)) return {};
     const auto &c = quad.corners;

@@ -23,20 +23,22 @@ struct Point3 {
 
 // The page's corners (mm, page centred at the origin) through a camera tilted by tilt about the page's
 // horizontal axis, the page turned by turn, at the distance that makes it heightShare of the frame high.
-PageQuad projectedCorners(const SyntheticPage::Scene &scene) {
+PageQuad projected(const SyntheticPage::Scene &scene) {
     const double f = scene.frame.width();  // about a 53 degree field of view, as document cameras have
     const double distance = f * kA4HeightMm / (scene.heightShare * scene.frame.height());
     const double tilt = scene.tiltDegrees * M_PI / 180, turn = scene.turnDegrees * M_PI / 180;
     const double w = kA4WidthMm / 2, h = kA4HeightMm / 2;
     const Point3 page[4] = {{-w, -h, 0}, {w, -h, 0}, {w, h, 0}, {-w, h, 0}};
+    // A little off the middle, moved on the desk (not in the picture, which would move the optical centre).
+    const double offset = 0.03 * scene.frame.width() * distance / f;
     PageQuad quad;
     for (int i = 0; i < 4; ++i) {
-        const double x = page[i].x * std::cos(turn) - page[i].y * std::sin(turn);
+        const double x = page[i].x * std::cos(turn) - page[i].y * std::sin(turn) + offset;
         const double y = page[i].x * std::sin(turn) + page[i].y * std::cos(turn);
         // Tilting moves the top edge away from the camera.
         const double y2 = y * std::cos(tilt), z = distance - y * std::sin(tilt);
-        quad.corners[i] = QPointF(scene.frame.width() / 2.0 + f * x / z + scene.frame.width() * 0.03,
-                                  scene.frame.height() / 2.0 + f * y2 / z);
+        quad.corners[i] =
+            QPointF(scene.frame.width() / 2.0 + f * x / z, scene.frame.height() / 2.0 + f * y2 / z);
     }
     return quad;
 }
@@ -127,6 +129,10 @@ QImage SyntheticPage::sheet(Script script, double points, int heightPixels) {
     return page;
 }
 
+PageQuad SyntheticPage::corners(const Scene &scene) {
+    return projected(scene);
+}
+
 SyntheticPage::Picture SyntheticPage::make(const Scene &scene) {
     std::mt19937 random(scene.seed);
     QImage frame(scene.frame, QImage::Format_RGB32);
@@ -135,7 +141,7 @@ SyntheticPage::Picture SyntheticPage::make(const Scene &scene) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     drawDesk(painter, scene.frame, random);
     Picture picture;
-    picture.corners = projectedCorners(scene);
+    picture.corners = corners(scene);
     if (scene.withPage) {
         const QPolygonF where = picture.corners.polygon();
         const QImage page =

@@ -34,6 +34,8 @@ class SyntheticPage {
     };
 
     static Picture make(const Scene &scene);
+    // Where make() puts the page's corners in the frame.
+    static PageQuad corners(const Scene &scene);
     // The text printed on a page of script, line by line.
     static const QStringList &lines(Script script);
     // The page as printed, upright, heightPixels high.
