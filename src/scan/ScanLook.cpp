@@ -22,6 +22,8 @@ constexpr std::array<Named, 3> kNames = {
 constexpr int kPaperWidth = 200;
 // Levels below this after flattening are ink and go to black; the contrast stretch spreads the rest.
 constexpr double kInkLevel = 40;
+// Below this on the evened-out page a pixel is ink in black and white, whatever its neighbours.
+constexpr double kDarkInkLevel = 110;
 
 // The paper without its ink: the brightest of each neighbourhood (dilation removes dark strokes narrower
 // than the neighbourhood), smoothed, at the page's size. Per channel, so its colour cast goes too.
@@ -61,9 +63,12 @@ cv::Mat blackAndWhite(const cv::Mat &page) {
     const cv::Mat flat = flattened(grey(page));
     // A neighbourhood about a line of text high, odd as the threshold needs.
     const int block = std::max(15, page.cols / 40) | 1;
-    cv::Mat out;
-    cv::adaptiveThreshold(flat, out, 255, cv::ADAPTIVE_THRESH_MEAN_C, cv::THRESH_BINARY, block, 12);
-    return out;
+    cv::Mat local, global;
+    cv::adaptiveThreshold(flat, local, 255, cv::ADAPTIVE_THRESH_MEAN_C, cv::THRESH_BINARY, block, 12);
+    // Inside ink wider than the neighbourhood (a bold heading, a filled box) the local mean is ink too and
+    // the local threshold turns it white; what is dark on the evened-out page stays black regardless.
+    cv::threshold(flat, global, kDarkInkLevel, 255, cv::THRESH_BINARY);
+    return cv::min(local, global);
 }
 
 }  // namespace

@@ -63,7 +63,8 @@ class ScanPdfWriter {
     // Not an error: why the pages have no text layer. Empty when they have one.
     const QString &note() const { return note_; }
 
-    // The resolution that makes a page of this size A4-long on its longer side.
+    // The resolution that makes a page of this size A4-long on its longer side (whole pixels per inch, as
+    // Tesseract takes them: within about 1 %).
     static int pixelsPerInch(QSize page);
 
     // Every page written in one go, progress(done, total) after each; false with error set on failure,
