@@ -34,6 +34,9 @@ class ScanPdfWriter::Pages {
 namespace {
 
 constexpr double kMmPerInch = 25.4;
+// Tesseract takes any resolution below this as this one, which would shrink the PDF's page; smaller pages
+// are enlarged to it (which also helps reading their small text).
+constexpr int kMinPixelsPerInch = 70;
 // Tesseract's renderer reads its font of empty glyphs for the text layer from the data folder.
 constexpr const char *kTextLayerFont = "pdf.ttf";
 
@@ -177,8 +180,13 @@ bool ScanPdfWriter::hasTextLayer() const {
 bool ScanPdfWriter::addPage(const QImage &page) {
     if (failed_) return false;
     if (page.isNull()) return fail(QStringLiteral("page %1 has no picture").arg(pages_ + 1));
+    QImage scaled = page;
+    if (pixelsPerInch(page.size()) < kMinPixelsPerInch) {
+        const double factor = double(kMinPixelsPerInch + 1) / pixelsPerInch(page.size());
+        scaled = page.scaled(page.size() * factor, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
     QString error;
-    if (!out_->add(page, pixelsPerInch(page.size()), error))
+    if (!out_->add(scaled, pixelsPerInch(scaled.size()), error))
         return fail(QStringLiteral("could not write page %1 of %2: %3").arg(pages_ + 1).arg(path_, error));
     ++pages_;
     return true;

@@ -10,6 +10,8 @@
 
 #include <omp.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr const char *kDebianDataPath = "/usr/share/tesseract-ocr/5/tessdata";
@@ -93,7 +95,8 @@ bool TextRecognizer::readPage(const QImage &page, int pixelsPerInch) {
     const QImage bytes = grey ? page : page.convertToFormat(QImage::Format_RGB888);
     api_->SetImage(bytes.constBits(), bytes.width(), bytes.height(), grey ? 1 : 3,
                    static_cast<int>(bytes.bytesPerLine()));
-    if (pixelsPerInch > 0) api_->SetSourceResolution(pixelsPerInch);
+    // Tesseract warns about and replaces anything below 70.
+    if (pixelsPerInch > 0) api_->SetSourceResolution(std::max(pixelsPerInch, 70));
     if (api_->Recognize(nullptr) != 0) {
         error_ = QStringLiteral("Tesseract could not read the page");
         return false;

@@ -48,10 +48,11 @@ class ScanPdfWriterTest : public testing::Test {
 };
 
 TEST_F(ScanPdfWriterTest, WritesEachPageAtItsAspectWithItsText) {
-    // A page as straightened from a 1080p frame, and a wider one.
+    // A page as straightened from a 1080p frame, and a small one lying across (below the resolution
+    // Tesseract takes as given).
     const QImage english = SyntheticPage::sheet(SyntheticPage::Script::English, 16, 1000);
     const QImage wide =
-        SyntheticPage::sheet(SyntheticPage::Script::English, 16, 1000).transformed(QTransform().rotate(90));
+        SyntheticPage::sheet(SyntheticPage::Script::English, 16, 500).transformed(QTransform().rotate(90));
     const QString path = folder.filePath(QStringLiteral("two.pdf"));
     ScanPdfWriter pdf(path, {QStringLiteral("eng"), {}});
     EXPECT_TRUE(pdf.hasTextLayer());
