@@ -15,6 +15,9 @@ packages=(
   # Qt's own dialogs and buttons (the folder panel) in Chinese
   qt6-translations-l10n
   procps iproute2
+  # scanning pages (src/scan): OpenCV's image processing only (libopencv-dev would bring every module),
+  # Tesseract with the English and Simplified Chinese data, poppler's pdfinfo and pdftotext for the tests
+  libopencv-imgproc-dev libtesseract-dev tesseract-ocr-eng tesseract-ocr-chi-sim poppler-utils
   # manual pages, the package and its checks: help2man writes the pages, file and dpkg-shlibdeps serve
   # CPack, the rest validate the menu entry and metadata and render the pages
   help2man file dpkg-dev desktop-file-utils appstream man-db groff-base util-linux

@@ -2,8 +2,8 @@
 
 // The process-wide save location: the folder (the save root) below which every capture and recording is
 // written. The root is the folder the user picks, followed by the component "ZUVA", with the sub-folders
-// "CaptureImages" and "RidirOvozev". It is remembered between runs in the user settings under "save_path",
-// next to a bookmark entry keyed by the root's own path.
+// "CaptureImages" and "RidirOvozev" (and "Scans" for scanned pages). It is remembered between runs in the
+// user settings under "save_path", next to a bookmark entry keyed by the root's own path.
 //
 // On this platform there is no per-application file-access confinement, so a bookmark is a token that maps
 // back to its path, and starting or stopping access succeeds without effect. The entries are still written
@@ -33,6 +33,8 @@ class DKBookmark {
     static constexpr const char *kRootComponent = "ZUVA";
     static constexpr const char *kCaptureFolder = "CaptureImages";
     static constexpr const char *kRecordFolder = "RidirOvozev";
+    // Scanned pages (PDF); made when the first scan is saved, not by CreateDirectory.
+    static constexpr const char *kScanFolder = "Scans";
 
     // The one instance of the app: the viewer's settings file (ViewerSettings), the folder panel as
     // chooser. Made on first use, which restores the root from "save_path".

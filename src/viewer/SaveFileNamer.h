@@ -1,9 +1,10 @@
 #pragma once
 
-// Names of new files under the save root: "image_%@.png" in "CaptureImages" and "record_%@.mp4" in
-// "RidirOvozev", "%@" being the local time of the button press as "YYYYMMdd_HHmmss" (week-based year, see
-// timeText). Names have a resolution of one second, so a second file within the same second would replace
-// the first: newSavePath() then adds "-2", "-3", ... before the extension instead.
+// Names of new files under the save root: "image_%@.png" in "CaptureImages", "record_%@.mp4" in
+// "RidirOvozev" and "scan_%@.pdf" in "Scans", "%@" being the local time of the button press as
+// "YYYYMMdd_HHmmss" (week-based year, see timeText). Names have a resolution of one second, so a second
+// file within the same second would replace the first: newSavePath() then adds "-2", "-3", ... before the
+// extension instead.
 //
 // Thread use: any thread.
 
@@ -14,6 +15,9 @@
 
 class SaveFileNamer {
   public:
+    // A scan's PDF (the capture and record patterns live with their buttons).
+    static constexpr const char *kScanPattern = "scan_%@.pdf";
+
     // "YYYYMMdd_HHmmss" of when as given (pass local time): the four-digit week-based year of locale's
     // week rules, month, day, an underscore, hour 00-23, minute, second. Around New Year the week-based
     // year may differ from the calendar year: 31 December 2024 gives "20251231_...".

@@ -3,9 +3,12 @@
 
 #include "CaptureCommand.h"
 #include "FramesCommand.h"
+#include "OcrCommand.h"
 #include "RecordCommand.h"
 #include "ResolutionsCommand.h"
+#include "ScanCommand.h"
 #include "SetResolutionCommand.h"
+#include "StraightenCommand.h"
 #include "SubCommand.h"
 
 #include "base/Version.h"
@@ -18,7 +21,8 @@
 namespace {
 
 const SubCommand *const kSubCommands[] = {
-    &kFramesCommand, &kResolutionsCommand, &kSetResolutionCommand, &kRecordCommand, &kCaptureCommand,
+    &kFramesCommand,  &kResolutionsCommand, &kSetResolutionCommand, &kRecordCommand,
+    &kCaptureCommand, &kStraightenCommand,  &kOcrCommand,           &kScanCommand,
 };
 
 const OptionTable &programTable() {
