@@ -1,5 +1,6 @@
 #include "CaptureCommand.h"
 
+#include "CameraPicture.h"
 #include "CliArguments.h"
 #include "device/CameraAddress.h"
 #include "device/ImageRecvTCPSocket.h"
@@ -14,22 +15,6 @@
 namespace {
 
 constexpr double kDefaultTimeoutSeconds = 5;
-constexpr auto kPollInterval = std::chrono::milliseconds(10);
-
-// The first picture that arrives and decodes before the deadline; a null image when none does.
-QImage waitForPicture(ImageRecvTCPSocket &receiver, std::chrono::steady_clock::time_point deadline) {
-    ImageBytes tried;
-    while (std::chrono::steady_clock::now() < deadline) {
-        const ImageBytes bytes = receiver.getFirstImageData();
-        if (bytes && !bytes->empty() && bytes != tried) {
-            QImage picture;
-            if (JpegDecoder::decodeInto(bytes->data(), bytes->size(), picture)) return picture;
-            tried = bytes;  // undecodable: wait for the next one
-        }
-        std::this_thread::sleep_for(kPollInterval);
-    }
-    return {};
-}
 
 int fail(const std::string &message) {
     std::fprintf(stderr, "deskcam-cli capture: %s\n", message.c_str());
@@ -56,7 +41,8 @@ int runCapture(const CliArguments &arguments) {
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                                std::chrono::duration<double>(timeout));
-    const QImage picture = waitForPicture(receiver, deadline);
+    ImageBytes previous;
+    const QImage picture = CameraPicture::next(receiver, previous, deadline);
     if (picture.isNull()) {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%g", timeout);

@@ -7,14 +7,6 @@
 #include <QFileInfo>
 #include <QImageReader>
 
-#include <thread>
-
-namespace {
-
-constexpr auto kPollInterval = std::chrono::milliseconds(10);
-
-}  // namespace
-
 bool PageScan::loadPicture(const std::string &file, QImage &picture, std::string &error) {
     const QString path = QString::fromLocal8Bit(file.c_str());
     if (!QFileInfo(path).isFile()) {
@@ -47,18 +39,4 @@ QImage PageScan::uprightPage(const QImage &picture, std::string &note) {
     }
     note = "no page found: the whole picture is kept";
     return picture;
-}
-
-QImage PageScan::nextPicture(ImageRecvTCPSocket &receiver, ImageBytes &previous,
-                             std::chrono::steady_clock::time_point deadline) {
-    while (std::chrono::steady_clock::now() < deadline) {
-        const ImageBytes bytes = receiver.getFirstImageData();
-        if (bytes && !bytes->empty() && bytes != previous) {
-            previous = bytes;  // decoded or not, the next picture must be a newer one
-            QImage picture;
-            if (JpegDecoder::decodeInto(bytes->data(), bytes->size(), picture)) return picture;
-        }
-        std::this_thread::sleep_for(kPollInterval);
-    }
-    return {};
 }

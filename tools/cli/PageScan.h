@@ -1,8 +1,7 @@
 #pragma once
 
 // What the straighten, ocr and scan sub-commands share: reading a picture file within bounds, turning a
-// camera picture into the upright page (the whole picture, with a note, when no page is found), and
-// taking the camera's next picture the way the capture sub-command does.
+// camera picture into the upright page (the whole picture, with a note, when no page is found).
 
 #include "device/ImageRecvTCPSocket.h"
 
@@ -21,10 +20,5 @@ bool loadPicture(const std::string &file, QImage &picture, std::string &error);
 
 // The page of picture upright; note says so when no page was found and the whole picture is used.
 QImage uprightPage(const QImage &picture, std::string &note);
-
-// The first picture that arrives after previous (another frame than previous) and decodes before the
-// deadline; a null picture when none does. previous becomes the bytes of the picture returned.
-QImage nextPicture(ImageRecvTCPSocket &receiver, ImageBytes &previous,
-                   std::chrono::steady_clock::time_point deadline);
 
 }  // namespace PageScan

@@ -1,5 +1,6 @@
 #include "ScanCommand.h"
 
+#include "CameraPicture.h"
 #include "PageScan.h"
 #include "device/CameraAddress.h"
 #include "scan/ScanLook.h"
@@ -64,7 +65,7 @@ int scanPages(const ScanJob &job, ImageRecvTCPSocket &receiver, ScanPdfWriter &p
     for (long long n = 1; n <= job.pages; ++n) {
         std::this_thread::sleep_until(start + seconds(job.everySeconds * double(n - 1)));
         const QImage picture =
-            PageScan::nextPicture(receiver, previous, Clock::now() + seconds(job.timeoutSeconds));
+            CameraPicture::next(receiver, previous, Clock::now() + seconds(job.timeoutSeconds));
         if (picture.isNull())
             return fail("no picture from " + where + " for page " + std::to_string(n) + " within " +
                         std::to_string(job.timeoutSeconds) + " s");

@@ -10,6 +10,7 @@
 #include "SetResolutionCommand.h"
 #include "StraightenCommand.h"
 #include "SubCommand.h"
+#include "TimeLapseCommand.h"
 
 #include "base/Version.h"
 #include "dispatch/MainQueue.h"
@@ -21,8 +22,8 @@
 namespace {
 
 const SubCommand *const kSubCommands[] = {
-    &kFramesCommand,  &kResolutionsCommand, &kSetResolutionCommand, &kRecordCommand,
-    &kCaptureCommand, &kStraightenCommand,  &kOcrCommand,           &kScanCommand,
+    &kFramesCommand,     &kResolutionsCommand, &kSetResolutionCommand, &kRecordCommand,    &kCaptureCommand,
+    &kStraightenCommand, &kOcrCommand,         &kScanCommand,          &kTimeLapseCommand,
 };
 
 const OptionTable &programTable() {

@@ -1,0 +1,5 @@
+#pragma once
+
+#include "SubCommand.h"
+
+extern const SubCommand kTimeLapseCommand;
