@@ -113,6 +113,7 @@ const std::vector<ControlTexts::Entry> &ControlTexts::table() {
         {"record_size_camera_action", "record_size_camera", {}},
         {"record_size_1080p_action", "record_size_1080p", {}},
         {"record_size_720p_action", "record_size_720p", {}},
+        {"timelapse_action", "timelapse_start", QKeySequence(Qt::CTRL | Qt::Key_T)},
     };
     return entries;
 }

@@ -34,6 +34,7 @@ QStringList StatusOverlay::lines(const Status &status, const Localization &texts
                                                     .arg(status.pictureSize.height())),
         text("overlay_reconnections").arg(status.reconnections),
     };
+    if (!status.timeLapse.isEmpty()) lines << status.timeLapse;
     if (status.recordingSeconds) {
         const int seconds = *status.recordingSeconds;
         QString line = text("overlay_recording")

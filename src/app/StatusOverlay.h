@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QSize>
+#include <QString>
 #include <QStringList>
 
 #include <cstdint>
@@ -24,6 +25,7 @@ class StatusOverlay {
         int reconnections = 0;
         std::optional<int> recordingSeconds;  // while a recording runs
         std::uint64_t lateFrames = 0;         // of that recording: left out because encoding fell behind
+        QString timeLapse;                    // the time-lapse's progress line while one runs
     };
     static QStringList lines(const Status &status, const Localization &texts);
 

@@ -18,16 +18,12 @@
 #include "viewer/ViewerSettings.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QLayout>
 #include <QMessageBox>
 #include <QSessionManager>
 #include <QTimer>
-#include <QTransform>
-
-#include <cmath>
 
 using namespace std::chrono_literals;
 
@@ -88,7 +84,7 @@ void ViewController::applyTexts() {
     hooks.zoomOut = [this] { zoomOut(); };
     hooks.toggleFullScreen = [this] { toggleFullScreen(); };
     hooks.quit = [this] { closeWindow(); };
-    hooks.copyPicture = [this] { copyPicture(); };
+    hooks.copyPicture = [this] { presenter_->copyPicture(); };
     hooks.openResolutions = [this] {
         ui_.ctrl_resolve_list->setFocus(Qt::ShortcutFocusReason);
         ui_.ctrl_resolve_list->showPopup();
@@ -105,7 +101,6 @@ void ViewController::buildPictureStack() {
     // walks the strip, where Space presses the focused button.
     imgView_mousemove->setFocusPolicy(Qt::ClickFocus);
     imgView_mousemove->setFocus();
-    notice_ = new Notice(imgView_mousemove);
     display_ = std::make_unique<DisplayControls>(*this, ui_, *imgView_mousemove);
     connect(display_.get(), &DisplayControls::zoomChanged, this, &ViewController::refreshDetail);
     ui_.ns_slider_rotate->setDelegate(this);
@@ -360,20 +355,6 @@ QImage ViewController::capturePicture(bool withDrawings) const {
     return tools_->orientation().applied(picture);
 }
 
-void ViewController::copyPicture() {
-    const Localization &texts = Localization::shared();
-    if (!pump_.shown()) {
-        notice_->tell(texts.text(QStringLiteral("copy_nothing")));
-        return;
-    }
-    QImage picture = capturePicture(true);
-    // The geometry keeps the counter-clockwise turn; Qt turns clockwise.
-    if (const double turn = displayGeometry().rotation(); std::fmod(turn, 360.0) != 0)
-        picture = picture.transformed(QTransform().rotate(-turn), Qt::SmoothTransformation);
-    QGuiApplication::clipboard()->setImage(picture);
-    notice_->tell(texts.text(QStringLiteral("copy_done")).arg(picture.width()).arg(picture.height()));
-}
-
 void ViewController::alertMessage(const QString &text, AlertSheet::Kind kind) {
     AlertSheet::begin(window(), text, kind);
 }
@@ -469,6 +450,7 @@ void ViewController::closeWindow() {
 // Teaching tools (GUI thread)
 
 void ViewController::setUpTeachingTools() {
+    setUpPresenterActions();  // first: the status overlay, restored on, asks it at once
     TeachingTools::Hooks hooks;
     hooks.frozen = [this] { return pump_.frozen(); };
     hooks.setFrozen = [this](bool frozen) { pump_.setFrozen(frozen); };
@@ -487,6 +469,18 @@ void ViewController::setUpTeachingTools() {
     connect(imgView_mousemove, &MouseDragView::pictureDrawn, this, &ViewController::pictureDrawn);
 }
 
+void ViewController::setUpPresenterActions() {
+    PresenterActions::Hooks hooks;
+    hooks.showsCameraPicture = [this] { return pump_.shown() != nullptr; };
+    hooks.picture = [this](bool withDrawings) { return capturePicture(withDrawings); };
+    hooks.rotation = [this] { return displayGeometry().rotation(); };
+    hooks.saveRoot = [] { return DKBookmark::defaultShareBookmark().getSavePath(); };
+    hooks.alert = [this](const QString &text, bool goodNews) {
+        alertMessage(text, goodNews ? AlertSheet::Kind::Information : AlertSheet::Kind::Warning);
+    };
+    presenter_ = std::make_unique<PresenterActions>(ui_, imgView_mousemove, std::move(hooks));
+}
+
 StatusOverlay::Status ViewController::currentStatus() {
     const std::int64_t now = FramePump::steadyMicros();
     StreamStatistics &statistics = pump_.statistics();
@@ -497,5 +491,6 @@ StatusOverlay::Status ViewController::currentStatus() {
     status.reconnections = reconnections();
     status.recordingSeconds = recordControl_->recordingSeconds();
     status.lateFrames = recordControl_->lateFrames();
+    status.timeLapse = presenter_->timeLapseLine();
     return status;
 }

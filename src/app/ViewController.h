@@ -22,7 +22,7 @@
 #include "app/ControlTexts.h"
 #include "app/DisplayControls.h"
 #include "app/MouseDragView.h"
-#include "app/Notice.h"
+#include "app/PresenterActions.h"
 #include "app/StatusOverlay.h"
 #include "app/TeachingTools.h"
 #include "app/ViewControllerLayout.h"
@@ -132,10 +132,10 @@ class ViewController : public QWidget, public CCSliderDelegate {
     // Capture, recording and library: filled in by those controls.
     void btnCapture();
     void btnCaptureWithDrawings();
-    // Puts the picture as the room sees it on the clipboard: mirrored, flipped and turned as shown, with
-    // the strokes; a short notice says so.
-    void copyPicture();
-    const Notice &notice() const { return *notice_; }
+    // Copy picture, time-lapse and their notices.
+    PresenterActions &presenter() const { return *presenter_; }
+    void copyPicture() { presenter_->copyPicture(); }
+    const Notice &notice() const { return presenter_->notice(); }
     // Shows text in a window-modal alert with one "OK" button and returns at once.
     void alertMessage(const QString &text, AlertSheet::Kind kind = AlertSheet::Kind::Warning);
     void Record_Button_Click();
@@ -178,6 +178,7 @@ class ViewController : public QWidget, public CCSliderDelegate {
     void setUpRecordSizes();
     void updateRecordingBadge();
     void setUpTeachingTools();
+    void setUpPresenterActions();
     StatusOverlay::Status currentStatus();
     void captureTo(const QImage &picture);
     void captureShown(bool withDrawings);
@@ -219,6 +220,7 @@ class ViewController : public QWidget, public CCSliderDelegate {
 
     // --- read by recording threads; outlives recordControl_
     std::unique_ptr<TeachingTools> tools_;          // freeze, orientation, drawing tools, status overlay
+    std::unique_ptr<PresenterActions> presenter_;   // copy picture, time-lapse
     std::unique_ptr<RecordControl> recordControl_;  // the record button's recordings
     std::unique_ptr<ExitAfterRecordings> exitAfterRecordings_;  // every way out waits for their files
 

@@ -287,6 +287,8 @@ void ViewControllerLayout::buildRecordMenu() {
         item->setData(QString::fromLatin1(entry.name));
         record_size_actions->addAction(item);
     }
+    menu->addSeparator();
+    timelapse_action = action(menu, "timelapse_action", false);
     record_button->setMenu(menu);
     record_button->setPopupMode(QToolButton::MenuButtonPopup);
 }

@@ -33,6 +33,9 @@ class ViewerSettings {
     static constexpr char kUntoldRecordingEndsKey[] = "untold_recording_ends";
     // The video size of recordings: a name of VideoSize's table ("camera", "1080p", "720p").
     static constexpr char kRecordingSizeKey[] = "recording_size";
+    // The last time-lapse plan: seconds between pictures, and how many (0: until stopped).
+    static constexpr char kTimeLapseEveryKey[] = "timelapse_every";
+    static constexpr char kTimeLapseCountKey[] = "timelapse_count";
 
     // The user's settings file.
     static std::unique_ptr<QSettings> open();

@@ -10,6 +10,7 @@
 #include "ViewerTestFixture.h"
 #include "app/CaptureControl.h"
 #include "app/MouseDragView.h"
+#include "app/TimeLapseControl.h"
 #include "l10n/Localization.h"
 #include "viewer/DKBookmark.h"
 
@@ -21,6 +22,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -303,6 +305,44 @@ TEST_F(ViewControllerCaptureTest, CopyPutsThePictureAsShownOnTheClipboard) {
     }
     EXPECT_TRUE(viewer->notice().isVisible());
     EXPECT_TRUE(viewer->notice().text().contains(QStringLiteral("360")));
+}
+
+// The window's time-lapse: numbered pictures of what a capture would save, then their film and a summary;
+// without a camera picture the moments are counted and nothing is left behind.
+TEST_F(ViewControllerCaptureTest, ATimeLapseSavesNumberedPicturesAndTheirFilm) {
+    ASSERT_TRUE(startWithQuarters());
+    viewer->setMirrored(true);
+    QSignalSpy finished(&viewer->presenter().timeLapse(), &TimeLapseControl::finished);
+    ASSERT_TRUE(viewer->presenter().startTimeLapse({std::chrono::seconds(1), 3}));
+    EXPECT_EQ(viewer->ui().timelapse_action->text(), Localization::shared().text("timelapse_stop"));
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_TRUE(finished.front().at(1).toBool()) << finished.front().at(0).toString().toStdString();
+
+    const QStringList folders = QDir(root + "/CaptureImages").entryList({"timelapse_*"}, QDir::Dirs);
+    ASSERT_EQ(folders.size(), 1);
+    const QDir folder(root + "/CaptureImages/" + folders.front());
+    EXPECT_EQ(folder.entryList(QDir::Files, QDir::Name), (QStringList{"0001.png", "0002.png", "0003.png"}));
+    EXPECT_TRUE(near(QImage(folder.filePath("0003.png")).pixelColor(10, 10), kTopRight))
+        << "mirrored as shown";
+    const QString film = root + "/RidirOvozev/" + folders.front() + ".mp4";
+    EXPECT_EQ(recorder_test::decodePictures(film.toStdString()).size(), 3u);
+    EXPECT_EQ(readAlert(), finished.front().at(0).toString());
+    EXPECT_EQ(lastIcon, QMessageBox::Information);
+    EXPECT_EQ(viewer->ui().timelapse_action->text(), Localization::shared().text("timelapse_start"));
+}
+
+TEST_F(ViewControllerCaptureTest, ATimeLapseWithoutACameraCountsTheMomentsAndLeavesNothing) {
+    startViewer(unusedLoopbackPort(SOCK_STREAM), unusedLoopbackPort(SOCK_DGRAM));
+    ASSERT_TRUE(viewer->presenter().startTimeLapse({std::chrono::seconds(1), 2}));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return viewer->presenter().timeLapse().progress().missed >= 2; }, 5000));
+    EXPECT_EQ(viewer->presenter().timeLapseLine(),
+              Localization::shared().text("timelapse_progress").arg(0).arg(2));
+    QSignalSpy finished(&viewer->presenter().timeLapse(), &TimeLapseControl::finished);
+    viewer->ui().timelapse_action->trigger();  // stops it
+    ASSERT_TRUE(finished.wait(5000));
+    EXPECT_EQ(finished.front().at(0).toString(), Localization::shared().text("timelapse_nothing"));
+    EXPECT_TRUE(QDir(root + "/CaptureImages").entryList({"timelapse_*"}, QDir::Dirs).isEmpty());
 }
 
 }  // namespace
