@@ -35,6 +35,7 @@ const std::vector<MenuTip> &menuTips() {
          false,
          "drawing_tools"},
         {"capture_button", {"capture_drawings_action"}, true},
+        {"shade_button", {"spotlight_action", "curtain_action"}, false, "shades_menu"},
     };
     return tips;
 }
@@ -110,6 +111,8 @@ const std::vector<ControlTexts::Entry> &ControlTexts::table() {
         {"undo_action", "undo", QKeySequence(QKeySequence::Undo)},
         {"clear_action", "clear_drawings", QKeySequence(QKeySequence::Delete)},
         {"capture_drawings_action", "capture_with_drawings", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+        {"spotlight_action", "spotlight", QKeySequence(Qt::Key_L)},
+        {"curtain_action", "curtain", QKeySequence(Qt::Key_C)},
         {"record_size_camera_action", "record_size_camera", {}},
         {"record_size_1080p_action", "record_size_1080p", {}},
         {"record_size_720p_action", "record_size_720p", {}},

@@ -1,5 +1,6 @@
 #include "app/MouseDragView.h"
 
+#include <QCursor>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -87,6 +88,7 @@ void MouseDragView::paintEvent(QPaintEvent *event) {
     painter.setClipRect(event->rect());
     // What follows is drawn one to one: with smoothing on, Qt would take its slower scaling path.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    if (shades_.any() && !image_.isNull()) shades_.paint(painter, pictureFrame(toArea));
     if (!frozenLabel_.isEmpty()) paintFrozenMark(painter);
     if (!recordingBadge_.isEmpty()) paintRecordingBadge(painter);
     if (!note_.isEmpty()) paintNote(painter);
@@ -190,8 +192,30 @@ void MouseDragView::paintCornerPanel(QPainter &painter) {
 void MouseDragView::wheelEvent(QWheelEvent *event) {
     // 120 is one notch of a common wheel; touchpads send fractions of it.
     const double steps = event->angleDelta().y() / 120.0;
-    if (steps != 0) emit wheelTurned(event->position(), steps);
+    if (steps != 0 && shades_.spotlight()) {
+        shades_.resizeSpotlight(steps);
+        update();
+    } else if (steps != 0) {
+        emit wheelTurned(event->position(), steps);
+    }
     event->accept();
+}
+
+void MouseDragView::setSpotlight(bool on) {
+    shades_.setSpotlight(on);
+    // The light follows the pointer without a button held.
+    setMouseTracking(on);
+    if (on) shades_.moveSpotlight(mapFromGlobal(QCursor::pos()));
+    update();
+}
+
+void MouseDragView::setCurtain(bool on) {
+    shades_.setCurtain(on, pictureFrame(geometry_.pictureToArea()).top());
+    update();
+}
+
+QRectF MouseDragView::pictureFrame(const QTransform &toArea) const {
+    return toArea.mapRect(QRectF(QPointF(0, 0), QSizeF(pictureSize_)));
 }
 
 QRegion MouseDragView::uncoveredParts(const QTransform &toArea) const {
@@ -217,6 +241,8 @@ void MouseDragView::mousePressEvent(QMouseEvent *event) {
     }
     lastPoint_ = event->position();
     drawing_ = tool_ != Tool::Pan && showsDrawings() && event->button() == Qt::LeftButton;
+    movingCurtain_ = !drawing_ && shades_.curtain() && event->button() == Qt::LeftButton;
+    if (movingCurtain_) return;
     if (drawing_) {
         draw(event->position(), true);
         return;
@@ -225,10 +251,17 @@ void MouseDragView::mousePressEvent(QMouseEvent *event) {
 }
 
 void MouseDragView::mouseMoveEvent(QMouseEvent *event) {
-    if (!(event->buttons() & Qt::LeftButton)) return;
     const QPointF point = event->position();
+    if (shades_.spotlight()) {
+        shades_.moveSpotlight(point);
+        update();
+    }
+    if (!(event->buttons() & Qt::LeftButton)) return;
     if (drawing_) {
         draw(point, false);
+    } else if (movingCurtain_) {
+        shades_.dragCurtain(point.y() - lastPoint_.y(), height());
+        update();
     } else {
         const QPointF origin = geometry_.dragSurfaceFrame().topLeft();
         geometry_.setDragOrigin(point - lastPoint_ + origin);
@@ -239,6 +272,7 @@ void MouseDragView::mouseMoveEvent(QMouseEvent *event) {
 
 void MouseDragView::mouseReleaseEvent(QMouseEvent *) {
     drawing_ = false;
+    movingCurtain_ = false;
     setCursor(idleCursor());
 }
 

@@ -10,6 +10,7 @@
 // and can be drawn, only over a picture of the sheet's size, so never over the no-device picture.
 
 #include "app/DrawingLayer.h"
+#include "app/ViewShades.h"
 #include "viewer/DisplayGeometry.h"
 #include "viewer/DrawingSheet.h"
 
@@ -71,6 +72,11 @@ class MouseDragView : public QWidget {
     // empty text takes it away.
     void setRecordingBadge(const QString &text);
     const QString &recordingBadge() const { return recordingBadge_; }
+    // The spotlight (follows the pointer, the wheel sizes it) and the curtain (dragging moves its edge
+    // instead of the picture). View only.
+    const ViewShades &shades() const { return shades_; }
+    void setSpotlight(bool on);
+    void setCurtain(bool on);
     // A picture over the top-left corner (the status panel); a null image takes it away.
     void setCornerPanel(const QImage &panel);
     const QImage &cornerPanel() const { return cornerPanel_; }
@@ -102,6 +108,7 @@ class MouseDragView : public QWidget {
     void paintNote(QPainter &painter);
     QRectF noteRect(const QFontMetrics &metrics) const;
     void paintCornerPanel(QPainter &painter);
+    QRectF pictureFrame(const QTransform &toArea) const;
     void draw(QPointF areaPoint, bool first);
     Qt::CursorShape idleCursor() const;
     QRect cornerPanelRect() const;
@@ -118,6 +125,8 @@ class MouseDragView : public QWidget {
     DrawingSheet sheet_;
     DrawingLayer layer_;
     bool drawing_ = false;  // a drawing gesture is under way
+    ViewShades shades_;
+    bool movingCurtain_ = false;  // a drag moves the curtain
     QString frozenLabel_;
     QString recordingBadge_;
     QString note_;

@@ -61,6 +61,14 @@ void TeachingTools::connectControls() {
         view_.setInkColour(tool, ink->data().value<QColor>());
         chooseTool(tool);
     });
+    connect(ui_.spotlight_action, &QAction::toggled, this, [this](bool on) {
+        view_.setSpotlight(on);
+        ui_.shade_button->setChecked(view_.shades().any());
+    });
+    connect(ui_.curtain_action, &QAction::toggled, this, [this](bool on) {
+        view_.setCurtain(on);
+        ui_.shade_button->setChecked(view_.shades().any());
+    });
     connect(ui_.undo_action, &QAction::triggered, this, &TeachingTools::undoStroke);
     connect(ui_.clear_action, &QAction::triggered, this, &TeachingTools::clearDrawings);
     connect(&statusTimer_, &QTimer::timeout, this, &TeachingTools::refreshStatus);

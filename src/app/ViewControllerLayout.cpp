@@ -168,7 +168,7 @@ void ViewControllerLayout::arrangeStrip() {
     addSeparator();
     addGroup({capture_button, record_button, library_button});
     addSeparator();
-    addGroup({freeze_button, orientation_button, draw_button});
+    addGroup({freeze_button, orientation_button, draw_button, shade_button});
     addSeparator();
     addGroup({camera_button, max_window_button});
 }
@@ -275,6 +275,14 @@ void ViewControllerLayout::buildTeachingTools() {
     capture_drawings_action->setIcon(QIcon(QStringLiteral(":/pictures/capture.png")));
     draw_button->setMenu(drawMenu);
     draw_button->setPopupMode(QToolButton::MenuButtonPopup);
+
+    shade_button = toolButton("shade_button", "spotlight.png");
+    shade_button->setCheckable(true);
+    auto *shadeMenu = new QMenu(shade_button);
+    spotlight_action = action(shadeMenu, "spotlight_action", true);
+    curtain_action = action(shadeMenu, "curtain_action", true);
+    shade_button->setMenu(shadeMenu);
+    shade_button->setPopupMode(QToolButton::InstantPopup);
 }
 
 // The record button's arrow: the video size of the next recording, one of VideoSize's choices.

@@ -68,6 +68,9 @@ class ViewControllerLayout {
     QToolButton *freeze_button = nullptr;
     QToolButton *orientation_button = nullptr;
     QToolButton *draw_button = nullptr;
+    QToolButton *shade_button = nullptr;  // spotlight and curtain
+    QAction *spotlight_action = nullptr;
+    QAction *curtain_action = nullptr;
     QAction *mirror_action = nullptr;
     QAction *flip_action = nullptr;
     QAction *overlay_action = nullptr;

@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QSvgGenerator>
 
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -109,6 +110,7 @@ std::vector<Artwork::Picture> Artwork::all() {
         {QStringLiteral("pen.png"), pen()},
         {QStringLiteral("highlighter.png"), highlighter()},
         {QStringLiteral("eraser.png"), eraser()},
+        {QStringLiteral("spotlight.png"), spotlight()},
         {QStringLiteral("chevron_down.png"), chevronDown()},
         {QStringLiteral("check.png"), checkMark()},
         {QStringLiteral("deskcam.png"), appIcon()},
@@ -284,6 +286,23 @@ QImage Artwork::mirror() {
     painter.drawPolygon(left);
     painter.setBrush(Qt::NoBrush);
     painter.drawPolygon(QTransform(-1, 0, 0, 1, 48, 0).map(left));
+    return image;
+}
+
+QImage Artwork::spotlight() {
+    QImage image = blankIcon();
+    QPainter painter(&image);
+    prepareLinePainter(painter, 3);
+    // A dimmed page with one bright round spot on it, and the light's rays.
+    painter.drawRoundedRect(QRectF(4, 8, 40, 32), 4, 4);
+    painter.setBrush(kIconColour);
+    painter.drawEllipse(QPointF(24, 24), 7, 7);
+    painter.setBrush(Qt::NoBrush);
+    for (int ray = 0; ray < 8; ++ray) {
+        const double angle = ray * 3.14159265358979 / 4;
+        painter.drawLine(QPointF(24 + 10.5 * std::cos(angle), 24 + 10.5 * std::sin(angle)),
+                         QPointF(24 + 13.5 * std::cos(angle), 24 + 13.5 * std::sin(angle)));
+    }
     return image;
 }
 

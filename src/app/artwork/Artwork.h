@@ -43,6 +43,7 @@ class Artwork {
     static QImage pen();
     static QImage highlighter();
     static QImage eraser();
+    static QImage spotlight();
     // The open-menu arrow of the resolution pop-up.
     static QImage chevronDown();
     // The tick of a chosen menu entry.
