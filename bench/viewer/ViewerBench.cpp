@@ -10,9 +10,10 @@
 //   (c) the longest the GUI thread was busy at a stretch (a 2 ms timer's worst lateness).
 //
 //   (c) with --teaching: the viewer's CPU per shown frame with strokes on the picture and the status
-//       overlay on, against the same viewer without them, in alternating stretches of S seconds each.
+//       overlay on, against the same viewer without them, in alternating stretches of S seconds each;
+//       with --spotlight alike, with the spotlight on (over the middle of the picture) against off.
 //
-//   bench_viewer [--seconds S] [--fps F] [--size WxH] [--picture card|page] [--teaching]
+//   bench_viewer [--seconds S] [--fps F] [--size WxH] [--picture card|page] [--teaching | --spotlight]
 //                (defaults: 10, 30, 1920x1080, card)
 //
 // Runs on the offscreen platform unless a DISPLAY or QT_QPA_PLATFORM is set.
@@ -68,14 +69,15 @@ struct Settings {
     int width = 1920;
     int height = 1080;
     bool teaching = false;
+    bool spotlight = false;
     bool page = false;
 };
 
 bool parseSettings(const QStringList &arguments, Settings &settings) {
     for (int i = 1; i < arguments.size(); i += 2) {
         const QString &name = arguments[i];
-        if (name == QLatin1String("--teaching")) {
-            settings.teaching = true;
+        if (name == QLatin1String("--teaching") || name == QLatin1String("--spotlight")) {
+            (name == QLatin1String("--teaching") ? settings.teaching : settings.spotlight) = true;
             --i;
             continue;
         }
@@ -278,21 +280,24 @@ double perShownMs(const Stretch &stretch) {
     return stretch.shown > 0 ? stretch.cpuSeconds / stretch.shown * 1000 : 0;
 }
 
-// Strokes and the status overlay on, then off, in turns, so that a change of load on the machine falls on
-// both alike.
-int compareTeachingTools(ViewController &viewer, const TimedSender &camera, const Settings &settings) {
+// What is compared: a tool on against off.
+struct Comparison {
+    const char *what;  // "strokes and overlay"
+    std::function<void(bool)> turn;
+};
+
+// The tool on, then off, in turns, so that a change of load on the machine falls on both alike.
+int compareTeachingTools(ViewController &viewer, const TimedSender &camera, const Settings &settings,
+                         const Comparison &comparison) {
     int shown = 0;
     QObject::connect(&viewer, &ViewController::imageShown, [&] { ++shown; });
-    DrawingSheet &sheet = viewer.dragView()->drawingSheet();
     Stretch plain, teaching;
     for (int round = 0; round < kTeachingRounds; ++round) {
-        sheet.clear();
-        viewer.setStatusOverlayShown(false);
+        comparison.turn(false);
         runEventLoopFor(500);
         Stretch without, with;
         measureStretch(settings.seconds, camera, shown, without);
-        drawOnPicture(sheet, viewer.currentImage().size());
-        viewer.setStatusOverlayShown(true);
+        comparison.turn(true);
         runEventLoopFor(500);
         measureStretch(settings.seconds, camera, shown, with);
         std::printf("round %d: without %.2f ms per frame (%d shown), with %.2f ms per frame (%d shown)\n",
@@ -306,10 +311,8 @@ int compareTeachingTools(ViewController &viewer, const TimedSender &camera, cons
     std::printf("platform %s, window 1280x800, %dx%d at %.0f fps, %d rounds of 2 x %.0f s\n",
                 qPrintable(QGuiApplication::platformName()), settings.width, settings.height, settings.fps,
                 kTeachingRounds, settings.seconds);
-    std::printf("strokes                  %zu (6 pen lines of 151 points, 2 highlighter lines)\n",
-                sheet.strokes().size());
-    std::printf("viewer CPU per frame     %.2f ms without, %.2f ms with strokes and overlay\n",
-                perShownMs(plain), perShownMs(teaching));
+    std::printf("viewer CPU per frame     %.2f ms without, %.2f ms with %s\n", perShownMs(plain),
+                perShownMs(teaching), comparison.what);
     std::printf("ratio with/without       %.3f (target: within 1.1)\n",
                 perShownMs(plain) > 0 ? perShownMs(teaching) / perShownMs(plain) : 0);
     std::printf("where the time went, ms per frame without / with (the camera's thread included):\n");
@@ -336,7 +339,7 @@ int main(int argc, char **argv) {
     if (!parseSettings(QApplication::arguments(), settings)) {
         std::fprintf(stderr,
                      "usage: bench_viewer [--seconds S] [--fps F] [--size WxH] [--picture card|page] "
-                     "[--teaching]\n");
+                     "[--teaching | --spotlight]\n");
         return 2;
     }
     QtMainQueue::install(application);
@@ -391,7 +394,23 @@ int main(int argc, char **argv) {
     });
 
     runEventLoopFor(kWarmUpMs);  // connection, reconnection, first relayout
-    if (settings.teaching) return compareTeachingTools(viewer, camera, settings);
+    if (settings.teaching) {
+        DrawingSheet &sheet = viewer.dragView()->drawingSheet();
+        return compareTeachingTools(
+            viewer, camera, settings,
+            {"strokes (6 pen lines of 151 points, 2 highlighter lines) and overlay", [&](bool on) {
+                 sheet.clear();
+                 if (on) drawOnPicture(sheet, viewer.currentImage().size());
+                 viewer.setStatusOverlayShown(on);
+             }});
+    }
+    if (settings.spotlight) {
+        return compareTeachingTools(viewer, camera, settings,
+                                    {"the spotlight on", [&](bool on) {
+                                         if (viewer.ui().spotlight_action->isChecked() != on)
+                                             viewer.ui().spotlight_action->trigger();
+                                     }});
+    }
     const int scale = JpegDecoder::scaleFor(viewer.displayGeometry().zoom() * viewer.devicePixelRatioF());
     const double cpuStart = processCpuSeconds();
     const double cameraStart = std::chrono::duration<double>(camera.cpuTime()).count();

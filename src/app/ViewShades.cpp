@@ -1,7 +1,9 @@
 #include "app/ViewShades.h"
 
+#include "app/PaintBands.h"
+
 #include <QPainter>
-#include <QPainterPath>
+#include <QRegion>
 
 #include <algorithm>
 #include <cmath>
@@ -24,16 +26,7 @@ void ViewShades::dragCurtain(double dy, double areaHeight) {
 }
 
 void ViewShades::paint(QPainter &painter, const QRectF &picture) const {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    if (spotlight_) {
-        // Only the picture is dimmed: the area round it is dark already, and every pixel blended costs.
-        QPainterPath dimmed;
-        dimmed.addRect(picture);
-        QPainterPath light;
-        light.addEllipse(centre_, radius_, radius_);
-        painter.fillPath(dimmed.subtracted(light), QColor(0, 0, 0, kDimAlpha));
-    }
+    if (spotlight_) paintSpotlight(painter, picture);
     if (curtain_) {
         const QRectF sheet(picture.left(), std::max(edge_, picture.top()), picture.width(),
                            std::max(0.0, picture.bottom() - std::max(edge_, picture.top())));
@@ -41,5 +34,38 @@ void ViewShades::paint(QPainter &painter, const QRectF &picture) const {
         painter.setPen(QPen(QColor(255, 255, 255, 90), 2));
         if (!sheet.isEmpty()) painter.drawLine(sheet.topLeft(), sheet.topRight());
     }
+}
+
+// Plain bands round the light and one small cached picture for the light itself: a path with a hole,
+// rasterised every frame, cost as much again as the rest of the frame.
+void ViewShades::paintSpotlight(QPainter &painter, const QRectF &picture) const {
+    const QPoint centre = centre_.toPoint();
+    const int side = 2 * int(std::ceil(radius_));
+    const QRect spot(centre - QPoint(side / 2, side / 2), QSize(side, side));
+    painter.save();
+    painter.setClipRect(picture, Qt::IntersectClip);
+    for (const QRect &part : QRegion(picture.toAlignedRect()) - spot)
+        forEachPaintBand(part, [&](const QRect &band) { painter.fillRect(band, dimColour()); });
+    const QImage &light = spotPicture(side);
+    forEachPaintBand(light.rect(), [&](const QRect &band) {
+        painter.drawImage(spot.topLeft() + band.topLeft(), light, band);
+    });
     painter.restore();
+}
+
+const QImage &ViewShades::spotPicture(int side) const {
+    if (spotPicture_.width() == side) return spotPicture_;
+    spotPicture_ = QImage(side, side, QImage::Format_ARGB32_Premultiplied);
+    spotPicture_.fill(dimColour());
+    QPainter painter(&spotPicture_);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setCompositionMode(QPainter::CompositionMode_Clear);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::black);
+    painter.drawEllipse(QRectF(0, 0, side, side));
+    return spotPicture_;
+}
+
+QColor ViewShades::dimColour() {
+    return QColor(0, 0, 0, kDimAlpha);
 }

@@ -8,6 +8,8 @@
 //
 // Thread use: GUI thread.
 
+#include <QColor>
+#include <QImage>
 #include <QPointF>
 #include <QRectF>
 
@@ -41,9 +43,14 @@ class ViewShades {
     void paint(QPainter &painter, const QRectF &picture) const;
 
   private:
+    void paintSpotlight(QPainter &painter, const QRectF &picture) const;
+    const QImage &spotPicture(int side) const;
+    static QColor dimColour();
+
     bool spotlight_ = false;
     QPointF centre_{-1e6, -1e6};  // off the area until the pointer comes
     double radius_ = kDefaultRadius;
     bool curtain_ = false;
     double edge_ = 0;
+    mutable QImage spotPicture_;  // the light: clear inside its circle, dimmed round it
 };
