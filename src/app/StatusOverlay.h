@@ -24,6 +24,7 @@ class StatusOverlay {
         int reconnections = 0;
         std::optional<int> recordingSeconds;  // while a recording runs
         std::uint64_t lateFrames = 0;         // of that recording: left out because encoding fell behind
+        bool recordingPaused = false;         // that recording is paused
     };
     static QStringList lines(const Status &status, const Localization &texts);
 
