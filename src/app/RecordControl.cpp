@@ -44,9 +44,22 @@ QString RecordControl::deviceDisconnectMessage() {
 
 std::optional<int> RecordControl::recordingSeconds() const {
     if (!bRecording()) return std::nullopt;
+    const auto paused = std::chrono::microseconds(current_->recorder->pausedMicros());
     return int(std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() -
-                                                                current_->startedAt)
+                                                                current_->startedAt - paused)
                    .count());
+}
+
+void RecordControl::togglePause() {
+    if (!bRecording()) return;
+    const auto &recorder = current_->recorder;
+    if (!recorder->pause() && !recorder->resume()) return;
+    pausedShown_ = recorder->isPaused();
+    emit pausedChanged(pausedShown_);
+}
+
+bool RecordControl::isPaused() const {
+    return bRecording() && current_->recorder->isPaused();
 }
 
 std::uint64_t RecordControl::lateFrames() const {
@@ -145,6 +158,10 @@ void RecordControl::postButtonState(const std::shared_ptr<Recording> &recording,
             // Only the newest recording speaks for the button.
             if (recording != current_) return;
             hooks_.showButtonState(recordingNow && recording->recording);
+            if (!recording->recording && pausedShown_) {
+                pausedShown_ = false;
+                emit pausedChanged(false);
+            }
         },
         Qt::QueuedConnection);
 }

@@ -16,6 +16,9 @@
 // everything and emits idle() when every file is finished; waitUntilFinished() blocks for the same, with a
 // bound, for the way out that cannot run the event loop.
 //
+// A running recording can be paused and resumed (togglePause); pausedChanged tells the window, also when a
+// paused recording ends. The recording's time leaves its pauses out, as its file does.
+//
 // Thread use: the public methods and the window hooks run on the GUI thread; the recording threads post
 // their button changes and their ends to it. The control must live in the GUI thread; destroying it stops
 // its recordings and waits (bounded) for their files.
@@ -75,8 +78,13 @@ class RecordControl : public QObject {
     std::shared_ptr<RVImagesToVideo> m_Video_Writer() const {
         return current_ ? current_->recorder : nullptr;
     }
-    // Whole seconds since the running recording was started; nothing while none runs.
+    // Whole seconds the running recording has recorded since it was started (pauses left out); nothing
+    // while none runs.
     std::optional<int> recordingSeconds() const;
+    // Pauses the running recording, or resumes it when paused; nothing while none runs.
+    void togglePause();
+    // The running recording is paused.
+    bool isPaused() const;
     // Frames the running recording left out because encoding fell behind; 0 while none runs.
     std::uint64_t lateFrames() const;
     // Recordings whose thread has not ended yet.
@@ -99,6 +107,8 @@ class RecordControl : public QObject {
   signals:
     // No recording runs and every file is finished.
     void idle();
+    // The running recording was paused (true) or resumed or ended while paused (false).
+    void pausedChanged(bool paused);
 
   private:
     static void keepUntold(const QString &end);
@@ -142,6 +152,7 @@ class RecordControl : public QObject {
 
     // --- GUI thread only
     std::shared_ptr<Recording> current_;
+    bool pausedShown_ = false;  // pausedChanged last said true
     std::vector<std::shared_ptr<Recording>> recordings_;
 
     const std::shared_ptr<Waits> waits_ = std::make_shared<Waits>();

@@ -27,6 +27,11 @@ QString RecordEndMessage::text(const RVImagesToVideo::Report &report, const Loca
     switch (report.outcome) {
         case Outcome::Saved:
             message = savedMessage(QString::fromStdString(report.path), texts);
+            // Less than a second would read "paused for 0:00".
+            if (report.pausedSeconds >= 1)
+                message = texts.text(QStringLiteral("record_saved_paused"))
+                              .arg(message, texts.text(QStringLiteral("record_paused_for"))
+                                                .arg(timeText(report.pausedSeconds)));
             break;
         case Outcome::NothingRecorded:
         case Outcome::Pending:

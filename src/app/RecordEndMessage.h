@@ -2,8 +2,8 @@
 
 // What the viewer tells the user when a recording has ended, from the recorder's report: where the file
 // was saved, or that nothing was recorded, or that the disk filled up or the file could not be written
-// (and what it keeps), followed by a line for every spell in which the camera or the microphone went
-// silent. Texts in the user's language; the English saved message is the system's own.
+// (and what it keeps), with the time it was paused, followed by a line for every spell in which the camera or
+// the microphone went silent. Texts in the user's language; the English saved message is the system's own.
 
 #include "recorder/RVImagesToVideo.h"
 

@@ -41,6 +41,7 @@ QStringList StatusOverlay::lines(const Status &status, const Localization &texts
                            .arg(seconds / 60, 2, 10, QLatin1Char('0'))
                            .arg(seconds % 60, 2, 10, QLatin1Char('0'));
         if (status.lateFrames > 0) line += text("overlay_late_frames").arg(status.lateFrames);
+        if (status.recordingPaused) line += text("overlay_paused");
         lines << line;
     }
     return lines;

@@ -26,6 +26,7 @@ class StatusOverlay {
         std::optional<int> recordingSeconds;  // while a recording runs
         std::uint64_t lateFrames = 0;         // of that recording: left out because encoding fell behind
         QString timeLapse;                    // the time-lapse's progress line while one runs
+        bool recordingPaused = false;         // that recording is paused
     };
     static QStringList lines(const Status &status, const Localization &texts);
 

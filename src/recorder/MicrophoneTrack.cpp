@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 
 using recorder::MediaWriter;
 
@@ -176,7 +177,10 @@ void MicrophoneTrack::captureOutput(recorder::AudioDataOutput *output, const Aud
         if (output != output_.get()) return;
     }
     if (hooks_.stopped && hooks_.stopped()) return;
-    lastSoundMicros_ = CaptureTimestamps::nowMicros();
+    const PauseClock pauses = hooks_.pauses ? hooks_.pauses() : PauseClock();
+    // Sound that arrives while paused is no sound the file misses.
+    if (const auto arrival = pauses.fileMicros(CaptureTimestamps::nowMicros())) lastSoundMicros_ = *arrival;
+    const std::vector<AudioSampleBuffer> kept = outsidePauses(buffer, pauses);
     const AudioStreamBasicDescription &format = buffer.format;
     {
         // Track and start time together, so the recording thread sees both once its wait ends.
@@ -184,9 +188,36 @@ void MicrophoneTrack::captureOutput(recorder::AudioDataOutput *output, const Aud
         if (!track_ && format.mSampleRate != 0 && format.mChannelsPerFrame != 0) {
             addTrackLocked(static_cast<std::int32_t>(format.mChannelsPerFrame), format.mSampleRate);
         }
-        if (!CMTimeIsSet(startTime_) && !writingStarted_) startTime_ = buffer.presentationTime;
+        if (!CMTimeIsSet(startTime_) && !writingStarted_ && !kept.empty())
+            startTime_ = kept.front().presentationTime;
     }
-    encodeFrame(buffer, false);
+    for (const AudioSampleBuffer &piece : kept) encodeFrame(piece, false);
+}
+
+std::vector<AudioSampleBuffer> MicrophoneTrack::outsidePauses(const AudioSampleBuffer &buffer,
+                                                              const PauseClock &pauses) {
+    const double rate = buffer.format.mSampleRate;
+    const std::uint32_t frames = buffer.frameCount();
+    const CMTime &time = buffer.presentationTime;
+    if (pauses.neverPaused() || rate <= 0 || frames == 0 || time.timescale <= 0) return {buffer};
+    const auto start = static_cast<std::int64_t>(static_cast<long double>(time.value) * 1e6 / time.timescale);
+    const auto frameAt = [&](std::int64_t micros) {
+        return std::clamp<std::int64_t>(std::llround(double(micros - start) * rate / 1e6), 0, frames);
+    };
+    std::vector<AudioSampleBuffer> kept;
+    for (const PauseClock::Piece &piece : pauses.pieces(start, start + std::llround(frames * 1e6 / rate))) {
+        const std::int64_t first = frameAt(piece.captureStart), end = frameAt(piece.captureEnd);
+        if (end <= first) continue;
+        AudioSampleBuffer part;
+        part.format = buffer.format;
+        part.dataReady = buffer.dataReady;
+        part.presentationTime = CMTimeMake(piece.fileStart, CaptureTimestamps::kTimescale);
+        const std::size_t bytes = buffer.format.mBytesPerFrame;
+        part.data.assign(buffer.data.begin() + static_cast<std::ptrdiff_t>(first * bytes),
+                         buffer.data.begin() + static_cast<std::ptrdiff_t>(end * bytes));
+        kept.push_back(std::move(part));
+    }
+    return kept;
 }
 
 bool MicrophoneTrack::encodeFrame(const AudioSampleBuffer &buffer, bool isVideo) {

@@ -3,7 +3,8 @@
 // The microphone side of a recording: opens the default microphone in a capture session, waits for its
 // first buffer, adds the AAC track that buffer describes and appends the sound; settles the recording's
 // start time with the writer (the first buffer's time, unless writing has begun without one) and watches
-// for spells without sound.
+// for spells without sound. Sound heard while the recording is paused is dropped, and the rest goes on the
+// file's clock (PauseClock), as the pictures do.
 //
 // Threads: open, beginWriting, finish and the silence watch run on the recording thread; buffers arrive on
 // the serial queue "AudioDataOutputQueue"; release comes from doStop (any thread); dropTrack from the
@@ -11,6 +12,7 @@
 
 #include "recorder/AudioSampleBuffer.h"
 #include "recorder/CMTime.h"
+#include "recorder/PauseClock.h"
 #include "recorder/SilenceWatch.h"
 #include "recorder/StreamBasicDescription.h"
 
@@ -44,6 +46,7 @@ class MicrophoneTrack {
     struct Hooks {
         std::function<bool()> stopped;                   // the recording was stopped
         std::function<void(const std::string &)> alert;  // an unusable microphone; returns once dismissed
+        std::function<PauseClock()> pauses;              // the recording's pauses so far; none when empty
     };
 
     explicit MicrophoneTrack(Hooks hooks);
@@ -94,10 +97,13 @@ class MicrophoneTrack {
     bool deliverTo(const std::shared_ptr<recorder::AudioDataOutput> &output, Delegate deliver);
     bool waitForFirstBuffer();
     void addTrackLocked(std::int32_t channels, double samples);
+    // The parts of buffer heard outside every pause, each stamped with its file time.
+    static std::vector<AudioSampleBuffer> outsidePauses(const AudioSampleBuffer &buffer,
+                                                        const PauseClock &pauses);
 
     Hooks hooks_;
     bool enabled_ = true;                           // set before the recording
-    std::atomic<std::int64_t> lastSoundMicros_{0};  // capture clock: arrival of the newest buffer
+    std::atomic<std::int64_t> lastSoundMicros_{0};  // file clock: arrival of the newest buffer
     std::optional<SilenceWatch> watch_;             // recording thread, then the completion step
 
     // --- guarded by mutex_: the recording thread, the audio queue, doStop and the completion step

@@ -63,7 +63,11 @@ std::shared_ptr<RVImagesToVideo> RVImagesToVideo::create() {
 }
 
 RVImagesToVideo::RVImagesToVideo()
-    : microphone_(MicrophoneTrack::Hooks{[this] { return bStop_.load(); }, nullptr}) {
+    : microphone_(MicrophoneTrack::Hooks{[this] { return bStop_.load(); }, nullptr,
+                                         [this] {
+                                             std::lock_guard lock(stopMutex_);
+                                             return pauseClock_;
+                                         }}) {
     sampler_.setFrameSource(defaultFrameSource());
 }
 
@@ -92,10 +96,14 @@ void RVImagesToVideo::writeImageAsMovie(const std::vector<QImage> &, const std::
     {
         std::lock_guard lock(stopMutex_);
         bStop_ = false;
+        // The pauses of an earlier recording by this object are not this one's.
+        if (ended_) pauseClock_ = PauseClock();
+        ended_ = false;
     }
     fileGoneAt_.reset();
     deskcam::logLine("%s", path.c_str());
     if (!openWriter(path, size, fps)) {
+        endPause();
         setReport(Report::notStarted(path, setUpFailure_));
         if (callback) callback(false);
         return;
@@ -182,15 +190,15 @@ void RVImagesToVideo::startWriting() {
 // --- the frame loop
 
 void RVImagesToVideo::runFrameLoop(std::int32_t fps) {
-    // Frame slots count on the capture clock from the start time, so video time follows the clock that
+    // Frame slots count on the file's clock from the start time, so video time follows the clock that
     // stamps the sound; without sound, from now.
-    anchorMicros_ = CMTimeIsSet(sessionStart_) ? microsOf(sessionStart_) : CaptureTimestamps::nowMicros();
+    anchorMicros_ = CMTimeIsSet(sessionStart_) ? microsOf(sessionStart_) : fileNowMicros();
     fps_ = fps;
     {
         std::lock_guard lock(statisticsMutex_);
         statistics_.startMicros = anchorMicros_;
     }
-    const std::int64_t loopStartMicros = CaptureTimestamps::nowMicros();
+    const std::int64_t loopStartMicros = fileNowMicros();
     sampler_.start(loopStartMicros);
     microphone_.startWatching(loopStartMicros);
     FrameSchedule schedule(fps, anchorMicros_);
@@ -198,8 +206,10 @@ void RVImagesToVideo::runFrameLoop(std::int32_t fps) {
     const auto writer = videoWriter();
     // A frame is taken when the clock reaches its slot, so ticks stay in step with the slots instead of
     // falling behind them by the waits' overshoot and leaving a slot out every few seconds.
-    while (waitUntil(schedule.dueMicros()) && !stopRequested()) {
-        tick(schedule, CaptureTimestamps::nowMicros());
+    for (;;) {
+        const std::optional<std::int64_t> nowMicros = waitForSlot(schedule.dueMicros());
+        if (!nowMicros || stopRequested()) break;
+        tick(schedule, *nowMicros);
         ticksPerSecond.ticked();
         // A writer that failed takes nothing more: the recording ends by itself.
         if (writer->status() == WriterStatus::Failed) break;
@@ -218,10 +228,26 @@ bool RVImagesToVideo::fileGone(const std::string &path) {
     return true;
 }
 
-bool RVImagesToVideo::waitUntil(std::int64_t dueMicros) {
-    const std::chrono::steady_clock::time_point due{std::chrono::microseconds(dueMicros)};
+std::optional<std::int64_t> RVImagesToVideo::waitForSlot(std::int64_t dueMicros) {
     std::unique_lock lock(stopMutex_);
-    return !stopChanged_.wait_until(lock, due, [this] { return bStop_.load(); });
+    while (!bStop_) {
+        if (pauseClock_.paused()) {
+            stopChanged_.wait(lock);
+            continue;
+        }
+        // Read again after every wake: a pause and resume in between move the slot's capture time.
+        const std::int64_t due = pauseClock_.captureMicros(dueMicros);
+        const std::int64_t now = CaptureTimestamps::nowMicros();
+        if (now >= due) return now - pauseClock_.pausedMicros(now);
+        stopChanged_.wait_until(lock, std::chrono::steady_clock::time_point{std::chrono::microseconds(due)});
+    }
+    return std::nullopt;
+}
+
+std::int64_t RVImagesToVideo::fileNowMicros() const {
+    const std::int64_t now = CaptureTimestamps::nowMicros();
+    std::lock_guard lock(stopMutex_);
+    return now - pauseClock_.pausedMicros(now);
 }
 
 bool RVImagesToVideo::stopRequested() const {
@@ -272,6 +298,7 @@ bool RVImagesToVideo::appendToAdapter(recorder::VideoWriterInput &input, const Q
 // --- finishing
 
 void RVImagesToVideo::finishRecording(CallbackBlock callback) {
+    endPause();
     microphone_.finish();
     if (const auto input = writerInput()) input->markAsFinished();
     videoWriter()->finishWriting(
@@ -314,11 +341,55 @@ RecordingReport::Facts RVImagesToVideo::factsOf(const MediaWriter &writer) const
     facts.cameraSilences = sampler_.silences();
     facts.microphoneSilences = microphone_.silences();
     facts.lateFrames = statistics().skippedSlots;
+    facts.pausedMicros = pausedMicros();
     return facts;
 }
 
 void RVImagesToVideo::abandonFinishing() {
     if (const auto writer = videoWriter()) writer->abandonRewrite();
+}
+
+// --- pausing
+
+bool RVImagesToVideo::pause() {
+    bool paused = false;
+    {
+        std::lock_guard lock(stopMutex_);
+        paused = !ended_ && !bStop_ && pauseClock_.pause(CaptureTimestamps::nowMicros());
+    }
+    // The frame loop waits for the resume instead of the next slot.
+    stopChanged_.notify_all();
+    if (paused) deskcam::logLine("Recording paused");
+    return paused;
+}
+
+bool RVImagesToVideo::resume() {
+    bool resumed = false;
+    {
+        std::lock_guard lock(stopMutex_);
+        resumed = !ended_ && pauseClock_.resume(CaptureTimestamps::nowMicros());
+    }
+    stopChanged_.notify_all();
+    if (resumed) deskcam::logLine("Recording resumed");
+    return resumed;
+}
+
+bool RVImagesToVideo::isPaused() const {
+    std::lock_guard lock(stopMutex_);
+    return pauseClock_.paused();
+}
+
+std::int64_t RVImagesToVideo::pausedMicros() const {
+    const std::int64_t now = CaptureTimestamps::nowMicros();
+    std::lock_guard lock(stopMutex_);
+    return pauseClock_.pausedMicros(now);
+}
+
+// A pause still running ends with the recording, so the time paused stops growing.
+void RVImagesToVideo::endPause() {
+    std::lock_guard lock(stopMutex_);
+    pauseClock_.resume(CaptureTimestamps::nowMicros());
+    ended_ = true;
 }
 
 void RVImagesToVideo::doStop() {
@@ -350,8 +421,13 @@ void RVImagesToVideo::setVideoWriter(std::shared_ptr<MediaWriter> writer) {
 }
 
 RVImagesToVideo::Statistics RVImagesToVideo::statistics() const {
-    std::lock_guard lock(statisticsMutex_);
-    return statistics_;
+    Statistics statistics;
+    {
+        std::lock_guard lock(statisticsMutex_);
+        statistics = statistics_;
+    }
+    statistics.pausedMicros = pausedMicros();
+    return statistics;
 }
 
 RVImagesToVideo::Report RVImagesToVideo::report() const {

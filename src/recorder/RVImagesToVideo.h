@@ -9,6 +9,9 @@
 // arrive on the serial queue "AudioDataOutputQueue"; doStop comes from the main thread; the completion
 // step runs on the shared work queue.
 //
+// A recording can be paused and resumed (any thread): while paused nothing is written, and PauseClock takes
+// the pauses out of the file's time line, so picture and sound go on together where they stopped.
+//
 // The stages: FrameSchedule says which frame slots are due, FrameSampler turns the newest camera picture
 // into the track's frame, MicrophoneTrack brings the sound and settles the start time with the writer, and
 // RecordingReport says how it went. This class runs them in order: open the writer, open the microphone,
@@ -18,6 +21,7 @@
 #include "recorder/CMTime.h"
 #include "recorder/FrameSampler.h"
 #include "recorder/MicrophoneTrack.h"
+#include "recorder/PauseClock.h"
 #include "recorder/RecordingReport.h"
 
 #include <QImage>
@@ -64,8 +68,10 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
         std::uint64_t lateTicks = 0;     // ticks that came after the next slot had begun
         std::uint64_t skippedSlots = 0;  // slots those late ticks left without a frame
         std::uint64_t decodes = 0;
-        // Capture-clock microseconds of media time 0 once the frame loop has begun, else 0.
+        // File-clock microseconds (PauseClock) of media time 0 once the frame loop has begun, else 0.
         std::int64_t startMicros = 0;
+        // Time spent paused so far (a running pause until now), microseconds.
+        std::int64_t pausedMicros = 0;
     };
 
     // How a recording went, for the message at its end. Complete when the completion callback runs.
@@ -106,6 +112,15 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     // Any thread, any time, more than once: ends the frame loop after its current pass and lets the
     // microphone go. Does not wait.
     void doStop();
+    // Any thread, any time until the recording has ended: nothing is written from now until resume(); the
+    // file goes on from where it stopped. A pause before the recording call holds from its start; one that
+    // is not resumed ends with the recording. Each returns false, doing nothing, when already in that state
+    // (or the recording has ended).
+    bool pause();
+    bool resume();
+    bool isPaused() const;
+    // Any thread: capture-clock time the recording has spent paused so far.
+    std::int64_t pausedMicros() const;
     // Any thread, after doStop: finishing leaves the file fragmented (playable) rather than rewriting it,
     // for a program that cannot wait any longer.
     void abandonFinishing();
@@ -173,7 +188,11 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     MicrophoneTrack::Delegate delivery();
     void startWriting();
     void runFrameLoop(std::int32_t fps);
-    bool waitUntil(std::int64_t dueMicros);
+    // Waits until the file's clock reaches dueMicros, through any pause; the file time then. None once
+    // stopped.
+    std::optional<std::int64_t> waitForSlot(std::int64_t dueMicros);
+    std::int64_t fileNowMicros() const;
+    void endPause();
     bool fileGone(const std::string &path);
     bool stopRequested() const;
     void tick(FrameSchedule &schedule, std::int64_t nowMicros);
@@ -192,15 +211,17 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     CMTime current_video_time_;
     CMTime sessionStart_;
     std::int32_t fps_ = 0;
-    std::int64_t anchorMicros_ = 0;     // capture clock of media time 0
+    std::int64_t anchorMicros_ = 0;     // file clock of media time 0
     std::int64_t framesInTrack_ = 0;    // slots up to and including the last appended frame
     std::optional<double> fileGoneAt_;  // seconds into the recording its file was found gone
     std::string setUpFailure_;
 
-    // --- stop: set by doStop from any thread; stopMutex_ and stopChanged_ wake the frame loop's wait
+    // --- stop and pause: set from any thread; stopMutex_ and stopChanged_ wake the frame loop's wait
     std::atomic<bool> bStop_{false};
-    std::mutex stopMutex_;
+    mutable std::mutex stopMutex_;
     std::condition_variable stopChanged_;
+    PauseClock pauseClock_;  // guarded by stopMutex_; the audio queue reads copies
+    bool ended_ = false;     // guarded by stopMutex_: the recording call has ended its frame loop
 
     // --- the microphone: its own lock (the audio queue, the recording thread, doStop)
     MicrophoneTrack microphone_;

@@ -10,6 +10,7 @@ RecordingReport RecordingReport::of(const Facts &facts) {
     report.cameraSilences = spellsOf(facts.cameraSilences, facts.anchorMicros);
     report.microphoneSilences = spellsOf(facts.microphoneSilences, facts.anchorMicros);
     report.lateFrames = facts.lateFrames;
+    report.pausedSeconds = static_cast<double>(facts.pausedMicros) / 1e6;
     if (facts.fileGoneAt) {
         report.outcome = Outcome::FileGone;
         report.fileGoneAt = *facts.fileGoneAt;

@@ -38,7 +38,8 @@ struct RecordingReport {
         std::int64_t anchorMicros = 0;     // capture clock of media time 0
         std::vector<SilenceWatch::Spell> cameraSilences;
         std::vector<SilenceWatch::Spell> microphoneSilences;
-        std::uint64_t lateFrames = 0;  // slots left without a frame because the loop fell behind
+        std::uint64_t lateFrames = 0;   // slots left without a frame because the loop fell behind
+        std::int64_t pausedMicros = 0;  // time the recording spent paused
     };
 
     Outcome outcome = Outcome::Pending;
@@ -50,6 +51,7 @@ struct RecordingReport {
     std::vector<Spell> cameraSilences;      // no new picture for more than 3 s
     std::vector<Spell> microphoneSilences;  // no sound for more than 2 s
     std::uint64_t lateFrames = 0;           // frames left out because encoding fell behind
+    double pausedSeconds = 0;               // time spent paused, not in the file
 
     static RecordingReport of(const Facts &facts);
     static RecordingReport notStarted(const std::string &path, const std::string &failure);

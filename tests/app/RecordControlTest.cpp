@@ -113,6 +113,30 @@ TEST_F(RecordControlTest, RecordsUntilTheSecondPressAndSaysWhereOnceTheFileIsFin
     EXPECT_FALSE(buttonStates_.back());
 }
 
+// The window learns of each pause and resume, and of the end of a paused recording; the recording's time
+// and its end message leave the pause out and say how long it was.
+TEST_F(RecordControlTest, APauseIsToldToTheWindowAndItsTimeToTheEnd) {
+    auto control = makeControl();
+    std::vector<bool> pauses;
+    QObject::connect(control.get(), &RecordControl::pausedChanged,
+                     [&](bool paused) { pauses.push_back(paused); });
+    control->togglePause();
+    EXPECT_TRUE(pauses.empty()) << "nothing to pause";
+    control->Record_Button_Click(kPressedAt);
+    ASSERT_TRUE(runUntil([&] { return !buttonStates_.empty(); }));
+    control->togglePause();
+    EXPECT_TRUE(control->isPaused());
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_EQ(control->recordingSeconds(), 0);
+    control->togglePause();
+    control->togglePause();
+    control->Record_Button_Click(kPressedAt.addSecs(5));
+    ASSERT_TRUE(runUntil([&] { return !messages_.empty(); }));
+    EXPECT_EQ(pauses, (std::vector<bool>{true, false, true, false}));
+    EXPECT_FALSE(control->isPaused());
+    EXPECT_TRUE(messages_.front().endsWith(" (paused for 0:01)")) << messages_.front().toStdString();
+}
+
 TEST_F(RecordControlTest, DestroyedWhileRecordingItLeavesAFinishedFile) {
     auto control = makeControl();
     control->Record_Button_Click(kPressedAt);

@@ -44,6 +44,18 @@ TEST_F(RecordEndMessageTest, SavedNamesTheFileThenEverySilentSpellWithItsTimes) 
               "The microphone stopped delivering sound at 1:04; the rest of the recording has no sound.");
     EXPECT_TRUE(
         RecordEndMessage::text(report, chinese).contains(QString::fromUtf8("麦克风在录像的 1:04 处")));
+    // The time paused follows the file's name; under a second it is not worth a mention.
+    report.pausedSeconds = 0.9;
+    EXPECT_EQ(RecordEndMessage::text(report, english).split('\n').front(),
+              QString::fromUtf8("Record saved in path：") + QString::fromStdString(report.path));
+    report.pausedSeconds = 83.5;
+    EXPECT_EQ(RecordEndMessage::text(report, english).split('\n').front(),
+              QString::fromUtf8("Record saved in path：") + QString::fromStdString(report.path) +
+                  " (paused for 1:23)");
+    EXPECT_TRUE(RecordEndMessage::text(report, chinese)
+                    .split('\n')
+                    .front()
+                    .endsWith(QString::fromUtf8("（暂停了 1:23）")));
     // An encoder that fell behind left frames out: the end says how many.
     report.lateFrames = 40;
     EXPECT_EQ(RecordEndMessage::text(report, english).split('\n').back(),

@@ -25,6 +25,9 @@ TEST(StatusOverlay, SaysEveryFigureAndTheRecordingsTimeInBothLanguages) {
     status.lateFrames = 12;
     EXPECT_EQ(StatusOverlay::lines(status, Localization(QStringLiteral("en"))).back(),
               "recording 01:05 · 12 frames late");
+    status.recordingPaused = true;
+    EXPECT_EQ(StatusOverlay::lines(status, Localization(QStringLiteral("en"))).back(),
+              "recording 01:05 · 12 frames late · paused");
 
     status.figures.latencyMs.reset();
     status.pictureSize = {};

@@ -4,11 +4,16 @@
 #include "recorder/AudioWriterInput.h"
 #include "recorder/MediaWriter.h"
 
+#include "MediaProbe.h"
 #include "SilentSound.h"
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+
+#include <cmath>
+#include <cstring>
+#include <future>
 
 namespace {
 
@@ -16,11 +21,27 @@ AudioSampleBuffer floatBuffer(std::int64_t micros) {
     return floatSound(micros);
 }
 
+constexpr std::int64_t kClockStart = 5'000'000;  // capture clock of the first buffer, microseconds
+
+// 10 ms of a 440 Hz tone from seconds after the clock's start.
+AudioSampleBuffer toneBuffer(int index) {
+    AudioSampleBuffer buffer = floatSound(kClockStart + index * 10'000);
+    std::vector<float> samples;
+    for (int i = 0; i < 441; ++i) {
+        const auto value = static_cast<float>(0.5 * std::sin(2 * M_PI * 440 * (index * 441 + i) / 44100));
+        samples.insert(samples.end(), {value, value});
+    }
+    std::memcpy(buffer.data.data(), samples.data(), buffer.data.size());
+    return buffer;
+}
+
 class MicrophoneTrackTest : public testing::Test {
   protected:
     QTemporaryDir folder;
     bool stopped = false;
-    MicrophoneTrack track{MicrophoneTrack::Hooks{[this] { return stopped; }, nullptr}};
+    PauseClock pauses;
+    MicrophoneTrack track{
+        MicrophoneTrack::Hooks{[this] { return stopped; }, nullptr, [this] { return pauses; }}};
     std::shared_ptr<recorder::MediaWriter> writer =
         recorder::MediaWriter::create(folder.filePath("a.mp4").toStdString(), nullptr);
     std::shared_ptr<recorder::AudioDataOutput> output = recorder::AudioDataOutput::create();
@@ -57,6 +78,31 @@ TEST_F(MicrophoneTrackTest, AStoppedRecordingOrAnotherOutputTakesNoBuffer) {
     track.captureOutput(output.get(), floatBuffer(2000));
     EXPECT_FALSE(track.track());
     EXPECT_FALSE(CMTimeIsSet(track.startTime()));
+}
+
+// Sound heard while paused is dropped and the rest closes up: no silence fills the pause, even where a
+// buffer straddles its start or its end.
+TEST_F(MicrophoneTrackTest, SoundHeardWhilePausedIsLeftOutAndTheRestClosesUp) {
+    pauses.pause(kClockStart + 1'005'000);
+    pauses.resume(kClockStart + 2'012'500);
+    track.captureOutput(output.get(), toneBuffer(0));
+    ASSERT_TRUE(track.track());
+    writer->startSessionAtSourceTime(track.beginWriting(*writer));
+    for (int i = 0; i < 300; ++i) track.captureOutput(output.get(), toneBuffer(i));
+    track.finish();
+    std::promise<void> done;
+    writer->finishWriting([&done] { done.set_value(); });
+    done.get_future().wait();
+
+    const recorder_test::DecodedSound sound = recorder_test::decodeSound(writer->path());
+    EXPECT_NEAR(double(sound.samples.size()) / sound.sampleRate, 3.0 - 1.0075, 0.03);
+    int silentWindows = 0;
+    for (std::size_t at = 441 * 5; at + 441 * 5 < sound.samples.size(); at += 441) {
+        float loudest = 0;
+        for (std::size_t i = at; i < at + 441; ++i) loudest = std::max(loudest, std::abs(sound.samples[i]));
+        silentWindows += loudest < 0.1f;
+    }
+    EXPECT_EQ(silentWindows, 0);
 }
 
 TEST_F(MicrophoneTrackTest, SilenceIsWatchedOnlyWithATrack) {

@@ -4,6 +4,7 @@
 #include "ResidentMemory.h"
 #include "recorder/AudioDataOutput.h"
 #include "recorder/AudioWriterInput.h"
+#include "recorder/CaptureTimestamps.h"
 #include "recorder/MediaWriter.h"
 #include "recorder/VideoSize.h"
 
@@ -68,6 +69,19 @@ struct Recording {
         return future.get();
     }
 };
+
+// Frame slots with no frame between the first and the last picture; -1 when a picture is off its slot.
+int holesIn(const std::vector<DecodedPicture> &pictures) {
+    long slot = -1;
+    int holes = 0;
+    for (const DecodedPicture &picture : pictures) {
+        const long next = std::lround(picture.time * 25);
+        if (std::abs(picture.time * 25 - double(next)) > 0.03) return -1;
+        if (slot >= 0) holes += static_cast<int>(next - slot - 1);
+        slot = next;
+    }
+    return holes;
+}
 
 class RVImagesToVideoTest : public testing::Test {
   protected:
@@ -260,6 +274,56 @@ TEST_F(RVImagesToVideoTest, AWriterThatCannotCreateItsFileEndsTheCallAtOnceWithN
     EXPECT_FALSE(recording.run("/nonexistent-folder/record.mp4", QSizeF(64, 48), 0ms));
     EXPECT_LT(recording.callDuration, 1s);
     EXPECT_FALSE(recording.recorder->videoWriter());
+}
+
+// A pause is taken out of the file: the frames go on from where they stopped, one per slot, and the
+// statistics and the report say how long it lasted. A pause never resumed ends with the recording.
+TEST_F(RVImagesToVideoTest, APauseIsLeftOutOfTheFileWhichGoesOnWhereItStopped) {
+    using Clock = std::chrono::steady_clock;
+    const auto grey = jpeg(160, 120, Qt::gray);
+    for (const bool resumed : {true, false}) {
+        SCOPED_TRACE(resumed ? "resumed" : "never resumed");
+        auto recorder = RVImagesToVideo::create();
+        recorder->setMicrophoneEnabled(false);
+        recorder->setFrameSource([&] { return grey; });
+        std::thread thread([&] { recorder->writeImageAsMovie({}, path, QSizeF(160, 120), 25, false, {}); });
+        while (recorder->statistics().startMicros == 0) std::this_thread::sleep_for(1ms);
+        std::this_thread::sleep_for(1s);
+        const auto pausedAt = Clock::now();
+        EXPECT_TRUE(recorder->pause());
+        EXPECT_FALSE(recorder->pause());
+        std::this_thread::sleep_for(200ms);
+        const auto framesWhenPaused = recorder->statistics().framesAppended;
+        std::this_thread::sleep_for(1800ms);
+        EXPECT_EQ(recorder->statistics().framesAppended, framesWhenPaused) << "frames written while paused";
+        auto pauseEnd = Clock::now();
+        if (resumed) {
+            EXPECT_TRUE(recorder->resume());
+            EXPECT_FALSE(recorder->resume());
+            std::this_thread::sleep_for(1s);
+        }
+        const double mediaSeconds = double(CaptureTimestamps::nowMicros() - recorder->pausedMicros() -
+                                           recorder->statistics().startMicros) /
+                                    1e6;
+        recorder->doStop();
+        if (!resumed) pauseEnd = Clock::now();
+        thread.join();
+        while (recorder->videoWriter()) std::this_thread::sleep_for(1ms);
+
+        const double paused = std::chrono::duration<double>(pauseEnd - pausedAt).count();
+        const auto statistics = recorder->statistics();
+        EXPECT_NEAR(double(statistics.pausedMicros) / 1e6, paused, 0.1);
+        EXPECT_NEAR(recorder->report().pausedSeconds, paused, 0.1);
+        EXPECT_FALSE(recorder->pause()) << "a recording that has ended takes no pause";
+        ASSERT_EQ(recorder->report().outcome, RVImagesToVideo::Report::Outcome::Saved);
+        EXPECT_TRUE(indexBeforeMediaData(path));
+        const auto pictures = decodePictures(path);
+        ASSERT_FALSE(pictures.empty());
+        EXPECT_NEAR(pictures.front().time, 0, 0.001);
+        EXPECT_EQ(holesIn(pictures), static_cast<int>(statistics.skippedSlots));
+        EXPECT_NEAR(double(pictures.size() + statistics.skippedSlots), mediaSeconds * 25, 1.5);
+        EXPECT_NEAR(mediaSeconds, resumed ? 2.0 : 1.0, 0.2);
+    }
 }
 
 TEST_F(RVImagesToVideoTest, ZeroOrNegativeFrameRatesAndEmptySizesAreRefused) {

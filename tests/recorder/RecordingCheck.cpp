@@ -1,9 +1,12 @@
-// recorder-check FILE WIDTH HEIGHT SECONDS [--video-only | --flash-and-tone]: checks a recording made by
-// deskcam-cli record from deskcam-sim's test card. Prints what it measured and every failed check; exits 1
-// when one failed.
+// recorder-check FILE WIDTH HEIGHT SECONDS [--video-only | --flash-and-tone | --contiguous]: checks a
+// recording made by deskcam-cli record from deskcam-sim's test card. Prints what it measured and every failed
+// check; exits 1 when one failed.
 //
 // --flash-and-tone: the simulator flashed white pictures while a 440 Hz tone played on the microphone;
 // the flash and the tone must start and end within 100 ms of each other in the file.
+// --contiguous: a recording that was paused: SECONDS x 25 frames (one either way), every one 40 ms after
+// the one before, and as much sound as picture (within 100 ms: the stop cuts off the last 30 to 60 ms of
+// sound whether or not the recording was paused).
 
 #include "MediaProbe.h"
 
@@ -75,7 +78,8 @@ Span toneSpan(const DecodedSound &sound) {
 int main(int argc, char **argv) {
     if (argc < 5) {
         std::fprintf(stderr,
-                     "usage: recorder-check FILE WIDTH HEIGHT SECONDS [--video-only | --flash-and-tone]\n");
+                     "usage: recorder-check FILE WIDTH HEIGHT SECONDS [--video-only | --flash-and-tone | "
+                     "--contiguous]\n");
         return 2;
     }
     const std::string path = argv[1];
@@ -107,6 +111,22 @@ int main(int argc, char **argv) {
     check(pictures.size() >= seconds * 25 * 0.8, "the video decodes");
     check(cards > 0 && cards + 60 >= pictures.size(), "the pictures are the simulator's test card");
 
+    if (mode == "--contiguous") {
+        double longestGap = 0;
+        for (std::size_t i = 1; i < pictures.size(); ++i)
+            longestGap = std::max(longestGap, std::fabs(pictures[i].time - pictures[i - 1].time - 0.04));
+        const DecodedSound sound = decodeSound(path);
+        const double videoSeconds = double(pictures.size()) / 25;
+        const double soundSeconds =
+            sound.sampleRate > 0 ? double(sound.samples.size()) / sound.sampleRate : 0;
+        std::printf(
+            "%zu frames, gaps off 40 ms by at most %.4f s, %.3f s of picture and %.3f s of sound "
+            "from %.3f s\n",
+            pictures.size(), longestGap, videoSeconds, soundSeconds, sound.startTime);
+        check(std::fabs(double(pictures.size()) - seconds * 25) <= 1, "the frames fill the seconds asked");
+        check(longestGap <= 0.001, "every frame comes 40 ms after the one before");
+        check(std::fabs(soundSeconds - videoSeconds) <= 0.1, "as much sound as picture (100 ms)");
+    }
     if (mode == "--flash-and-tone") {
         const DecodedSound sound = decodeSound(path);
         const Span flash = flashSpan(pictures, 1.0 / 25);

@@ -2,7 +2,8 @@
 # End-to-end recording test: deskcam-sim sends its test card, a private PulseAudio offers a virtual
 # microphone (a pipe source fed with silence and a 440 Hz tone), deskcam-cli record writes 5 seconds, and
 # recorder-check reads the file back. The simulator flashes white while the tone plays, so the check can
-# see whether picture and sound line up. Then: no microphone (video only), an output that cannot be
+# see whether picture and sound line up. Then: a recording paused for 2 s by SIGUSR2 (the pause is left out
+# of picture and sound alike), no microphone (video only), an output that cannot be
 # created (no recording, no hang), a microphone and a camera that fall silent during the recording (the
 # program says when).
 #
@@ -37,6 +38,18 @@ echo "== 5 s with the virtual microphone"
   { tail -n 30 "$work/record.log"; exit 1; }
 grep -q "Successfully closed video writer" "$work/record.log"
 "$checker" "$work/with-sound.mp4" 640 360 5 --flash-and-tone
+
+echo "== 4 s with a pause of 2 s in the middle (SIGUSR2 pauses, the next resumes)"
+"$cli" record --camera 127.0.0.1 --image-port "$port" --seconds 4 "$work/paused.mp4" 2>"$work/paused.log" &
+record_pid=$!
+for _ in $(seq 100); do [ -e "$work/paused.mp4" ] && break; sleep 0.1; done
+sleep 1
+kill -USR2 "$record_pid"
+sleep 2
+kill -USR2 "$record_pid"
+wait "$record_pid" || { tail -n 30 "$work/paused.log"; exit 1; }
+grep -q "Recording paused" "$work/paused.log" && grep -q "Recording resumed" "$work/paused.log"
+"$checker" "$work/paused.mp4" 640 360 4 --contiguous
 
 echo "== no microphone: video only"
 PULSE_SERVER=unix:$work/no-such-server timeout 60 "$cli" record --camera 127.0.0.1 --image-port "$port" \

@@ -23,6 +23,19 @@ namespace {
 
 constexpr double kFrameSeconds = 1.0 / 25;
 
+// Frame slots without a frame from slot 0 to the last picture; -1 when a picture is off its slot.
+int holesIn(const std::vector<DecodedPicture> &pictures) {
+    long slot = -1;
+    int holes = 0;
+    for (const DecodedPicture &picture : pictures) {
+        const long next = std::lround(picture.time / kFrameSeconds);
+        if (std::abs(picture.time - next * kFrameSeconds) > 0.001) return -1;
+        holes += static_cast<int>(next - slot - 1);
+        slot = next;
+    }
+    return holes;
+}
+
 class RecordCommandTest : public testing::Test {
   protected:
     void SetUp() override {
@@ -70,19 +83,39 @@ TEST_F(RecordCommandTest, FourSecondsHoldAFrameOnEverySlotFromTheFirst) {
     const auto pictures = decodePictures(path);
     EXPECT_EQ(pictures.size(), frames);
     EXPECT_NEAR(static_cast<int>(pictures.size()) + skipped, 100, 1);
-    long slot = -1;
-    int holes = 0;
-    for (const DecodedPicture &picture : pictures) {
-        const long next = std::lround(picture.time / kFrameSeconds);
-        ASSERT_NEAR(picture.time, next * kFrameSeconds, 0.001);
-        holes += static_cast<int>(next - slot - 1);
-        slot = next;
-    }
-    EXPECT_EQ(holes, skipped);
+    EXPECT_EQ(holesIn(pictures), skipped);
     EXPECT_NEAR(pictures.front().time, 0, 0.001);
     EXPECT_NEAR(probeFile(path).duration, 4.0, kFrameSeconds + 1e-6);
     EXPECT_TRUE(indexBeforeMediaData(path));
     EXPECT_FALSE(isFragmented(path));
+}
+
+// SIGUSR2 pauses, the next resumes: the file holds the asked seconds of media time, the pause left out and
+// the frames going on from where they stopped; the summary says how long it was paused.
+TEST_F(RecordCommandTest, Sigusr2PausesAndResumesAndThePauseIsNotInTheFile) {
+    ChildProcess &recording = record("4");
+    recordFor(1s);
+    recording.signal(SIGUSR2);
+    std::this_thread::sleep_for(2s);
+    recording.signal(SIGUSR2);
+    const std::string said = recording.readAll();
+    ASSERT_EQ(recording.wait(), 0) << said;
+    EXPECT_NE(said.find("Recording paused"), std::string::npos) << said;
+    EXPECT_NE(said.find("Recording resumed"), std::string::npos) << said;
+    double paused = 0;
+    int skipped = -1;
+    const auto line = said.find("record.mp4: ");
+    ASSERT_NE(line, std::string::npos) << said;
+    std::sscanf(
+        said.c_str() + line,
+        "record.mp4: %*u frames, %*u ticks, %*u late (%d slots skipped), %*u decodes, paused for %lf s",
+        &skipped, &paused);
+    EXPECT_NEAR(paused, 2.0, 0.3) << said;
+    const auto pictures = decodePictures(path);
+    ASSERT_FALSE(pictures.empty());
+    EXPECT_EQ(holesIn(pictures), skipped);
+    EXPECT_NEAR(static_cast<int>(pictures.size()) + skipped, 100, 1);
+    EXPECT_NEAR(probeFile(path).duration, 4.0, kFrameSeconds + 1e-6);
 }
 
 TEST_F(RecordCommandTest, SigtermFinishesTheFileWithItsIndexFirst) {

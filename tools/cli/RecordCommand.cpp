@@ -100,6 +100,30 @@ class StopSignals {
     static_assert(std::atomic<int>::is_always_lock_free);
 };
 
+// SIGUSR2 pauses the recording, the next one resumes it, and so on. The handler only counts; the thread
+// that watches the recording toggles it as many times.
+class PauseSignals {
+  public:
+    PauseSignals() {
+        struct sigaction action {};
+        action.sa_handler = onSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGUSR2, &action, nullptr);
+    }
+    // Pauses or resumes recorder for every signal since the last call (the recorder logs each).
+    void apply(RVImagesToVideo &recorder) {
+        for (const int count = received_.load(); applied_ != count; ++applied_) {
+            if (!recorder.pause()) recorder.resume();
+        }
+    }
+
+  private:
+    static void onSignal(int) { ++received_; }
+    static inline std::atomic<int> received_{0};
+    int applied_ = 0;
+};
+
 QSizeF firstPictureSize(ImageRecvTCPSocket &receiver, double timeoutSeconds) {
     const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                              std::chrono::duration<double>(timeoutSeconds));
@@ -116,18 +140,22 @@ QSizeF firstPictureSize(ImageRecvTCPSocket &receiver, double timeoutSeconds) {
     return {};
 }
 
-// Stops the recording once it holds the asked seconds of media time, or at a stop signal.
-void stopAfter(RVImagesToVideo &recorder, double seconds, const std::atomic<bool> &returned) {
+// Stops the recording once it holds the asked seconds of media time, or at a stop signal; pauses and
+// resumes it at the pause signal (the time paused holds no media time).
+void stopAfter(RVImagesToVideo &recorder, double seconds, const std::atomic<bool> &returned,
+               PauseSignals &pauseSignals) {
     const auto waitWhile = [&](auto condition) {
-        while (!returned && !StopSignals::received() && condition())
+        while (!returned && !StopSignals::received() && condition()) {
+            pauseSignals.apply(recorder);
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
     };
     std::int64_t startMicros = 0;
     waitWhile([&] { return (startMicros = recorder.statistics().startMicros) == 0; });
     // Half a frame early: the frame of the slot at S seconds would run the file a frame past S.
     const std::int64_t endMicros =
         startMicros + static_cast<std::int64_t>((seconds - 0.5 / kFramesPerSecond) * 1e6);
-    waitWhile([&] { return CaptureTimestamps::nowMicros() < endMicros; });
+    waitWhile([&] { return CaptureTimestamps::nowMicros() - recorder.pausedMicros() < endMicros; });
     recorder.doStop();
 }
 
@@ -185,12 +213,14 @@ int tellOutcome(const RVImagesToVideo &recorder, const RecordJob &job) {
                      report.seconds);
     }
     const auto statistics = recorder.statistics();
-    std::printf("recorded %s: %llu frames, %llu ticks, %llu late (%llu slots skipped), %llu decodes\n", out,
-                static_cast<unsigned long long>(statistics.framesAppended),
-                static_cast<unsigned long long>(statistics.ticks),
-                static_cast<unsigned long long>(statistics.lateTicks),
-                static_cast<unsigned long long>(statistics.skippedSlots),
-                static_cast<unsigned long long>(statistics.decodes));
+    std::printf(
+        "recorded %s: %llu frames, %llu ticks, %llu late (%llu slots skipped), %llu decodes, paused for %.1f "
+        "s\n",
+        out, static_cast<unsigned long long>(statistics.framesAppended),
+        static_cast<unsigned long long>(statistics.ticks),
+        static_cast<unsigned long long>(statistics.lateTicks),
+        static_cast<unsigned long long>(statistics.skippedSlots),
+        static_cast<unsigned long long>(statistics.decodes), report.pausedSeconds);
     return kExitOk;
 }
 
@@ -201,6 +231,7 @@ int record(const RecordJob &job) {
     static char *argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
     const StopSignals stopSignals;
+    PauseSignals pauseSignals;
 
     ImageRecvTCPSocket &receiver = ImageRecvTCPSocket::sharedInstance();
     // Reconnects while the stream is silent; a failed reconnection is followed by one ordinary pass.
@@ -229,7 +260,7 @@ int record(const RecordJob &job) {
                                     [&outcome](bool finished) { outcome.set_value(finished); });
         returned = true;
     });
-    stopAfter(*recorder, job.seconds, returned);
+    stopAfter(*recorder, job.seconds, returned, pauseSignals);
     recording.join();
     recorder->doStop();
 
@@ -259,11 +290,12 @@ const SubCommand kRecordCommand = {
     "record",
     "record the pictures (and the default microphone) into OUT.mp4 for S seconds, at the first picture's "
     "size up to 1920x1080 unless --video-size or --size says otherwise; SIGINT or SIGTERM stops early and "
-    "still finishes the file",
+    "still finishes the file; SIGUSR2 pauses and, sent again, resumes",
     {
         cameraOption(),
         imagePortOption(),
-        {"--seconds", true, true, "S", "length of the recording in seconds of media time"},
+        {"--seconds", true, true, "S",
+         "length of the recording in seconds of media time (pauses not counted)"},
         {"--no-audio", false, false, "", "record the pictures only, without the microphone"},
         {"--video-size", true, false, kVideoSizeNames.c_str(),
          "video size: the first picture's, or that limited to 1920x1080 (the default) or 1280x720"},
