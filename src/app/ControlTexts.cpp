@@ -35,6 +35,7 @@ const std::vector<MenuTip> &menuTips() {
          false,
          "drawing_tools"},
         {"capture_button", {"capture_drawings_action"}, true},
+        {"scan_button", {"add_page_action", "save_pdf_action", "copy_text_action"}, true},
     };
     return tips;
 }
@@ -113,6 +114,19 @@ const std::vector<ControlTexts::Entry> &ControlTexts::table() {
         {"record_size_camera_action", "record_size_camera", {}},
         {"record_size_1080p_action", "record_size_1080p", {}},
         {"record_size_720p_action", "record_size_720p", {}},
+        {"scan_button", "scan_mode", QKeySequence(Qt::Key_D)},
+        {"add_page_action", "scan_add_page", QKeySequence(Qt::Key_Return)},
+        {"save_pdf_action", "scan_save_pdf", QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {"copy_text_action", "scan_copy_text", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
+        {"discard_pages_action", "scan_discard_pages", {}},
+        {"scan_look_heading_action", "scan_look", {}},
+        {"scan_colour_action", "scan_look_colour", {}},
+        {"scan_grey_action", "scan_look_grey", {}},
+        {"scan_bw_action", "scan_look_bw", {}},
+        {"scan_text_heading_action", "scan_text_languages", {}},
+        {"scan_text_eng_action", "scan_text_eng", {}},
+        {"scan_text_chi_action", "scan_text_chi", {}},
+        {"scan_text_both_action", "scan_text_both", {}},
     };
     return entries;
 }

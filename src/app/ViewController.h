@@ -23,6 +23,7 @@
 #include "app/DisplayControls.h"
 #include "app/MouseDragView.h"
 #include "app/Notice.h"
+#include "app/ScanMode.h"
 #include "app/StatusOverlay.h"
 #include "app/TeachingTools.h"
 #include "app/ViewControllerLayout.h"
@@ -136,6 +137,8 @@ class ViewController : public QWidget, public CCSliderDelegate {
     // the strokes; a short notice says so.
     void copyPicture();
     const Notice &notice() const { return *notice_; }
+    // Scan mode (D): the page's outline, the page strip, Save PDF and Copy text.
+    ScanMode &scanMode() const { return *scan_; }
     // Shows text in a window-modal alert with one "OK" button and returns at once.
     void alertMessage(const QString &text, AlertSheet::Kind kind = AlertSheet::Kind::Warning);
     void Record_Button_Click();
@@ -178,6 +181,7 @@ class ViewController : public QWidget, public CCSliderDelegate {
     void setUpRecordSizes();
     void updateRecordingBadge();
     void setUpTeachingTools();
+    void setUpScanMode();
     StatusOverlay::Status currentStatus();
     void captureTo(const QImage &picture);
     void captureShown(bool withDrawings);
@@ -219,6 +223,7 @@ class ViewController : public QWidget, public CCSliderDelegate {
 
     // --- read by recording threads; outlives recordControl_
     std::unique_ptr<TeachingTools> tools_;          // freeze, orientation, drawing tools, status overlay
+    std::unique_ptr<ScanMode> scan_;                // the page outline, the page strip, PDFs
     std::unique_ptr<RecordControl> recordControl_;  // the record button's recordings
     std::unique_ptr<ExitAfterRecordings> exitAfterRecordings_;  // every way out waits for their files
 

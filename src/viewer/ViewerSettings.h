@@ -33,6 +33,10 @@ class ViewerSettings {
     static constexpr char kUntoldRecordingEndsKey[] = "untold_recording_ends";
     // The video size of recordings: a name of VideoSize's table ("camera", "1080p", "720p").
     static constexpr char kRecordingSizeKey[] = "recording_size";
+    // Scan mode's choices: the look of pages (ScanLook's name) and the languages of their text
+    // ("eng+chi_sim").
+    static constexpr char kScanLookKey[] = "scan_look";
+    static constexpr char kScanLanguagesKey[] = "scan_languages";
 
     // The user's settings file.
     static std::unique_ptr<QSettings> open();
