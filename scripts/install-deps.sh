@@ -18,6 +18,8 @@ packages=(
   # scanning pages (src/scan): OpenCV's image processing only (libopencv-dev would bring every module),
   # Tesseract with the English and Simplified Chinese data, poppler's pdfinfo and pdftotext for the tests
   libopencv-imgproc-dev libtesseract-dev tesseract-ocr-eng tesseract-ocr-chi-sim poppler-utils
+  # the library's thumbnails of saved scans (the DEB's libpoppler-qt6-3 follows from dpkg-shlibdeps)
+  libpoppler-qt6-dev
   # manual pages, the package and its checks: help2man writes the pages, file and dpkg-shlibdeps serve
   # CPack, the rest validate the menu entry and metadata and render the pages
   help2man file dpkg-dev desktop-file-utils appstream man-db groff-base util-linux

@@ -12,8 +12,11 @@
 //   (c) with --teaching: the viewer's CPU per shown frame with strokes on the picture and the status
 //       overlay on, against the same viewer without them, in alternating stretches of S seconds each;
 //       with --spotlight alike, with the spotlight on (over the middle of the picture) against off.
+//   (c) with --scan: the frame rate shown with scan mode on (the page's outline found four times a
+//       second on a worker), against the same viewer with it off, in alternating stretches of S seconds.
 //
-//   bench_viewer [--seconds S] [--fps F] [--size WxH] [--picture card|page] [--teaching | --spotlight]
+//   bench_viewer [--seconds S] [--fps F] [--size WxH] [--picture card|page] [--teaching | --spotlight |
+//   --scan]
 //                (defaults: 10, 30, 1920x1080, card)
 //
 // Runs on the offscreen platform unless a DISPLAY or QT_QPA_PLATFORM is set.
@@ -70,14 +73,18 @@ struct Settings {
     int height = 1080;
     bool teaching = false;
     bool spotlight = false;
+    bool scan = false;
     bool page = false;
 };
 
 bool parseSettings(const QStringList &arguments, Settings &settings) {
     for (int i = 1; i < arguments.size(); i += 2) {
         const QString &name = arguments[i];
-        if (name == QLatin1String("--teaching") || name == QLatin1String("--spotlight")) {
-            (name == QLatin1String("--teaching") ? settings.teaching : settings.spotlight) = true;
+        if (name == QLatin1String("--teaching") || name == QLatin1String("--spotlight") ||
+            name == QLatin1String("--scan")) {
+            (name == QLatin1String("--teaching")    ? settings.teaching
+             : name == QLatin1String("--spotlight") ? settings.spotlight
+                                                    : settings.scan) = true;
             --i;
             continue;
         }
@@ -325,6 +332,44 @@ int compareTeachingTools(ViewController &viewer, const TimedSender &camera, cons
     return 0;
 }
 
+// Scan mode off, then on, in turns: the frames shown per second and the CPU per frame of each.
+int compareScanMode(ViewController &viewer, const TimedSender &camera, const Settings &settings) {
+    int shown = 0;
+    QObject::connect(&viewer, &ViewController::imageShown, [&] { ++shown; });
+    int outlines = 0;
+    QObject::connect(&viewer.scanMode(), &ScanMode::outlineFound, [&] { ++outlines; });
+    Stretch plain, scanning;
+    for (int round = 0; round < kTeachingRounds; ++round) {
+        viewer.scanMode().setActive(false);
+        runEventLoopFor(500);
+        Stretch without, with;
+        measureStretch(settings.seconds, camera, shown, without);
+        viewer.scanMode().setActive(true);
+        runEventLoopFor(500);
+        measureStretch(settings.seconds, camera, shown, with);
+        std::printf("round %d: without %.1f fps shown, with %.1f fps shown\n", round + 1,
+                    without.shown / settings.seconds, with.shown / settings.seconds);
+        for (const auto &[stretch, sum] : {std::pair{&without, &plain}, std::pair{&with, &scanning}}) {
+            sum->cpuSeconds += stretch->cpuSeconds;
+            sum->shown += stretch->shown;
+        }
+    }
+    const double seconds = kTeachingRounds * settings.seconds;
+    std::printf("platform %s, window 1280x800, %dx%d at %.0f fps, %d rounds of 2 x %.0f s\n",
+                qPrintable(QGuiApplication::platformName()), settings.width, settings.height, settings.fps,
+                kTeachingRounds, settings.seconds);
+    std::printf("outlines found           %d (%.1f per second of scan mode)\n", outlines,
+                outlines / (seconds + kTeachingRounds * 0.5));
+    std::printf("frames shown per second  %.2f without, %.2f with scan mode\n", plain.shown / seconds,
+                scanning.shown / seconds);
+    std::printf("ratio with/without       %.3f (target: at least 0.98)\n",
+                plain.shown > 0 ? double(scanning.shown) / plain.shown : 0);
+    std::printf(
+        "viewer CPU per frame     %.2f ms without, %.2f ms with (the page finder's worker included)\n",
+        perShownMs(plain), perShownMs(scanning));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -339,7 +384,7 @@ int main(int argc, char **argv) {
     if (!parseSettings(QApplication::arguments(), settings)) {
         std::fprintf(stderr,
                      "usage: bench_viewer [--seconds S] [--fps F] [--size WxH] [--picture card|page] "
-                     "[--teaching | --spotlight]\n");
+                     "[--teaching | --spotlight | --scan]\n");
         return 2;
     }
     QtMainQueue::install(application);
@@ -411,6 +456,7 @@ int main(int argc, char **argv) {
                                              viewer.ui().spotlight_action->trigger();
                                      }});
     }
+    if (settings.scan) return compareScanMode(viewer, camera, settings);
     const int scale = JpegDecoder::scaleFor(viewer.displayGeometry().zoom() * viewer.devicePixelRatioF());
     const double cpuStart = processCpuSeconds();
     const double cameraStart = std::chrono::duration<double>(camera.cpuTime()).count();

@@ -36,6 +36,7 @@ const std::vector<MenuTip> &menuTips() {
          "drawing_tools"},
         {"capture_button", {"capture_drawings_action"}, true},
         {"shade_button", {"spotlight_action", "curtain_action"}, false, "shades_menu"},
+        {"scan_button", {"add_page_action", "save_pdf_action", "copy_text_action"}, true},
     };
     return tips;
 }
@@ -117,6 +118,19 @@ const std::vector<ControlTexts::Entry> &ControlTexts::table() {
         {"record_size_1080p_action", "record_size_1080p", {}},
         {"record_size_720p_action", "record_size_720p", {}},
         {"timelapse_action", "timelapse_start", QKeySequence(Qt::CTRL | Qt::Key_T)},
+        {"scan_button", "scan_mode", QKeySequence(Qt::Key_D)},
+        {"add_page_action", "scan_add_page", QKeySequence(Qt::Key_Return)},
+        {"save_pdf_action", "scan_save_pdf", QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {"copy_text_action", "scan_copy_text", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
+        {"discard_pages_action", "scan_discard_pages", {}},
+        {"scan_look_heading_action", "scan_look", {}},
+        {"scan_colour_action", "scan_look_colour", {}},
+        {"scan_grey_action", "scan_look_grey", {}},
+        {"scan_bw_action", "scan_look_bw", {}},
+        {"scan_text_heading_action", "scan_text_languages", {}},
+        {"scan_text_eng_action", "scan_text_eng", {}},
+        {"scan_text_chi_action", "scan_text_chi", {}},
+        {"scan_text_both_action", "scan_text_both", {}},
     };
     return entries;
 }

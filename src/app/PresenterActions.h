@@ -38,6 +38,8 @@ class PresenterActions : public QObject {
     // The status overlay's time-lapse line; empty while none runs.
     QString timeLapseLine() const;
     const Notice &notice() const { return *notice_; }
+    // A short notice over the picture (also for scan mode's outcomes).
+    void tell(const QString &text) { notice_->tell(text); }
 
   private:
     void showTimeLapseState();

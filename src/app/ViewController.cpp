@@ -70,6 +70,7 @@ void ViewController::viewDidLoad() {
     connect(badgeClock, &QTimer::timeout, this, &ViewController::updateRecordingBadge);
     badgeClock->start(500);
     setUpTeachingTools();
+    setUpScanMode();
     // Straight from the socket's callback on this thread: a wait for the supervisor's next pass would add
     // up to its 10 ms to every picture's latency. Its passes still show whatever a callback missed.
     img_socket.setPictureArrived([this] { showNextImage(); });
@@ -479,6 +480,19 @@ void ViewController::setUpPresenterActions() {
         alertMessage(text, goodNews ? AlertSheet::Kind::Information : AlertSheet::Kind::Warning);
     };
     presenter_ = std::make_unique<PresenterActions>(ui_, imgView_mousemove, std::move(hooks));
+}
+
+void ViewController::setUpScanMode() {
+    ScanMode::Hooks hooks;
+    hooks.shownBytes = [this] { return pump_.shown(); };
+    hooks.orientation = [this] { return tools_->orientation(); };
+    hooks.saveRoot = [] { return DKBookmark::defaultShareBookmark().getSavePath(); };
+    hooks.notice = [this](const QString &text) { presenter_->tell(text); };
+    hooks.alert = [this](const QString &text, bool goodNews) {
+        alertMessage(text, goodNews ? AlertSheet::Kind::Information : AlertSheet::Kind::Warning);
+    };
+    scan_ = std::make_unique<ScanMode>(*ui_.scan_button, *ui_.scan_menu, *imgView_mousemove,
+                                       *ui_.ns_imageview_main, std::move(hooks));
 }
 
 StatusOverlay::Status ViewController::currentStatus() {

@@ -23,6 +23,7 @@
 #include "app/DisplayControls.h"
 #include "app/MouseDragView.h"
 #include "app/PresenterActions.h"
+#include "app/ScanMode.h"
 #include "app/StatusOverlay.h"
 #include "app/TeachingTools.h"
 #include "app/ViewControllerLayout.h"
@@ -136,6 +137,8 @@ class ViewController : public QWidget, public CCSliderDelegate {
     PresenterActions &presenter() const { return *presenter_; }
     void copyPicture() { presenter_->copyPicture(); }
     const Notice &notice() const { return presenter_->notice(); }
+    // Scan mode (D): the page's outline, the page strip, Save PDF and Copy text.
+    ScanMode &scanMode() const { return *scan_; }
     // Shows text in a window-modal alert with one "OK" button and returns at once.
     void alertMessage(const QString &text, AlertSheet::Kind kind = AlertSheet::Kind::Warning);
     void Record_Button_Click();
@@ -179,6 +182,7 @@ class ViewController : public QWidget, public CCSliderDelegate {
     void updateRecordingBadge();
     void setUpTeachingTools();
     void setUpPresenterActions();
+    void setUpScanMode();
     StatusOverlay::Status currentStatus();
     void captureTo(const QImage &picture);
     void captureShown(bool withDrawings);
@@ -213,7 +217,6 @@ class ViewController : public QWidget, public CCSliderDelegate {
     // --- GUI thread only
     ViewControllerLayout ui_;
     MouseDragView *imgView_mousemove = nullptr;
-    Notice *notice_ = nullptr;                  // over the picture; the view owns it
     std::unique_ptr<DisplayControls> display_;  // 1:1, fit, zoom, turn, full screen, re-fit on resize
     std::unique_ptr<CommandChannelKeeper> commandChannel_;  // the channel, its rebuilds, whether a list came
     FramePump pump_;  // the camera picture on screen (its bytes), whether it is held, the stream's figures
@@ -221,6 +224,7 @@ class ViewController : public QWidget, public CCSliderDelegate {
     // --- read by recording threads; outlives recordControl_
     std::unique_ptr<TeachingTools> tools_;          // freeze, orientation, drawing tools, status overlay
     std::unique_ptr<PresenterActions> presenter_;   // copy picture, time-lapse
+    std::unique_ptr<ScanMode> scan_;                // the page outline, the page strip, PDFs
     std::unique_ptr<RecordControl> recordControl_;  // the record button's recordings
     std::unique_ptr<ExitAfterRecordings> exitAfterRecordings_;  // every way out waits for their files
 

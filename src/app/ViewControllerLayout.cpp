@@ -1,5 +1,6 @@
 #include "app/ViewControllerLayout.h"
 
+#include "app/ScanMenu.h"
 #include "recorder/VideoSize.h"
 
 #include <QAbstractButton>
@@ -11,7 +12,7 @@
 
 namespace {
 
-constexpr int kButtonSide = 40;
+constexpr int kButtonSide = 36;  // room for every button on a 1024-pixel screen
 constexpr int kIconSide = 24;
 constexpr int kStripMargin = 10;
 constexpr int kControlSpacing = 5;
@@ -19,7 +20,7 @@ constexpr int kSeparatorGap = 3;  // on each side of a separator, besides the sp
 // The sliders shrink to their minimum before the window does: at its minimum width the window fits a
 // 1024-pixel screen with room for more buttons.
 constexpr int kSliderWidth = 150;
-constexpr int kSliderMinimumWidth = 60;
+constexpr int kSliderMinimumWidth = 45;
 constexpr int kSliderStretch = 1;
 constexpr int kMenuArrowWidth = 14;
 constexpr int kSwatchSide = 16;
@@ -152,6 +153,13 @@ void ViewControllerLayout::makeControls() {
     max_window_button = toolButton("max_window_button", "max_window.png");
     camera_button = toolButton("camera_button", "camera.png");
     buildTeachingTools();
+    scan_button = toolButton("scan_button", "scan.png");
+    scan_button->setCheckable(true);
+    scan_menu = new ScanMenu(host_, scan_button);
+    scan_button->setMenu(scan_menu);
+    // A click turns scan mode on and off, a held press opens the menu: no arrow, so the strip still fits
+    // a 1024-pixel screen.
+    scan_button->setPopupMode(QToolButton::DelayedPopup);
 }
 
 // Groups of controls between thin lines; the sliders give up width first when the window is narrow, the
@@ -168,7 +176,7 @@ void ViewControllerLayout::arrangeStrip() {
     addSeparator();
     addGroup({capture_button, record_button, library_button});
     addSeparator();
-    addGroup({freeze_button, orientation_button, draw_button, shade_button});
+    addGroup({freeze_button, orientation_button, draw_button, shade_button, scan_button});
     addSeparator();
     addGroup({camera_button, max_window_button});
 }

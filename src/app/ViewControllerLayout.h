@@ -26,6 +26,7 @@
 #include <vector>
 
 class QMenu;
+class ScanMenu;
 
 class ViewControllerLayout {
   public:
@@ -87,6 +88,9 @@ class ViewControllerLayout {
     QAction *undo_action = nullptr;
     QAction *clear_action = nullptr;
     QAction *capture_drawings_action = nullptr;
+    // Scan mode (checkable) and its menu's entries.
+    QToolButton *scan_button = nullptr;
+    ScanMenu *scan_menu = nullptr;
 
   private:
     void makeControls();

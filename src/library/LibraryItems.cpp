@@ -4,6 +4,7 @@
 #include "device/JpegStructure.h"
 
 #include "library/LibraryImages.h"
+#include "library/PdfThumbnail.h"
 
 #include <QDir>
 #include <QFile>
@@ -166,6 +167,13 @@ QVariantMap makeItem(const QString &folder, const QString &name, const QString &
     }
     if (type == QLatin1String("mp4")) {
         item.insert(kItemImage, LibraryImages::imageNamed(QString::fromLatin1(LibraryImages::kMp4Icon)));
+        item.insert(kItemSizeInfo, QString());
+        return item;
+    }
+    if (type == QLatin1String("pdf")) {
+        const QImage firstPage =
+            PdfThumbnail::firstPage(path, QSize(kThumbnailMaxPixels, kThumbnailMaxHeight));
+        if (!firstPage.isNull()) item.insert(kItemImage, firstPage);
         item.insert(kItemSizeInfo, QString());
         return item;
     }

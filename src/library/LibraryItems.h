@@ -33,9 +33,9 @@ inline constexpr int kThumbnailMaxHeight = 100;
 // own order. An unlistable folder gives none.
 QStringList matchingFileNames(const QString &folder, const QString &type);
 
-// The entry of the file name in folder, gathered as type "png" (thumbnail and picture size) or "mp4"
-// (film icon, empty size text). Only regular files are read: a FIFO, socket or device gets "0 * 0" and no
-// picture.
+// The entry of the file name in folder, gathered as type "png" (thumbnail and picture size), "mp4"
+// (film icon, empty size text) or "pdf" (a scan: its first page, empty size text). Only regular files are
+// read: a FIFO, socket or device gets "0 * 0" and no picture.
 QVariantMap makeItem(const QString &folder, const QString &name, const QString &type);
 
 // Every entry of folder for type, in listing order; no folder gives none.

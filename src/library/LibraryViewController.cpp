@@ -261,6 +261,8 @@ void LibraryViewController::outlineViewSelectionDidChange() {
         gatherAppData(node->path, QStringLiteral("png"));
     else if (node->name == QLatin1String(DKBookmark::kRecordFolder))
         gatherAppData(node->path, QStringLiteral("mp4"));
+    else if (node->name == QLatin1String(DKBookmark::kScanFolder))
+        gatherAppData(node->path, QStringLiteral("pdf"));
     else if (node->name == QLatin1String(kDigestFolder))
         gatherAppData(std::nullopt, QStringLiteral("*"));
 }

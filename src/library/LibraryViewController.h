@@ -6,8 +6,8 @@
 // and the grid (as its data source and delegate).
 //
 // What the grid shows: at set-up the save root's "CaptureImages" (PNG captures); after a click on a folder
-// named exactly "CaptureImages" its PNGs, "RidirOvozev" its MP4 recordings, "Digest" nothing; any other
-// folder leaves the grid as it is.
+// named exactly "CaptureImages" its PNGs, "RidirOvozev" its MP4 recordings, "Scans" its PDFs, "Digest"
+// nothing; any other folder leaves the grid as it is.
 //
 // Gathering a folder decodes every capture to make its thumbnail, which takes seconds for a few hundred
 // full-size captures. So it runs on the shared work queue, one file after the other in the folder's

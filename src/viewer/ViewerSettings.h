@@ -36,6 +36,10 @@ class ViewerSettings {
     // The last time-lapse plan: seconds between pictures, and how many (0: until stopped).
     static constexpr char kTimeLapseEveryKey[] = "timelapse_every";
     static constexpr char kTimeLapseCountKey[] = "timelapse_count";
+    // Scan mode's choices: the look of pages (ScanLook's name) and the languages of their text
+    // ("eng+chi_sim").
+    static constexpr char kScanLookKey[] = "scan_look";
+    static constexpr char kScanLanguagesKey[] = "scan_languages";
 
     // The user's settings file.
     static std::unique_ptr<QSettings> open();

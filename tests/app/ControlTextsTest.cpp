@@ -17,6 +17,7 @@ namespace {
 QString portable(QString key) {
     if (key == QLatin1String("Delete")) key = QStringLiteral("Del");
     if (key == QLatin1String("Escape")) key = QStringLiteral("Esc");
+    if (key == QLatin1String("Enter")) key = QStringLiteral("Return");  // the main keyboard's Enter
     return QKeySequence::fromString(key, QKeySequence::PortableText).toString(QKeySequence::PortableText);
 }
 
@@ -32,6 +33,7 @@ QSet<QString> readmeKeys() {
     EXPECT_TRUE(match.hasMatch()) << "README lists no shortcuts";
     QString items = match.captured(1);
     items.replace(QStringLiteral("for the teaching tools below:"), QString());
+    items.replace(QStringLiteral("for scanning (below):"), QString());
     QSet<QString> keys;
     for (const QString &item : items.split(QRegularExpression(QStringLiteral("[,;]")), Qt::SkipEmptyParts)) {
         const QStringList words = item.trimmed().split(QLatin1Char(' '));

@@ -12,6 +12,8 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -167,6 +169,37 @@ TEST_F(LibraryViewControllerTest, FolderNamesChooseWhatTheGridShows) {
     select({row("Digest")});
     EXPECT_TRUE(library.items().isEmpty());
     EXPECT_EQ(library.gridView()->numberOfItems(), 0u);
+}
+
+// Saved scans: their PDFs with a picture of each one's first page; a file that is no PDF is listed
+// without one, and a double click opens a scan as any other file.
+TEST_F(LibraryViewControllerTest, TheScansFolderShowsItsPdfsWithTheirFirstPages) {
+    makeFolder("Scans");
+    {
+        QPdfWriter pdf(root_ + "/Scans/scan_20240101_120000.pdf");
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        QPainter painter(&pdf);
+        painter.fillRect(QRect(0, 0, pdf.width(), pdf.height() / 2), Qt::black);  // the top half
+    }
+    writeFile("Scans/scan_broken.pdf");
+    LibraryViewController &library = open();
+    select({row("Scans")});
+    ASSERT_EQ(gridTitles(), (QStringList{"scan_20240101_120000.pdf", "scan_broken.pdf"}));
+    for (const QVariantMap &item : library.items()) {
+        const QImage picture = item.value(LibraryItems::kItemImage).value<QImage>();
+        if (item.value(LibraryItems::kItemTitle).toString() == "scan_broken.pdf") {
+            EXPECT_TRUE(picture.isNull());
+            continue;
+        }
+        ASSERT_FALSE(picture.isNull());
+        EXPECT_EQ(picture.height(), LibraryItems::kThumbnailMaxHeight);
+        EXPECT_NEAR(double(picture.width()) / picture.height(), 210.0 / 297.0, 0.02);
+        EXPECT_LT(qGray(picture.pixel(picture.width() / 2, picture.height() / 4)), 40);
+        EXPECT_GT(qGray(picture.pixel(picture.width() / 2, picture.height() * 3 / 4)), 215);
+    }
+    library.gridViewDidDoubleClickItemAtIndex(library.gridView(), 0, 0);
+    ASSERT_EQ(opened_.size(), 1);
+    EXPECT_TRUE(opened_.front().toLocalFile().endsWith(".pdf"));
 }
 
 TEST_F(LibraryViewControllerTest, FoldersAreListedWhenTheirRowOpens) {

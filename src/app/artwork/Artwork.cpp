@@ -111,6 +111,7 @@ std::vector<Artwork::Picture> Artwork::all() {
         {QStringLiteral("highlighter.png"), highlighter()},
         {QStringLiteral("eraser.png"), eraser()},
         {QStringLiteral("spotlight.png"), spotlight()},
+        {QStringLiteral("scan.png"), scan()},
         {QStringLiteral("chevron_down.png"), chevronDown()},
         {QStringLiteral("check.png"), checkMark()},
         {QStringLiteral("deskcam.png"), appIcon()},
@@ -332,6 +333,22 @@ QImage Artwork::highlighter() {
     painter.rotate(45);
     painter.drawRoundedRect(QRectF(-7, -20, 14, 22), 2, 2);
     painter.drawPolygon(QPolygonF{{-7, 2}, {7, 2}, {4, 12}, {-4, 9}});
+    return image;
+}
+
+QImage Artwork::scan() {
+    QImage image = blankIcon();
+    QPainter painter(&image);
+    prepareLinePainter(painter, 3);
+    // A page lying at a slant, its lines of text, and a filled handle on each corner.
+    const QPolygonF page{{12, 7}, {38, 10}, {36, 41}, {9, 38}};
+    painter.drawPolygon(page);
+    painter.setPen(QPen(kIconColour, 2.5, Qt::SolidLine, Qt::RoundCap));
+    for (int line = 0; line < 3; ++line)
+        painter.drawLine(QPointF(16, 17 + 7 * line), QPointF(31, 18.5 + 7 * line));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kIconColour);
+    for (const QPointF &corner : page) painter.drawEllipse(corner, 4.5, 4.5);
     return image;
 }
 

@@ -44,6 +44,8 @@ class Artwork {
     static QImage highlighter();
     static QImage eraser();
     static QImage spotlight();
+    // Scan mode: a page's outline with its corner handles.
+    static QImage scan();
     // The open-menu arrow of the resolution pop-up.
     static QImage chevronDown();
     // The tick of a chosen menu entry.
