@@ -117,6 +117,7 @@ const std::vector<ControlTexts::Entry> &ControlTexts::table() {
         {"record_size_camera_action", "record_size_camera", {}},
         {"record_size_1080p_action", "record_size_1080p", {}},
         {"record_size_720p_action", "record_size_720p", {}},
+        {"pause_action", "record_pause", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
         {"timelapse_action", "timelapse_start", QKeySequence(Qt::CTRL | Qt::Key_T)},
         {"scan_button", "scan_mode", QKeySequence(Qt::Key_D)},
         {"add_page_action", "scan_add_page", QKeySequence(Qt::Key_Return)},

@@ -366,10 +366,15 @@ void ViewController::Record_Button_Click() {
 
 void ViewController::updateRecordingBadge() {
     const std::optional<int> seconds = recordControl_->recordingSeconds();
-    imgView_mousemove->setRecordingBadge(seconds ? QStringLiteral("REC %1:%2")
-                                                       .arg(*seconds / 60, 2, 10, QLatin1Char('0'))
-                                                       .arg(*seconds % 60, 2, 10, QLatin1Char('0'))
-                                                 : QString());
+    QString badge;
+    if (seconds) {
+        badge = QStringLiteral("REC %1:%2")
+                    .arg(*seconds / 60, 2, 10, QLatin1Char('0'))
+                    .arg(*seconds % 60, 2, 10, QLatin1Char('0'));
+        if (recordControl_->isPaused())
+            badge += Localization::shared().text(QStringLiteral("overlay_paused"));
+    }
+    imgView_mousemove->setRecordingBadge(badge);
 }
 
 // The record menu's size, remembered; a name the table does not know is the default.
@@ -412,6 +417,7 @@ void ViewController::setUpRecordControl(bool microphone) {
                                                    : QStringLiteral(":/pictures/record.png")));
         setToolTipKey(ui_.record_button,
                       recording ? QStringLiteral("record_stop") : QStringLiteral("record_start"));
+        ui_.pause_action->setEnabled(recording);
     };
     hooks.frameSource = [this] { return img_socket.getFirstImageData(); };
     // On the recording thread: the orientation of the moment, so a change shows in the running recording.
@@ -420,6 +426,7 @@ void ViewController::setUpRecordControl(bool microphone) {
     };
     hooks.microphone = microphone;
     recordControl_ = std::make_unique<RecordControl>(std::move(hooks));
+    connectPause();
     exitAfterRecordings_ = std::make_unique<ExitAfterRecordings>(
         *recordControl_, this, ExitAfterRecordings::Ways{[this] { close(); }, [this] { closeWindow(); }});
     // Ways out that do not pass the window: the session ending, and a quit asked for elsewhere.
@@ -495,6 +502,16 @@ void ViewController::setUpScanMode() {
                                        *ui_.ns_imageview_main, std::move(hooks));
 }
 
+// The record menu's pause entry: there while a recording runs, saying what it will do next.
+void ViewController::connectPause() {
+    connect(ui_.pause_action, &QAction::triggered, recordControl_.get(), &RecordControl::togglePause);
+    connect(recordControl_.get(), &RecordControl::pausedChanged, this, [this](bool paused) {
+        ui_.pause_action->setText(Localization::shared().text(paused ? QStringLiteral("record_resume")
+                                                                     : QStringLiteral("record_pause")));
+        updateRecordingBadge();
+    });
+}
+
 StatusOverlay::Status ViewController::currentStatus() {
     const std::int64_t now = FramePump::steadyMicros();
     StreamStatistics &statistics = pump_.statistics();
@@ -505,6 +522,7 @@ StatusOverlay::Status ViewController::currentStatus() {
     status.reconnections = reconnections();
     status.recordingSeconds = recordControl_->recordingSeconds();
     status.lateFrames = recordControl_->lateFrames();
+    status.recordingPaused = recordControl_->isPaused();
     status.timeLapse = presenter_->timeLapseLine();
     return status;
 }

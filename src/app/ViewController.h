@@ -182,6 +182,7 @@ class ViewController : public QWidget, public CCSliderDelegate {
     void updateRecordingBadge();
     void setUpTeachingTools();
     void setUpPresenterActions();
+    void connectPause();
     void setUpScanMode();
     StatusOverlay::Status currentStatus();
     void captureTo(const QImage &picture);

@@ -304,6 +304,9 @@ void ViewControllerLayout::buildRecordMenu() {
         record_size_actions->addAction(item);
     }
     menu->addSeparator();
+    pause_action = action(menu, "pause_action", false);
+    pause_action->setEnabled(false);
+    menu->addSeparator();
     timelapse_action = action(menu, "timelapse_action", false);
     record_button->setMenu(menu);
     record_button->setPopupMode(QToolButton::MenuButtonPopup);

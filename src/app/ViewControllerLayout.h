@@ -63,6 +63,7 @@ class ViewControllerLayout {
     QToolButton *record_button = nullptr;
     // Exclusive, one per recording video size; each action's data is the size's name.
     QActionGroup *record_size_actions = nullptr;
+    QAction *pause_action = nullptr;      // in the record button's menu, while recording
     QAction *timelapse_action = nullptr;  // in the record button's menu
     // The teaching tools: freeze (checkable), the mirror-and-flip menu and the drawing tools' button (a
     // click takes or leaves the pen, its arrow opens the menu).

@@ -345,4 +345,33 @@ TEST_F(ViewControllerCaptureTest, ATimeLapseWithoutACameraCountsTheMomentsAndLea
     EXPECT_TRUE(QDir(root + "/CaptureImages").entryList({"timelapse_*"}, QDir::Dirs).isEmpty());
 }
 
+// The record menu pauses a recording: the badge says so, and the file leaves the pause out.
+TEST_F(ViewControllerCaptureTest, TheRecordMenuPausesARecordingAndTheFileLeavesThePauseOut) {
+    ASSERT_TRUE(startWithQuarters());
+    viewer->setRecordingMicrophone(false);
+    EXPECT_FALSE(viewer->ui().pause_action->isEnabled());
+    viewer->ui().record_button->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewer->ui().pause_action->isEnabled(); }, kCameraWaitMs));
+    QTest::qWait(1000);
+    viewer->ui().pause_action->trigger();
+    EXPECT_EQ(viewer->ui().pause_action->text(), Localization::shared().text("record_resume"));
+    EXPECT_TRUE(viewer->dragView()->recordingBadge().endsWith(Localization::shared().text("overlay_paused")));
+    QTest::qWait(1500);
+    viewer->ui().pause_action->trigger();
+    EXPECT_EQ(viewer->ui().pause_action->text(), Localization::shared().text("record_pause"));
+    QTest::qWait(1000);
+    viewer->ui().record_button->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !viewer->ui().pause_action->isEnabled(); }, kCameraWaitMs));
+    dismissAlert();
+    const QString recording =
+        QDir(root + "/RidirOvozev").entryInfoList({"record_*.mp4"}, QDir::Files).value(0).filePath();
+    ASSERT_FALSE(recording.isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return recorder_test::probeFile(recording.toStdString()).duration > 0; }, kCameraWaitMs));
+    // About 2 s recorded around 1.5 s of pause.
+    const double duration = recorder_test::probeFile(recording.toStdString()).duration;
+    EXPECT_GT(duration, 1.5);
+    EXPECT_LT(duration, 3.0);
+}
+
 }  // namespace
