@@ -138,16 +138,27 @@ bool DisplayControls::eventFilter(QObject *watched, QEvent *event) {
         const auto *resize = static_cast<QResizeEvent *>(event);
         // A window's own resize arrives before its layout has resized the display area: fit afterwards.
         if (widget->isVisible() && resize->oldSize().isValid() && resize->oldSize() != resize->size()) {
-            QMetaObject::invokeMethod(this, &DisplayControls::setFitImage, Qt::QueuedConnection);
+            // The display area's own resize fits only if nothing chose a zoom meanwhile.
+            const bool always = watched != &view_;
+            QMetaObject::invokeMethod(
+                this,
+                [this, always] {
+                    if (always || fitted_) setFitImage();
+                },
+                Qt::QueuedConnection);
         }
     }
     return QObject::eventFilter(watched, event);
 }
 
-// The viewer's window and the library's. Tooltips, alerts, menus and pop-up lists are top-level widgets
-// too and size themselves as they appear; they must not undo the user's zoom and pan.
+// The viewer's window and the library's, and the display area while fitted. Tooltips, alerts, menus and
+// pop-up lists are top-level widgets too and size themselves as they appear; they must not undo the user's
+// zoom and pan.
 bool DisplayControls::fitsWhenResized(const QObject *watched) const {
     if (watched == host_.window()) return true;
+    // The display area alone changes when a panel (the scan's page strip) comes or goes: a fitted picture
+    // stays whole, a zoom the user chose stays.
+    if (watched == &view_) return fitted_;
     const auto *library = qobject_cast<const LibraryViewController *>(watched);
     return library && library->isWindow();
 }

@@ -334,6 +334,32 @@ TEST_F(ViewControllerTest, ToolButtonsTurnStraightenAndShowOneToOne) {
     EXPECT_EQ(ui.scale_label->text(), QStringLiteral("Scale: 1.0x"));
 }
 
+// The scan's page strip takes room from the display area: a fitted picture is fitted again, a zoom the
+// user chose stays.
+TEST_F(ViewControllerTest, AFittedPictureStaysWholeWhenThePageStripComes) {
+    startWithoutCamera();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return showsNoDevicePicture(); }, 2000));
+    const auto &ui = viewer->ui();
+    const QSizeF picture(shownSize());
+    ui.suitable_button->click();
+    const double tall = areaHeight();
+    ui.scan_button->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return areaHeight() < tall; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return std::abs(geometry().zoom() - fitZoom(picture)) < 1e-6; }, 2000))
+        << geometry().zoom() << " against " << fitZoom(picture);
+
+    ui.scan_button->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return areaHeight() == tall; }, 2000));
+    ui.ns_slider_zoom->setValue(150);
+    const double chosen = geometry().zoom();
+    const QSize window = viewer->size();
+    ui.scan_button->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return areaHeight() < tall; }, 2000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(viewer->size(), window);
+    EXPECT_EQ(geometry().zoom(), chosen);
+}
+
 TEST_F(ViewControllerTest, ShortcutsWorkAndTooltipsNameThem) {
     startWithoutCamera();
     ASSERT_TRUE(QTest::qWaitFor([&] { return showsNoDevicePicture(); }, 2000));
