@@ -18,11 +18,19 @@ QString text(const char *key) {
 
 }  // namespace
 
-PresenterActions::PresenterActions(const ViewControllerLayout &ui, QWidget *view, Hooks hooks)
+PresenterActions::PresenterActions(const ViewControllerLayout &ui, MouseDragView *view, Hooks hooks)
     : ui_(ui),
       hooks_(std::move(hooks)),
       notice_(new Notice(view)),
-      timeLapse_([this] { return hooks_.showsCameraPicture() ? hooks_.picture(false) : QImage(); }) {
+      timeLapse_([this] { return hooks_.showsCameraPicture() ? hooks_.picture(false) : QImage(); }),
+      whiteboard_(*view, {hooks_.cameraSize, hooks_.backToCamera, [this](Whiteboard::Page page) {
+                              ui_.whiteboard_action->setChecked(page == Whiteboard::Page::White);
+                              ui_.blackboard_action->setChecked(page == Whiteboard::Page::Black);
+                          }}) {
+    connect(ui_.whiteboard_action, &QAction::triggered, this,
+            [this] { whiteboard_.toggle(Whiteboard::Page::White); });
+    connect(ui_.blackboard_action, &QAction::triggered, this,
+            [this] { whiteboard_.toggle(Whiteboard::Page::Black); });
     connect(ui_.timelapse_action, &QAction::triggered, this, &PresenterActions::toggleTimeLapse);
     connect(&timeLapse_, &TimeLapseControl::progressed, this, &PresenterActions::showTimeLapseState);
     connect(&timeLapse_, &TimeLapseControl::finished, this, [this](const QString &summary, bool goodNews) {

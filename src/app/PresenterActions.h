@@ -1,14 +1,15 @@
 #pragma once
 
 // The presenter's actions around the picture that are not drawing tools: copying the picture as shown to
-// the clipboard (Ctrl+C) and the time-lapse (the record button's menu, Ctrl+T), with the short notices
-// they give over the picture.
+// the clipboard (Ctrl+C), the whiteboard (W, B in the drawing menu) and the time-lapse (the record
+// button's menu, Ctrl+T), with the short notices they give over the picture.
 //
 // Thread use: GUI thread.
 
 #include "app/Notice.h"
 #include "app/TimeLapseControl.h"
 #include "app/ViewControllerLayout.h"
+#include "app/Whiteboard.h"
 
 #include <QObject>
 
@@ -25,9 +26,12 @@ class PresenterActions : public QObject {
         std::function<double()> rotation;
         std::function<QString()> saveRoot;
         std::function<void(const QString &text, bool goodNews)> alert;
+        // For the whiteboard: the camera picture's size, and back to the camera.
+        std::function<QSize()> cameraSize;
+        std::function<void()> backToCamera;
     };
 
-    PresenterActions(const ViewControllerLayout &ui, QWidget *view, Hooks hooks);
+    PresenterActions(const ViewControllerLayout &ui, MouseDragView *view, Hooks hooks);
 
     void copyPicture();
     // Asks for a plan and starts a time-lapse, or stops the one that runs.
@@ -38,6 +42,7 @@ class PresenterActions : public QObject {
     // The status overlay's time-lapse line; empty while none runs.
     QString timeLapseLine() const;
     const Notice &notice() const { return *notice_; }
+    const Whiteboard &whiteboard() const { return whiteboard_; }
     // A short notice over the picture (also for scan mode's outcomes).
     void tell(const QString &text) { notice_->tell(text); }
 
@@ -48,4 +53,5 @@ class PresenterActions : public QObject {
     Hooks hooks_;
     Notice *notice_;  // over the view, which owns it
     TimeLapseControl timeLapse_;
+    Whiteboard whiteboard_;
 };

@@ -157,8 +157,8 @@ void ViewController::setNextImage() {
 // Pictures (GUI thread)
 
 void ViewController::showNoDevicePicture() {
-    // A held picture stays; going live again shows what the camera does then.
-    if (pump_.frozen()) return;
+    // A held picture stays, and so does the whiteboard; going live again shows what the camera does then.
+    if (pump_.frozen() || presenter_->whiteboard().on()) return;
     pump_.forget();
     imgView_mousemove->setImage(noDevicePicture_);
     imgView_mousemove->setNote(lookingForNote());
@@ -174,6 +174,7 @@ void ViewController::showNextImage() {
 }
 
 void ViewController::showBytes(const ImageBytes &latest) {
+    if (presenter_->whiteboard().on()) return;  // the camera link runs on behind the page
     if (auto job = pump_.take(latest, shownScale())) decoder_->submit(std::move(*job));
 }
 
@@ -189,6 +190,7 @@ void ViewController::refreshDetail() {
 }
 
 void ViewController::showDecoded(FramePump::Decoded decoded) {
+    if (presenter_->whiteboard().on()) return;  // decoded before the page came
     const auto shown = pump_.accept(std::move(decoded), currentViewSize());
     if (!shown) return;
     imgView_mousemove->setNote(QString());
@@ -331,7 +333,7 @@ void ViewController::btnCaptureWithDrawings() {
 
 // The no-device picture is the application's, not the camera's: saying it was saved would be untrue.
 void ViewController::captureShown(bool withDrawings) {
-    if (!pump_.shown()) {
+    if (!pump_.shown() && !presenter_->whiteboard().on()) {
         alertMessage(CaptureControl::nothingToCapture().message);
         return;
     }
@@ -348,6 +350,9 @@ void ViewController::captureTo(const QImage &picture) {
 }
 
 QImage ViewController::capturePicture(bool withDrawings) const {
+    // The page as shown: turned as the view turns everything it shows.
+    if (presenter_->whiteboard().on())
+        return tools_->orientation().applied(presenter_->whiteboard().picture(withDrawings));
     QImage picture = currentImage();
     if (!pump_.shown()) return picture;  // the no-device picture, as it is shown
     // Strokes are in the camera picture's pixels, so they go in before the mirror and flip.
@@ -419,7 +424,11 @@ void ViewController::setUpRecordControl(bool microphone) {
                       recording ? QStringLiteral("record_stop") : QStringLiteral("record_start"));
         ui_.pause_action->setEnabled(recording);
     };
-    hooks.frameSource = [this] { return img_socket.getFirstImageData(); };
+    // On the recording thread: the whiteboard while it shows, else the camera's newest picture.
+    hooks.frameSource = [this] {
+        const ImageBytes board = presenter_->whiteboard().frameBytes();
+        return board ? board : img_socket.getFirstImageData();
+    };
     // On the recording thread: the orientation of the moment, so a change shows in the running recording.
     hooks.pictureTransform = [this](const QImage &picture) {
         return tools_->recordedOrientation().applied(picture);
@@ -462,13 +471,7 @@ void ViewController::setUpTeachingTools() {
     TeachingTools::Hooks hooks;
     hooks.frozen = [this] { return pump_.frozen(); };
     hooks.setFrozen = [this](bool frozen) { pump_.setFrozen(frozen); };
-    hooks.goLive = [this] {
-        if (img_socket.bConnected()) {
-            showBytes(img_socket.getFirstImageData());
-        } else {
-            showNoDevicePicture();
-        }
-    };
+    hooks.goLive = [this] { showLive(); };
     hooks.showsCameraPicture = [this] { return pump_.shown() != nullptr; };
     hooks.status = [this] { return currentStatus(); };
     hooks.toggleFullScreen = [this] { toggleFullScreen(); };
@@ -477,9 +480,22 @@ void ViewController::setUpTeachingTools() {
     connect(imgView_mousemove, &MouseDragView::pictureDrawn, this, &ViewController::pictureDrawn);
 }
 
+void ViewController::showLive() {
+    if (img_socket.bConnected()) {
+        showBytes(img_socket.getFirstImageData());
+    } else {
+        showNoDevicePicture();
+    }
+}
+
 void ViewController::setUpPresenterActions() {
     PresenterActions::Hooks hooks;
-    hooks.showsCameraPicture = [this] { return pump_.shown() != nullptr; };
+    hooks.cameraSize = [this] { return pump_.shown() ? pictureSize() : QSize(); };
+    hooks.backToCamera = [this] {
+        pump_.forget();  // the camera's picture on screen again, even if no newer one comes
+        showLive();
+    };
+    hooks.showsCameraPicture = [this] { return pump_.shown() != nullptr || presenter_->whiteboard().on(); };
     hooks.picture = [this](bool withDrawings) { return capturePicture(withDrawings); };
     hooks.rotation = [this] { return displayGeometry().rotation(); };
     hooks.saveRoot = [] { return DKBookmark::defaultShareBookmark().getSavePath(); };

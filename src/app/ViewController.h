@@ -182,6 +182,8 @@ class ViewController : public QWidget, public CCSliderDelegate {
     void updateRecordingBadge();
     void setUpTeachingTools();
     void setUpPresenterActions();
+    // The camera's newest picture on the view, or the no-device picture when the camera is away.
+    void showLive();
     void connectPause();
     void setUpScanMode();
     StatusOverlay::Status currentStatus();

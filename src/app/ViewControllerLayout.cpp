@@ -280,6 +280,9 @@ void ViewControllerLayout::buildTeachingTools() {
     clear_action = action(drawMenu, "clear_action", false);
     drawMenu->addSeparator();
     capture_drawings_action = action(drawMenu, "capture_drawings_action", false);
+    drawMenu->addSeparator();
+    whiteboard_action = action(drawMenu, "whiteboard_action", true);
+    blackboard_action = action(drawMenu, "blackboard_action", true);
     capture_drawings_action->setIcon(QIcon(QStringLiteral(":/pictures/capture.png")));
     draw_button->setMenu(drawMenu);
     draw_button->setPopupMode(QToolButton::MenuButtonPopup);

@@ -70,7 +70,9 @@ class ViewControllerLayout {
     QToolButton *freeze_button = nullptr;
     QToolButton *orientation_button = nullptr;
     QToolButton *draw_button = nullptr;
-    QToolButton *shade_button = nullptr;  // spotlight and curtain
+    QAction *whiteboard_action = nullptr;  // in the drawing menu: a white page in place of the picture
+    QAction *blackboard_action = nullptr;  // and a black one
+    QToolButton *shade_button = nullptr;   // spotlight and curtain
     QAction *spotlight_action = nullptr;
     QAction *curtain_action = nullptr;
     QAction *mirror_action = nullptr;

@@ -374,4 +374,58 @@ TEST_F(ViewControllerCaptureTest, TheRecordMenuPausesARecordingAndTheFileLeavesT
     EXPECT_LT(duration, 3.0);
 }
 
+// The whiteboard stands in for the camera picture: the camera runs on behind it, the page has its own
+// strokes, and captures and recordings take the page.
+TEST_F(ViewControllerCaptureTest, TheWhiteboardReplacesThePictureForDrawingCapturesAndRecordings) {
+    ASSERT_TRUE(startWithQuarters());
+    viewer->chooseTool(MouseDragView::Tool::Pen);
+    MouseDragView *view = viewer->dragView();
+    const QPointF centre = QRectF(view->rect()).center();
+    const auto stroke = [&] {
+        sendMouse(view, QEvent::MouseButtonPress, centre, Qt::LeftButton);
+        for (int step = 1; step <= 10; ++step)
+            sendMouse(view, QEvent::MouseMove, centre + QPointF(8 * step, 0), Qt::LeftButton);
+        sendMouse(view, QEvent::MouseButtonRelease, centre + QPointF(80, 0), Qt::NoButton);
+    };
+    stroke();
+    ASSERT_EQ(view->drawingSheet().strokes().size(), 1u);
+
+    viewer->ui().whiteboard_action->trigger();
+    EXPECT_TRUE(viewer->ui().whiteboard_action->isChecked());
+    EXPECT_TRUE(view->drawingSheet().isEmpty()) << "the camera's strokes stay with the camera";
+    const std::uint64_t received = viewer->receiver().picturesReceived();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewer->receiver().picturesReceived() > received + 3; }, 5000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->image().size(), QSize(640, 360));
+    EXPECT_EQ(view->image().pixelColor(10, 10), QColor(Qt::white)) << "a camera picture replaced the page";
+    stroke();
+    const QImage plain = savedPicture(pressCaptureAndReadAlert());
+    viewer->ui().capture_drawings_action->trigger();
+    const QImage drawn = savedPicture(readAlert());
+    EXPECT_EQ(plain.pixelColor(320 + 40, 180), QColor(Qt::white));
+    EXPECT_NE(drawn.pixelColor(320 + 40, 180), QColor(Qt::white))
+        << "the page's stroke is not in the capture";
+
+    viewer->setRecordingMicrophone(false);
+    viewer->ui().record_button->click();
+    QTest::qWait(1500);
+    viewer->ui().record_button->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !viewer->ui().pause_action->isEnabled(); }, kCameraWaitMs));
+    dismissAlert();
+    const QString recording =
+        QDir(root + "/RidirOvozev").entryInfoList({"record_*.mp4"}, QDir::Files).value(0).filePath();
+    std::vector<recorder_test::DecodedPicture> pictures;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            pictures = recorder_test::decodePictures(recording.toStdString());
+            return !pictures.empty();
+        },
+        kCameraWaitMs));
+    EXPECT_GT(qGray(pictures.back().picture.pixel(2, 2)), 240) << "the recording did not take the page";
+
+    viewer->ui().whiteboard_action->trigger();
+    EXPECT_EQ(view->drawingSheet().strokes().size(), 1u) << "the camera's stroke came back";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return near(view->image().pixelColor(10, 10), kTopLeft); }, 5000));
+}
+
 }  // namespace
