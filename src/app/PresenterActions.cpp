@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLayout>
+#include <QShortcut>
 #include <QTransform>
 
 #include <cmath>
@@ -16,6 +18,10 @@ QString text(const char *key) {
     return Localization::shared().text(QLatin1String(key));
 }
 
+// The page's size when no camera picture has been seen, and the blackboard's colour.
+constexpr QSize kBoardSize(1920, 1080);
+const QColor kBlackboard(20, 20, 20);
+
 }  // namespace
 
 PresenterActions::PresenterActions(const ViewControllerLayout &ui, MouseDragView *view, Hooks hooks)
@@ -23,14 +29,12 @@ PresenterActions::PresenterActions(const ViewControllerLayout &ui, MouseDragView
       hooks_(std::move(hooks)),
       notice_(new Notice(view)),
       timeLapse_([this] { return hooks_.showsCameraPicture() ? hooks_.picture(false) : QImage(); }),
-      whiteboard_(*view, {hooks_.cameraSize, hooks_.backToCamera, [this](Whiteboard::Page page) {
-                              ui_.whiteboard_action->setChecked(page == Whiteboard::Page::White);
-                              ui_.blackboard_action->setChecked(page == Whiteboard::Page::Black);
-                          }}) {
+      standIn_(*view, {hooks_.backToCamera, [this](StandIn::Kind kind) { standInChanged(kind); }}) {
     connect(ui_.whiteboard_action, &QAction::triggered, this,
-            [this] { whiteboard_.toggle(Whiteboard::Page::White); });
+            [this] { toggleBoard(StandIn::Kind::WhitePage); });
     connect(ui_.blackboard_action, &QAction::triggered, this,
-            [this] { whiteboard_.toggle(Whiteboard::Page::Black); });
+            [this] { toggleBoard(StandIn::Kind::BlackPage); });
+    setUpStills(view);
     connect(ui_.timelapse_action, &QAction::triggered, this, &PresenterActions::toggleTimeLapse);
     connect(&timeLapse_, &TimeLapseControl::progressed, this, &PresenterActions::showTimeLapseState);
     connect(&timeLapse_, &TimeLapseControl::finished, this, [this](const QString &summary, bool goodNews) {
@@ -82,4 +86,76 @@ QString PresenterActions::timeLapseLine() const {
 void PresenterActions::showTimeLapseState() {
     ui_.timelapse_action->setText(text(timeLapse_.running() ? "timelapse_stop" : "timelapse_start"));
     if (timeLapse_.running()) notice_->tell(timeLapseLine());
+}
+
+// --- the whiteboard and the stills
+
+void PresenterActions::toggleBoard(StandIn::Kind page) {
+    if (standIn_.kind() == page) {
+        backToLive();
+        return;
+    }
+    const QSize camera = hooks_.cameraSize();
+    QImage blank(camera.isValid() ? camera : kBoardSize, QImage::Format_RGB32);
+    blank.fill(page == StandIn::Kind::WhitePage ? Qt::white : kBlackboard);
+    // The page keeps its strokes between visits while it stays the camera's size.
+    keepStrokes(standIn_.kind(), standIn_.show(page, blank, boardStrokes_));
+    shownStill_.reset();
+}
+
+void PresenterActions::keepStill(const QImage &picture, const DrawingSheet &strokes) {
+    if (picture.isNull() || standIn_.on()) return;
+    stills_.add(picture, strokes);
+    strip_->refresh(shownStill_);
+}
+
+void PresenterActions::showStill(std::optional<std::size_t> index) {
+    if (!index || *index >= stills_.size()) {
+        backToLive();
+        return;
+    }
+    const Stills::Still &still = stills_.at(*index);
+    const DrawingSheet before = standIn_.show(StandIn::Kind::Still, still.picture, still.strokes);
+    keepStrokes(shownStill_ ? StandIn::Kind::Still : standIn_.kind(), before);
+    shownStill_ = index;
+    strip_->refresh(shownStill_);
+}
+
+void PresenterActions::stepStill(int direction) {
+    if (!strip_->isVisible() && !shownStill_) return;
+    if (const auto next = Stills::step(shownStill_, direction, stills_.size())) showStill(next);
+}
+
+void PresenterActions::backToLive() {
+    const StandIn::Kind kind = standIn_.kind();
+    keepStrokes(kind, standIn_.leave());
+    shownStill_.reset();
+    strip_->refresh(shownStill_);
+}
+
+void PresenterActions::keepStrokes(StandIn::Kind kind, const DrawingSheet &strokes) {
+    if (kind == StandIn::Kind::WhitePage || kind == StandIn::Kind::BlackPage) boardStrokes_ = strokes;
+    if (kind == StandIn::Kind::Still && shownStill_) stills_.setStrokes(*shownStill_, strokes);
+}
+
+void PresenterActions::standInChanged(StandIn::Kind kind) {
+    ui_.whiteboard_action->setChecked(kind == StandIn::Kind::WhitePage);
+    ui_.blackboard_action->setChecked(kind == StandIn::Kind::BlackPage);
+    hooks_.standInChanged();
+}
+
+void PresenterActions::setUpStills(MouseDragView *view) {
+    QWidget *area = view->parentWidget();
+    strip_ = new StillsStrip(
+        stills_, [this](std::optional<std::size_t> index) { showStill(index); }, area);
+    area->layout()->addWidget(strip_);
+    strip_->refresh(shownStill_);
+    connect(ui_.stills_action, &QAction::toggled, strip_, &QWidget::setVisible);
+    // On the picture only: a focused slider keeps its arrows.
+    for (const auto &[key, direction] : {std::pair{Qt::Key_Left, -1}, std::pair{Qt::Key_Right, 1}}) {
+        auto *shortcut = new QShortcut(QKeySequence(key), view);
+        shortcut->setContext(Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, this,
+                [this, direction = direction] { stepStill(direction); });
+    }
 }

@@ -1,15 +1,18 @@
 #pragma once
 
 // The presenter's actions around the picture that are not drawing tools: copying the picture as shown to
-// the clipboard (Ctrl+C), the whiteboard (W, B in the drawing menu) and the time-lapse (the record
-// button's menu, Ctrl+T), with the short notices they give over the picture.
+// the clipboard (Ctrl+C), the whiteboard (W, B in the drawing menu), the stills of this run (S shows
+// their strip; Left and Right step through them) and the time-lapse (the record button's menu, Ctrl+T),
+// with the short notices they give over the picture.
 //
 // Thread use: GUI thread.
 
 #include "app/Notice.h"
+#include "app/StandIn.h"
+#include "app/Stills.h"
+#include "app/StillsStrip.h"
 #include "app/TimeLapseControl.h"
 #include "app/ViewControllerLayout.h"
-#include "app/Whiteboard.h"
 
 #include <QObject>
 
@@ -26,9 +29,11 @@ class PresenterActions : public QObject {
         std::function<double()> rotation;
         std::function<QString()> saveRoot;
         std::function<void(const QString &text, bool goodNews)> alert;
-        // For the whiteboard: the camera picture's size, and back to the camera.
+        // For the whiteboard and the stills: the camera picture's size, back to the camera, and what
+        // stands in changed (the freeze button shows a still as frozen).
         std::function<QSize()> cameraSize;
         std::function<void()> backToCamera;
+        std::function<void()> standInChanged;
     };
 
     PresenterActions(const ViewControllerLayout &ui, MouseDragView *view, Hooks hooks);
@@ -42,16 +47,37 @@ class PresenterActions : public QObject {
     // The status overlay's time-lapse line; empty while none runs.
     QString timeLapseLine() const;
     const Notice &notice() const { return *notice_; }
-    const Whiteboard &whiteboard() const { return whiteboard_; }
+    const StandIn &standIn() const { return standIn_; }
+    // The white or black page in place of the picture, or the camera again when it shows.
+    void toggleBoard(StandIn::Kind page);
+
+    // A capture or a freeze: the camera picture of the moment with its strokes.
+    void keepStill(const QImage &picture, const DrawingSheet &strokes);
+    // Shows a still as a frozen picture, or (none) the live picture again.
+    void showStill(std::optional<std::size_t> index);
+    void stepStill(int direction);
+    // What stands in goes; its strokes stay with it.
+    void backToLive();
+    const Stills &stills() const { return stills_; }
+    std::optional<std::size_t> shownStill() const { return shownStill_; }
+    const StillsStrip &stillsStrip() const { return *strip_; }
     // A short notice over the picture (also for scan mode's outcomes).
     void tell(const QString &text) { notice_->tell(text); }
 
   private:
     void showTimeLapseState();
+    // Gives the strokes of what stood in to the board or the still they were drawn on.
+    void keepStrokes(StandIn::Kind kind, const DrawingSheet &strokes);
+    void standInChanged(StandIn::Kind kind);
+    void setUpStills(MouseDragView *view);
 
     const ViewControllerLayout &ui_;
     Hooks hooks_;
     Notice *notice_;  // over the view, which owns it
     TimeLapseControl timeLapse_;
-    Whiteboard whiteboard_;
+    StandIn standIn_;
+    DrawingSheet boardStrokes_;  // the page's, kept while the camera or a still shows
+    Stills stills_;
+    std::optional<std::size_t> shownStill_;
+    StillsStrip *strip_ = nullptr;  // under the picture; the picture's area owns it
 };

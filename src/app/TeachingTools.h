@@ -38,6 +38,8 @@ class TeachingTools : public QObject {
     TeachingTools(const ViewControllerLayout &ui, MouseDragView &view, Hooks hooks);
 
     void toggleFreeze();
+    // The freeze button and the frozen mark as the hooks say now (a still from the strip shows frozen).
+    void updateFreezeLook();
     void setMirrored(bool mirrored);
     void setFlipped(bool flipped);
     void setStatusOverlayShown(bool shown);
@@ -56,7 +58,6 @@ class TeachingTools : public QObject {
 
   private:
     void connectControls();
-    void updateFreezeLook();
     void showSwitch(QAction *action, const char *key, bool on);
     void refreshStatus();
     void leaveToolOrFullScreen();

@@ -158,7 +158,7 @@ void ViewController::setNextImage() {
 
 void ViewController::showNoDevicePicture() {
     // A held picture stays, and so does the whiteboard; going live again shows what the camera does then.
-    if (pump_.frozen() || presenter_->whiteboard().on()) return;
+    if (pump_.frozen() || presenter_->standIn().on()) return;
     pump_.forget();
     imgView_mousemove->setImage(noDevicePicture_);
     imgView_mousemove->setNote(lookingForNote());
@@ -174,7 +174,7 @@ void ViewController::showNextImage() {
 }
 
 void ViewController::showBytes(const ImageBytes &latest) {
-    if (presenter_->whiteboard().on()) return;  // the camera link runs on behind the page
+    if (presenter_->standIn().on()) return;  // the camera link runs on behind the page
     if (auto job = pump_.take(latest, shownScale())) decoder_->submit(std::move(*job));
 }
 
@@ -190,7 +190,7 @@ void ViewController::refreshDetail() {
 }
 
 void ViewController::showDecoded(FramePump::Decoded decoded) {
-    if (presenter_->whiteboard().on()) return;  // decoded before the page came
+    if (presenter_->standIn().on()) return;  // decoded before the page came
     const auto shown = pump_.accept(std::move(decoded), currentViewSize());
     if (!shown) return;
     imgView_mousemove->setNote(QString());
@@ -333,11 +333,13 @@ void ViewController::btnCaptureWithDrawings() {
 
 // The no-device picture is the application's, not the camera's: saying it was saved would be untrue.
 void ViewController::captureShown(bool withDrawings) {
-    if (!pump_.shown() && !presenter_->whiteboard().on()) {
+    if (!pump_.shown() && !presenter_->standIn().on()) {
         alertMessage(CaptureControl::nothingToCapture().message);
         return;
     }
     captureTo(capturePicture(withDrawings));
+    // Each capture of the camera picture is a still of this run.
+    if (pump_.shown()) presenter_->keepStill(currentImage(), imgView_mousemove->drawingSheet());
 }
 
 void ViewController::captureTo(const QImage &picture) {
@@ -351,8 +353,8 @@ void ViewController::captureTo(const QImage &picture) {
 
 QImage ViewController::capturePicture(bool withDrawings) const {
     // The page as shown: turned as the view turns everything it shows.
-    if (presenter_->whiteboard().on())
-        return tools_->orientation().applied(presenter_->whiteboard().picture(withDrawings));
+    if (presenter_->standIn().on())
+        return tools_->orientation().applied(presenter_->standIn().picture(withDrawings));
     QImage picture = currentImage();
     if (!pump_.shown()) return picture;  // the no-device picture, as it is shown
     // Strokes are in the camera picture's pixels, so they go in before the mirror and flip.
@@ -426,7 +428,7 @@ void ViewController::setUpRecordControl(bool microphone) {
     };
     // On the recording thread: the whiteboard while it shows, else the camera's newest picture.
     hooks.frameSource = [this] {
-        const ImageBytes board = presenter_->whiteboard().frameBytes();
+        const ImageBytes board = presenter_->standIn().frameBytes();
         return board ? board : img_socket.getFirstImageData();
     };
     // On the recording thread: the orientation of the moment, so a change shows in the running recording.
@@ -469,8 +471,13 @@ void ViewController::closeWindow() {
 void ViewController::setUpTeachingTools() {
     setUpPresenterActions();  // first: the status overlay, restored on, asks it at once
     TeachingTools::Hooks hooks;
-    hooks.frozen = [this] { return pump_.frozen(); };
-    hooks.setFrozen = [this](bool frozen) { pump_.setFrozen(frozen); };
+    hooks.frozen = [this] { return pump_.frozen() || presenter_->standIn().kind() == StandIn::Kind::Still; };
+    hooks.setFrozen = [this](bool frozen) {
+        if (!frozen && presenter_->standIn().kind() == StandIn::Kind::Still) presenter_->backToLive();
+        // Each freeze is a still of this run.
+        if (frozen && pump_.shown()) presenter_->keepStill(currentImage(), imgView_mousemove->drawingSheet());
+        pump_.setFrozen(frozen);
+    };
     hooks.goLive = [this] { showLive(); };
     hooks.showsCameraPicture = [this] { return pump_.shown() != nullptr; };
     hooks.status = [this] { return currentStatus(); };
@@ -491,11 +498,14 @@ void ViewController::showLive() {
 void ViewController::setUpPresenterActions() {
     PresenterActions::Hooks hooks;
     hooks.cameraSize = [this] { return pump_.shown() ? pictureSize() : QSize(); };
+    hooks.standInChanged = [this] {
+        if (tools_) tools_->updateFreezeLook();
+    };
     hooks.backToCamera = [this] {
         pump_.forget();  // the camera's picture on screen again, even if no newer one comes
         showLive();
     };
-    hooks.showsCameraPicture = [this] { return pump_.shown() != nullptr || presenter_->whiteboard().on(); };
+    hooks.showsCameraPicture = [this] { return pump_.shown() != nullptr || presenter_->standIn().on(); };
     hooks.picture = [this](bool withDrawings) { return capturePicture(withDrawings); };
     hooks.rotation = [this] { return displayGeometry().rotation(); };
     hooks.saveRoot = [] { return DKBookmark::defaultShareBookmark().getSavePath(); };

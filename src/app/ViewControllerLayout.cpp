@@ -16,7 +16,7 @@ constexpr int kButtonSide = 36;  // room for every button on a 1024-pixel screen
 constexpr int kIconSide = 24;
 constexpr int kStripMargin = 10;
 constexpr int kControlSpacing = 5;
-constexpr int kSeparatorGap = 3;  // on each side of a separator, besides the spacing
+constexpr int kSeparatorGap = 2;  // on each side of a separator, besides the spacing
 // The sliders shrink to their minimum before the window does: at its minimum width the window fits a
 // 1024-pixel screen with room for more buttons.
 constexpr int kSliderWidth = 150;
@@ -240,6 +240,11 @@ QToolButton *ViewControllerLayout::toolButton(const char *objectName, const char
 void ViewControllerLayout::buildTeachingTools() {
     freeze_button = toolButton("freeze_button", "freeze.png");
     freeze_button->setCheckable(true);
+    freeze_button->setFixedWidth(kButtonSide + kMenuArrowWidth);
+    auto *freezeMenu = new QMenu(freeze_button);
+    stills_action = action(freezeMenu, "stills_action", true);
+    freeze_button->setMenu(freezeMenu);
+    freeze_button->setPopupMode(QToolButton::MenuButtonPopup);
 
     orientation_button = toolButton("orientation_button", "mirror.png");
     auto *orientationMenu = new QMenu(orientation_button);

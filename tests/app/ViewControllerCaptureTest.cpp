@@ -10,6 +10,7 @@
 #include "ViewerTestFixture.h"
 #include "app/CaptureControl.h"
 #include "app/MouseDragView.h"
+#include "app/PresenterActions.h"
 #include "app/TimeLapseControl.h"
 #include "l10n/Localization.h"
 #include "viewer/DKBookmark.h"
@@ -426,6 +427,48 @@ TEST_F(ViewControllerCaptureTest, TheWhiteboardReplacesThePictureForDrawingCaptu
     viewer->ui().whiteboard_action->trigger();
     EXPECT_EQ(view->drawingSheet().strokes().size(), 1u) << "the camera's stroke came back";
     EXPECT_TRUE(QTest::qWaitFor([&] { return near(view->image().pixelColor(10, 10), kTopLeft); }, 5000));
+}
+
+// Every capture and every freeze is a still of the run; each shows again frozen with its own strokes, and
+// the freeze button brings the live picture back with the camera's.
+TEST_F(ViewControllerCaptureTest, TheStillsStripHoldsEachCaptureAndFreezeWithItsOwnStrokes) {
+    ASSERT_TRUE(startWithQuarters());
+    viewer->chooseTool(MouseDragView::Tool::Pen);
+    MouseDragView *view = viewer->dragView();
+    const QPointF centre = QRectF(view->rect()).center();
+    const auto stroke = [&](double dy) {
+        sendMouse(view, QEvent::MouseButtonPress, centre + QPointF(0, dy), Qt::LeftButton);
+        sendMouse(view, QEvent::MouseMove, centre + QPointF(60, dy), Qt::LeftButton);
+        sendMouse(view, QEvent::MouseButtonRelease, centre + QPointF(60, dy), Qt::NoButton);
+    };
+    const PresenterActions &presenter = viewer->presenter();
+    pressCaptureAndReadAlert();
+    stroke(0);
+    viewer->ui().freeze_button->click();
+    viewer->ui().freeze_button->click();  // live again
+    ASSERT_EQ(presenter.stills().size(), 2u);
+    EXPECT_TRUE(presenter.stills().at(0).strokes.isEmpty());
+    EXPECT_EQ(presenter.stills().at(1).strokes.strokes().size(), 1u);
+
+    viewer->ui().stills_action->trigger();
+    EXPECT_TRUE(presenter.stillsStrip().isVisible());
+    EXPECT_EQ(presenter.stillsStrip().count(), 3) << "Live and two stills";
+    viewer->presenter().showStill(0);
+    EXPECT_TRUE(viewer->ui().freeze_button->isChecked()) << "a still shows frozen";
+    EXPECT_TRUE(view->drawingSheet().isEmpty());
+    EXPECT_TRUE(near(view->image().pixelColor(10, 10), kTopLeft));
+    stroke(40);
+    stroke(80);
+    QTest::keyClick(view, Qt::Key_Right);
+    EXPECT_EQ(presenter.shownStill(), std::optional<std::size_t>(1));
+    EXPECT_EQ(view->drawingSheet().strokes().size(), 1u) << "the freeze's stroke";
+    QTest::keyClick(view, Qt::Key_Left);
+    EXPECT_EQ(view->drawingSheet().strokes().size(), 2u) << "the strokes drawn on the first still";
+
+    viewer->ui().freeze_button->click();
+    EXPECT_FALSE(presenter.shownStill());
+    EXPECT_FALSE(viewer->ui().freeze_button->isChecked());
+    EXPECT_EQ(view->drawingSheet().strokes().size(), 1u) << "the camera picture's stroke came back";
 }
 
 }  // namespace
