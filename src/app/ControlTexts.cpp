@@ -35,7 +35,7 @@ const std::vector<MenuTip> &menuTips() {
          false,
          "drawing_tools"},
         {"capture_button", {"capture_drawings_action"}, true},
-        {"freeze_button", {"stills_action"}, true},
+        {"freeze_button", {"stills_action", "compare_action"}, true},
         {"shade_button", {"spotlight_action", "curtain_action"}, false, "shades_menu"},
         {"scan_button", {"add_page_action", "save_pdf_action", "copy_text_action"}, true},
     };
@@ -114,6 +114,7 @@ const std::vector<ControlTexts::Entry> &ControlTexts::table() {
         {"clear_action", "clear_drawings", QKeySequence(QKeySequence::Delete)},
         {"capture_drawings_action", "capture_with_drawings", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
         {"stills_action", "stills", QKeySequence(Qt::Key_S)},
+        {"compare_action", "compare", QKeySequence(Qt::SHIFT | Qt::Key_S)},
         {"whiteboard_action", "whiteboard", QKeySequence(Qt::Key_W)},
         {"blackboard_action", "blackboard", QKeySequence(Qt::Key_B)},
         {"spotlight_action", "spotlight", QKeySequence(Qt::Key_L)},

@@ -1,6 +1,7 @@
 #include "app/MouseDragView.h"
 
 #include "app/PaintBands.h"
+#include "viewer/CompareLayout.h"
 
 #include <QCursor>
 #include <QMouseEvent>
@@ -80,6 +81,14 @@ Qt::CursorShape MouseDragView::idleCursor() const {
 
 void MouseDragView::paintEvent(QPaintEvent *event) {
     QPainter painter(this);
+    if (!comparison_.isNull()) {
+        paintComparison(painter);
+        if (newPicture_) {
+            newPicture_ = false;
+            emit pictureDrawn();
+        }
+        return;
+    }
     const QTransform toArea = geometry_.pictureToArea();
     for (const QRect &part : uncoveredParts(toArea) & event->region()) painter.fillRect(part, kBackground);
     if (!image_.isNull()) paintPicture(painter, toArea, event->rect());
@@ -210,6 +219,34 @@ void MouseDragView::setCurtain(bool on) {
     update();
 }
 
+void MouseDragView::setComparison(const QImage &still) {
+    comparison_ = still;
+    divider_ = CompareLayout::kMiddle;
+    update();
+}
+
+QImage MouseDragView::composedComparison(const QImage &livePicture) const {
+    return CompareLayout::compose(livePicture, comparison_, QSizeF(size()), divider_, kBackground);
+}
+
+void MouseDragView::paintComparison(QPainter &painter) {
+    painter.fillRect(rect(), kBackground);
+    const auto [left, right] = CompareLayout::parts(QSizeF(size()), divider_);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (!image_.isNull()) {
+        // The live picture mirrored and flipped as elsewhere; turn and zoom are the single view's.
+        const QImage live = geometry_.orientation().applied(image_);
+        painter.drawImage(CompareLayout::fitted(QSizeF(pictureSize_), left), live);
+    }
+    painter.drawImage(CompareLayout::fitted(QSizeF(comparison_.size()), right), comparison_);
+    painter.fillRect(QRectF(right.left() - 1, 0, 2, height()), QColor(255, 255, 255, 160));
+}
+
+bool MouseDragView::nearDivider(QPointF point) const {
+    constexpr double kGrab = 8;
+    return std::abs(point.x() - width() * CompareLayout::heldDivider(divider_)) <= kGrab;
+}
+
 QRectF MouseDragView::pictureFrame(const QTransform &toArea) const {
     return toArea.mapRect(QRectF(QPointF(0, 0), QSizeF(pictureSize_)));
 }
@@ -236,6 +273,10 @@ void MouseDragView::mousePressEvent(QMouseEvent *event) {
         return;
     }
     lastPoint_ = event->position();
+    if (!comparison_.isNull()) {
+        movingDivider_ = event->button() == Qt::LeftButton && nearDivider(event->position());
+        return;
+    }
     drawing_ = tool_ != Tool::Pan && showsDrawings() && event->button() == Qt::LeftButton;
     movingCurtain_ = !drawing_ && shades_.curtain() && event->button() == Qt::LeftButton;
     if (movingCurtain_) return;
@@ -253,6 +294,13 @@ void MouseDragView::mouseMoveEvent(QMouseEvent *event) {
         update();
     }
     if (!(event->buttons() & Qt::LeftButton)) return;
+    if (!comparison_.isNull()) {
+        if (movingDivider_) {
+            divider_ = CompareLayout::heldDivider(point.x() / std::max(1, width()));
+            update();
+        }
+        return;
+    }
     if (drawing_) {
         draw(point, false);
     } else if (movingCurtain_) {
@@ -269,6 +317,7 @@ void MouseDragView::mouseMoveEvent(QMouseEvent *event) {
 void MouseDragView::mouseReleaseEvent(QMouseEvent *) {
     drawing_ = false;
     movingCurtain_ = false;
+    movingDivider_ = false;
     setCursor(idleCursor());
 }
 

@@ -75,6 +75,13 @@ class MouseDragView : public QWidget {
     // The spotlight (follows the pointer, the wheel sizes it) and the curtain (dragging moves its edge
     // instead of the picture). View only.
     const ViewShades &shades() const { return shades_; }
+    // Compare: the live picture on the left, still on the right, each whole in its part (CompareLayout);
+    // dragging the divider moves it. A null still ends it.
+    void setComparison(const QImage &still);
+    const QImage &comparison() const { return comparison_; }
+    double divider() const { return divider_; }
+    // The comparison as shown, at the live picture's resolution, for a capture.
+    QImage composedComparison(const QImage &livePicture) const;
     void setSpotlight(bool on);
     void setCurtain(bool on);
     // A picture over the top-left corner (the status panel); a null image takes it away.
@@ -109,6 +116,8 @@ class MouseDragView : public QWidget {
     QRectF noteRect(const QFontMetrics &metrics) const;
     void paintCornerPanel(QPainter &painter);
     QRectF pictureFrame(const QTransform &toArea) const;
+    void paintComparison(QPainter &painter);
+    bool nearDivider(QPointF point) const;
     void draw(QPointF areaPoint, bool first);
     Qt::CursorShape idleCursor() const;
     QRect cornerPanelRect() const;
@@ -127,6 +136,9 @@ class MouseDragView : public QWidget {
     bool drawing_ = false;  // a drawing gesture is under way
     ViewShades shades_;
     bool movingCurtain_ = false;  // a drag moves the curtain
+    QImage comparison_;
+    double divider_ = 0.5;
+    bool movingDivider_ = false;
     QString frozenLabel_;
     QString recordingBadge_;
     QString note_;

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QLayout>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTransform>
 
 #include <cmath>
@@ -27,6 +28,7 @@ const QColor kBlackboard(20, 20, 20);
 PresenterActions::PresenterActions(const ViewControllerLayout &ui, MouseDragView *view, Hooks hooks)
     : ui_(ui),
       hooks_(std::move(hooks)),
+      view_(view),
       notice_(new Notice(view)),
       timeLapse_([this] { return hooks_.showsCameraPicture() ? hooks_.picture(false) : QImage(); }),
       standIn_(*view, {hooks_.backToCamera, [this](StandIn::Kind kind) { standInChanged(kind); }}) {
@@ -110,6 +112,12 @@ void PresenterActions::keepStill(const QImage &picture, const DrawingSheet &stro
 }
 
 void PresenterActions::showStill(std::optional<std::size_t> index) {
+    if (comparedStill_ && index && *index < stills_.size()) {
+        comparedStill_ = index;
+        view_->setComparison(stills_.at(*index).picture);
+        strip_->refresh(index);
+        return;
+    }
     if (!index || *index >= stills_.size()) {
         backToLive();
         return;
@@ -122,8 +130,29 @@ void PresenterActions::showStill(std::optional<std::size_t> index) {
 }
 
 void PresenterActions::stepStill(int direction) {
-    if (!strip_->isVisible() && !shownStill_) return;
-    if (const auto next = Stills::step(shownStill_, direction, stills_.size())) showStill(next);
+    if (!strip_->isVisible() && !shownStill_ && !comparedStill_) return;
+    const auto current = comparedStill_ ? comparedStill_ : shownStill_;
+    if (const auto next = Stills::step(current, direction, stills_.size())) showStill(next);
+}
+
+void PresenterActions::setComparing(bool on) {
+    if (on && stills_.empty()) {
+        notice_->tell(text("compare_no_stills"));
+        const QSignalBlocker quiet(ui_.compare_action);
+        ui_.compare_action->setChecked(false);
+        return;
+    }
+    if (!on) {
+        comparedStill_.reset();
+        view_->setComparison(QImage());
+        strip_->refresh(shownStill_);
+        return;
+    }
+    const std::size_t still = shownStill_.value_or(stills_.size() - 1);
+    backToLive();
+    comparedStill_ = still;
+    view_->setComparison(stills_.at(still).picture);
+    strip_->refresh(comparedStill_);
 }
 
 void PresenterActions::backToLive() {
@@ -151,6 +180,7 @@ void PresenterActions::setUpStills(MouseDragView *view) {
     area->layout()->addWidget(strip_);
     strip_->refresh(shownStill_);
     connect(ui_.stills_action, &QAction::toggled, strip_, &QWidget::setVisible);
+    connect(ui_.compare_action, &QAction::toggled, this, &PresenterActions::setComparing);
     // On the picture only: a focused slider keeps its arrows.
     for (const auto &[key, direction] : {std::pair{Qt::Key_Left, -1}, std::pair{Qt::Key_Right, 1}}) {
         auto *shortcut = new QShortcut(QKeySequence(key), view);

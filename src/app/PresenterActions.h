@@ -56,6 +56,9 @@ class PresenterActions : public QObject {
     // Shows a still as a frozen picture, or (none) the live picture again.
     void showStill(std::optional<std::size_t> index);
     void stepStill(int direction);
+    // Compare: the live picture beside the still shown last (or the newest); off: the single view.
+    void setComparing(bool on);
+    std::optional<std::size_t> comparedStill() const { return comparedStill_; }
     // What stands in goes; its strokes stay with it.
     void backToLive();
     const Stills &stills() const { return stills_; }
@@ -79,5 +82,7 @@ class PresenterActions : public QObject {
     DrawingSheet boardStrokes_;  // the page's, kept while the camera or a still shows
     Stills stills_;
     std::optional<std::size_t> shownStill_;
+    std::optional<std::size_t> comparedStill_;
+    MouseDragView *view_;
     StillsStrip *strip_ = nullptr;  // under the picture; the picture's area owns it
 };

@@ -357,6 +357,9 @@ QImage ViewController::capturePicture(bool withDrawings) const {
         return tools_->orientation().applied(presenter_->standIn().picture(withDrawings));
     QImage picture = currentImage();
     if (!pump_.shown()) return picture;  // the no-device picture, as it is shown
+    // Compare: both parts as shown.
+    if (!imgView_mousemove->comparison().isNull())
+        return imgView_mousemove->composedComparison(tools_->orientation().applied(picture));
     // Strokes are in the camera picture's pixels, so they go in before the mirror and flip.
     if (withDrawings && imgView_mousemove->showsDrawings())
         picture = imgView_mousemove->drawingSheet().burntInto(picture);

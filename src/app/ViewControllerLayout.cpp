@@ -243,6 +243,7 @@ void ViewControllerLayout::buildTeachingTools() {
     freeze_button->setFixedWidth(kButtonSide + kMenuArrowWidth);
     auto *freezeMenu = new QMenu(freeze_button);
     stills_action = action(freezeMenu, "stills_action", true);
+    compare_action = action(freezeMenu, "compare_action", true);
     freeze_button->setMenu(freezeMenu);
     freeze_button->setPopupMode(QToolButton::MenuButtonPopup);
 

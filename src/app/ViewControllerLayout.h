@@ -71,6 +71,7 @@ class ViewControllerLayout {
     QToolButton *orientation_button = nullptr;
     QToolButton *draw_button = nullptr;
     QAction *stills_action = nullptr;      // in the freeze button's menu: the stills strip
+    QAction *compare_action = nullptr;     // and the live picture beside a still
     QAction *whiteboard_action = nullptr;  // in the drawing menu: a white page in place of the picture
     QAction *blackboard_action = nullptr;  // and a black one
     QToolButton *shade_button = nullptr;   // spotlight and curtain

@@ -13,6 +13,7 @@
 #include "app/PresenterActions.h"
 #include "app/TimeLapseControl.h"
 #include "l10n/Localization.h"
+#include "viewer/CompareLayout.h"
 #include "viewer/DKBookmark.h"
 
 #include <QAbstractButton>
@@ -469,6 +470,40 @@ TEST_F(ViewControllerCaptureTest, TheStillsStripHoldsEachCaptureAndFreezeWithIts
     EXPECT_FALSE(presenter.shownStill());
     EXPECT_FALSE(viewer->ui().freeze_button->isChecked());
     EXPECT_EQ(view->drawingSheet().strokes().size(), 1u) << "the camera picture's stroke came back";
+}
+
+// Compare puts the live picture (mirrored as it is shown) beside a still, and a capture holds both.
+TEST_F(ViewControllerCaptureTest, CompareShowsTheLivePictureBesideAStillAndCapturesBoth) {
+    ASSERT_TRUE(startWithQuarters());
+    viewer->ui().compare_action->trigger();
+    EXPECT_FALSE(viewer->ui().compare_action->isChecked()) << "no still to compare with";
+    pressCaptureAndReadAlert();  // the still: the quarters as sent
+    viewer->setMirrored(true);
+    viewer->ui().compare_action->trigger();
+    MouseDragView *view = viewer->dragView();
+    ASSERT_FALSE(view->comparison().isNull());
+
+    const QImage both = savedPicture(pressCaptureAndReadAlert());
+    const auto [left, right] = CompareLayout::parts(QSizeF(view->size()), view->divider());
+    const double scale = 360 / CompareLayout::fitted({640, 360}, left).height();
+    const QRectF live = CompareLayout::fitted({640, 360}, left),
+                 still = CompareLayout::fitted({640, 360}, right);
+    const auto at = [&](const QRectF &part, double x, double y) {
+        return both.pixelColor(
+            (QPointF(part.left() + x * part.width(), part.top() + y * part.height()) * scale).toPoint());
+    };
+    EXPECT_TRUE(near(at(live, 0.1, 0.1), kTopRight)) << "the live part is mirrored as shown";
+    EXPECT_TRUE(near(at(still, 0.1, 0.1), kTopLeft));
+    EXPECT_TRUE(near(at(still, 0.9, 0.9), kBottomRight));
+
+    // The divider moves with a drag from it.
+    const double x = view->width() * view->divider();
+    sendMouse(view, QEvent::MouseButtonPress, {x, 100}, Qt::LeftButton);
+    sendMouse(view, QEvent::MouseMove, {x - 100, 100}, Qt::LeftButton);
+    sendMouse(view, QEvent::MouseButtonRelease, {x - 100, 100}, Qt::NoButton);
+    EXPECT_NEAR(view->divider(), (x - 100) / view->width(), 1e-9);
+    viewer->ui().compare_action->trigger();
+    EXPECT_TRUE(view->comparison().isNull());
 }
 
 }  // namespace
