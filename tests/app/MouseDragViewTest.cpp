@@ -1,5 +1,7 @@
 #include "app/MouseDragView.h"
 
+#include "SendMouse.h"
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -20,11 +22,6 @@ QRect markerBounds(MouseDragView &view) {
         }
     }
     return bounds;
-}
-
-void sendMouse(QWidget *widget, QEvent::Type type, QPointF position, Qt::MouseButtons buttons) {
-    QMouseEvent event(type, position, widget->mapToGlobal(position), Qt::LeftButton, buttons, Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
 }
 
 class MouseDragViewTest : public testing::Test {

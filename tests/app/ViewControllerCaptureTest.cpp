@@ -4,6 +4,7 @@
 
 #include "app/ViewController.h"
 
+#include "SendMouse.h"
 #include "ServerSocket.h"
 
 #include "MediaProbe.h"
@@ -68,11 +69,6 @@ QString quarters(const QImage &picture) {
     return seen.join(QLatin1Char(' '));
 }
 
-void sendMouse(QWidget *widget, QEvent::Type type, QPointF position, Qt::MouseButtons buttons) {
-    QMouseEvent event(type, position, widget->mapToGlobal(position), Qt::LeftButton, buttons, Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
-
 class ViewControllerCaptureTest : public ViewerTestFixture {
   protected:
     void SetUp() override {
@@ -125,6 +121,22 @@ class ViewControllerCaptureTest : public ViewerTestFixture {
         if (!simulator.start({"--frames-dir", frames.path(), "--fps", "10"})) return false;
         startViewer(simulator.imagePort(), simulator.commandPort());
         return QTest::qWaitFor([&] { return viewer->shownImageBytes() != nullptr; }, kCameraWaitMs);
+    }
+
+    // The pictures of the recording in the save root, once its file is complete (its index is written a
+    // moment after the stop); none when there is no recording.
+    std::vector<recorder_test::DecodedPicture> recordedPictures() const {
+        const QString recording =
+            QDir(root + "/RidirOvozev").entryInfoList({"record_*.mp4"}, QDir::Files).value(0).filePath();
+        std::vector<recorder_test::DecodedPicture> pictures;
+        if (recording.isEmpty()) return pictures;
+        QTest::qWaitFor(
+            [&] {
+                pictures = recorder_test::decodePictures(recording.toStdString());
+                return !pictures.empty();
+            },
+            kCameraWaitMs);
+        return pictures;
     }
 
     // Dismisses the message a button leaves on the window.
@@ -238,17 +250,8 @@ TEST_F(ViewControllerCaptureTest, MirrorAndFlipReachCapturesAndRecordings) {
     viewer->ui().record_button->click();
     dismissAlert();
     EXPECT_TRUE(QTest::qWaitFor([&] { return viewer->dragView()->recordingBadge().isEmpty(); }, 2000));
-    const QString recording =
-        QDir(root + "/RidirOvozev").entryInfoList({"record_*.mp4"}, QDir::Files).value(0).filePath();
-    ASSERT_FALSE(recording.isEmpty());
-    std::vector<recorder_test::DecodedPicture> pictures;
-    // The file is complete once its index has been written, a moment after the stop.
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            pictures = recorder_test::decodePictures(recording.toStdString());
-            return !pictures.empty();
-        },
-        kCameraWaitMs));
+    const std::vector<recorder_test::DecodedPicture> pictures = recordedPictures();
+    ASSERT_FALSE(pictures.empty());
     EXPECT_EQ(quarters(pictures.front().picture), "BR BL TR TL");
 }
 
@@ -414,15 +417,8 @@ TEST_F(ViewControllerCaptureTest, TheWhiteboardReplacesThePictureForDrawingCaptu
     viewer->ui().record_button->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !viewer->ui().pause_action->isEnabled(); }, kCameraWaitMs));
     dismissAlert();
-    const QString recording =
-        QDir(root + "/RidirOvozev").entryInfoList({"record_*.mp4"}, QDir::Files).value(0).filePath();
-    std::vector<recorder_test::DecodedPicture> pictures;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            pictures = recorder_test::decodePictures(recording.toStdString());
-            return !pictures.empty();
-        },
-        kCameraWaitMs));
+    const std::vector<recorder_test::DecodedPicture> pictures = recordedPictures();
+    ASSERT_FALSE(pictures.empty());
     EXPECT_GT(qGray(pictures.back().picture.pixel(2, 2)), 240) << "the recording did not take the page";
 
     viewer->ui().whiteboard_action->trigger();

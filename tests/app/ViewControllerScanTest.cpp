@@ -6,6 +6,7 @@
 #include "app/ViewController.h"
 
 #include "PagePicture.h"
+#include "SendMouse.h"
 #include "ViewerTestFixture.h"
 #include "app/ScanMenu.h"
 #include "app/ScanPageStrip.h"
@@ -55,11 +56,6 @@ QString runTool(const QString &program, const QStringList &arguments) {
     tool.start(program, arguments);
     if (!tool.waitForFinished(30000)) return {};
     return QString::fromUtf8(tool.readAllStandardOutput());
-}
-
-void sendMouse(QWidget *widget, QEvent::Type type, QPointF position, Qt::MouseButtons buttons) {
-    QMouseEvent event(type, position, widget->mapToGlobal(position), Qt::LeftButton, buttons, Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
 }
 
 class ViewControllerScanTest : public ViewerTestFixture {

@@ -1,5 +1,6 @@
 #include "app/ViewController.h"
 
+#include "SendMouse.h"
 #include "ServerSocket.h"
 
 #include "ViewerTestFixture.h"
@@ -36,11 +37,6 @@ constexpr int kCameraWaitMs = 8000;
 QString documentsFile(const char *name) {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
         .filePath(QString::fromLatin1(name));
-}
-
-void sendMouse(QWidget *widget, QEvent::Type type, QPointF position, Qt::MouseButtons buttons) {
-    QMouseEvent event(type, position, widget->mapToGlobal(position), Qt::LeftButton, buttons, Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
 }
 
 class ViewControllerTest : public ViewerTestFixture {

@@ -3,6 +3,7 @@
 
 #include "app/ViewShades.h"
 
+#include "SendMouse.h"
 #include "ServerSocket.h"
 #include "ViewerTestFixture.h"
 #include "app/MouseDragView.h"
@@ -52,9 +53,7 @@ class ViewShadesTest : public ViewerTestFixture {
     QTemporaryDir frames;
 
     void send(QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
-        MouseDragView *view = viewer->dragView();
-        QMouseEvent event(type, at, view->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
-        QApplication::sendEvent(view, &event);
+        sendMouse(viewer->dragView(), type, at, buttons);
     }
 };
 
