@@ -9,7 +9,7 @@ packages=(
   libasio-dev libjpeg62-turbo-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
   libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
-  xvfb xauth imagemagick x11-utils pulseaudio pulseaudio-utils sox fonts-dejavu-core
+  xvfb xauth imagemagick x11-utils x11-xserver-utils pulseaudio pulseaudio-utils sox fonts-dejavu-core
   # Chinese texts and the alerts' full-width colon: 1.6 MB for GB 2312 and more (fonts-noto-cjk is 56 MB)
   fonts-wqy-microhei
   # Qt's own dialogs and buttons (the folder panel) in Chinese

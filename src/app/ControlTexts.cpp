@@ -38,6 +38,7 @@ const std::vector<MenuTip> &menuTips() {
         {"freeze_button", {"stills_action", "compare_action"}, true},
         {"shade_button", {"spotlight_action", "curtain_action"}, false, "shades_menu"},
         {"scan_button", {"add_page_action", "save_pdf_action", "copy_text_action"}, true},
+        {"max_window_button", {"full_screen_action"}, true},
     };
     return tips;
 }
@@ -99,7 +100,9 @@ const std::vector<ControlTexts::Entry> &ControlTexts::table() {
         {"library_button", "library", QKeySequence(QKeySequence::Open)},
         {"camera_button", "camera", QKeySequence(Qt::CTRL | Qt::Key_K)},
         {"max_window_button", "max_window", QKeySequence(Qt::Key_F10)},
-        {"max_window_button", "full_screen", QKeySequence(Qt::Key_F11), &Hooks::toggleFullScreen},
+        {"full_screen_action", "full_screen", QKeySequence(Qt::Key_F11)},
+        {"screen_heading_action", "full_screen_on", {}},
+        {"window_screen_action", "this_window_screen", {}},
         {nullptr, nullptr, QKeySequence(Qt::CTRL | Qt::Key_Q), &Hooks::quit},
         {"freeze_button", "freeze", QKeySequence(Qt::Key_Space)},
         {"mirror_action", "mirror", QKeySequence(Qt::Key_H)},

@@ -22,7 +22,6 @@ class ControlTexts {
     struct Hooks {
         std::function<void()> zoomIn;
         std::function<void()> zoomOut;
-        std::function<void()> toggleFullScreen;
         std::function<void()> quit;
         std::function<void()> openResolutions;
         std::function<void()> copyPicture;

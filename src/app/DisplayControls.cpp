@@ -11,7 +11,7 @@
 #include <cmath>
 
 DisplayControls::DisplayControls(QWidget &host, const ViewControllerLayout &ui, MouseDragView &view)
-    : host_(host), ui_(ui), view_(view) {
+    : host_(host), ui_(ui), view_(view), fullScreen_(host, ui) {
     ui_.ns_slider_zoom->setDoubleRange(DisplayGeometry::kMinScale, maxScale_);
     ui_.ns_slider_zoom->setDoubleValue(1.0);
     ui_.ns_slider_rotate->setDoubleValue(0.0);
@@ -127,8 +127,7 @@ void DisplayControls::maximise() {
 }
 
 void DisplayControls::toggleFullScreen() {
-    QWidget *window = host_.window();
-    window->setWindowState(window->windowState() ^ Qt::WindowFullScreen);
+    fullScreen_.toggle();
     setFitImage();
 }
 

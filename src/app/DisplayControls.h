@@ -1,11 +1,13 @@
 #pragma once
 
 // The viewer's display commands: 1:1, fit, zoom (slider and keys), turn (buttons and slider), maximise and
-// full screen, and the re-fit when the viewer's or the library's window changes size. They act on the drag
-// view's geometry and keep the zoom and turn sliders and the scale label in step.
+// full screen (on the chosen screen, see FullScreenPlacement), and the re-fit when the viewer's or the
+// library's window changes size. They act on the drag view's geometry and keep the zoom and turn sliders
+// and the scale label in step.
 //
 // Thread use: GUI thread.
 
+#include "app/FullScreenPlacement.h"
 #include "app/MouseDragView.h"
 #include "app/ViewControllerLayout.h"
 #include "viewer/DisplayGeometry.h"
@@ -38,6 +40,7 @@ class DisplayControls : public QObject {
     void resetTurn();
     // Maximises the window, or restores it when maximised.
     void maximise();
+    // Full screen on the screen chosen in the maximise button's menu, or back to where the window was.
     void toggleFullScreen();
     // Zooms by wheel steps (positive: in) about a point of the display area.
     void wheelZoom(QPointF areaPoint, double steps);
@@ -58,6 +61,7 @@ class DisplayControls : public QObject {
     QWidget &host_;
     const ViewControllerLayout &ui_;
     MouseDragView &view_;
+    FullScreenPlacement fullScreen_;
     double maxScale_ = DisplayGeometry::kViewerMaxScale;
     QSizeF currentViewSize_;
     bool fitted_ = false;  // the zoom is Fit's, not one the user chose

@@ -83,7 +83,6 @@ void ViewController::applyTexts() {
     ControlTexts::Hooks hooks;
     hooks.zoomIn = [this] { zoomIn(); };
     hooks.zoomOut = [this] { zoomOut(); };
-    hooks.toggleFullScreen = [this] { toggleFullScreen(); };
     hooks.quit = [this] { closeWindow(); };
     hooks.copyPicture = [this] { presenter_->copyPicture(); };
     hooks.openResolutions = [this] {

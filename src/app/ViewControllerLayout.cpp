@@ -151,6 +151,7 @@ void ViewControllerLayout::makeControls() {
     buildRecordMenu();
     library_button = toolButton("library_button", "library.png");
     max_window_button = toolButton("max_window_button", "max_window.png");
+    buildScreenMenu();
     camera_button = toolButton("camera_button", "camera.png");
     buildTeachingTools();
     scan_button = toolButton("scan_button", "scan.png");
@@ -319,6 +320,19 @@ void ViewControllerLayout::buildRecordMenu() {
     timelapse_action = action(menu, "timelapse_action", false);
     record_button->setMenu(menu);
     record_button->setPopupMode(QToolButton::MenuButtonPopup);
+}
+
+// The maximise button's menu: full screen, and the screen it fills (a projector beside the laptop).
+void ViewControllerLayout::buildScreenMenu() {
+    screen_menu = new QMenu(max_window_button);
+    full_screen_action = action(screen_menu, "full_screen_action", false);
+    screen_menu->addSeparator();
+    screen_heading_action = action(screen_menu, "screen_heading_action", false);
+    screen_heading_action->setEnabled(false);
+    window_screen_action = action(screen_menu, "window_screen_action", true);
+    max_window_button->setMenu(screen_menu);
+    // A click maximises, a held press opens the menu: no arrow, as the scan button, for a 1024-pixel screen.
+    max_window_button->setPopupMode(QToolButton::DelayedPopup);
 }
 
 QAction *ViewControllerLayout::action(QMenu *menu, const char *objectName, bool checkable) {

@@ -65,6 +65,12 @@ class ViewControllerLayout {
     QActionGroup *record_size_actions = nullptr;
     QAction *pause_action = nullptr;      // in the record button's menu, while recording
     QAction *timelapse_action = nullptr;  // in the record button's menu
+    // The maximise button's menu (a held press): full screen, and which screen it goes to
+    // (FullScreenPlacement adds the screens after window_screen_action).
+    QMenu *screen_menu = nullptr;
+    QAction *full_screen_action = nullptr;
+    QAction *screen_heading_action = nullptr;  // a heading, not a command
+    QAction *window_screen_action = nullptr;   // checkable: full screen where the window is
     // The teaching tools: freeze (checkable), the mirror-and-flip menu and the drawing tools' button (a
     // click takes or leaves the pen, its arrow opens the menu).
     QToolButton *freeze_button = nullptr;
@@ -106,6 +112,7 @@ class ViewControllerLayout {
     QToolButton *toolButton(const char *objectName, const char *picture);
     void buildTeachingTools();
     void buildRecordMenu();
+    void buildScreenMenu();
     QAction *action(QMenu *menu, const char *objectName, bool checkable);
     void styleStrip();
 

@@ -40,6 +40,9 @@ class ViewerSettings {
     // ("eng+chi_sim").
     static constexpr char kScanLookKey[] = "scan_look";
     static constexpr char kScanLanguagesKey[] = "scan_languages";
+    // Which screen full screen goes to: a screen's name (QScreen::name()); empty or not connected, the
+    // window's own screen.
+    static constexpr char kFullScreenScreenKey[] = "fullscreen_screen";
 
     // The user's settings file.
     static std::unique_ptr<QSettings> open();
