@@ -76,6 +76,7 @@ class PresenterActions : public QObject {
 
     const ViewControllerLayout &ui_;
     Hooks hooks_;
+    MouseDragView *view_;
     Notice *notice_;  // over the view, which owns it
     TimeLapseControl timeLapse_;
     StandIn standIn_;
@@ -83,6 +84,5 @@ class PresenterActions : public QObject {
     Stills stills_;
     std::optional<std::size_t> shownStill_;
     std::optional<std::size_t> comparedStill_;
-    MouseDragView *view_;
     StillsStrip *strip_ = nullptr;  // under the picture; the picture's area owns it
 };

@@ -130,13 +130,13 @@ class ViewControllerCaptureTest : public ViewerTestFixture {
             QDir(root + "/RidirOvozev").entryInfoList({"record_*.mp4"}, QDir::Files).value(0).filePath();
         std::vector<recorder_test::DecodedPicture> pictures;
         if (recording.isEmpty()) return pictures;
-        QTest::qWaitFor(
+        const bool complete = QTest::qWaitFor(
             [&] {
                 pictures = recorder_test::decodePictures(recording.toStdString());
                 return !pictures.empty();
             },
             kCameraWaitMs);
-        return pictures;
+        return complete ? pictures : std::vector<recorder_test::DecodedPicture>{};
     }
 
     // Dismisses the message a button leaves on the window.
