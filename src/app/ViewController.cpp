@@ -8,6 +8,7 @@
 #include "app/ExitAfterRecordings.h"
 #include "app/MouseDragView.h"
 #include "app/RecordControl.h"
+#include "app/RecordSizeMenu.h"
 #include "app/StatusOverlay.h"
 #include "app/TeachingTools.h"
 #include "base/Log.h"
@@ -65,7 +66,7 @@ void ViewController::viewDidLoad() {
     ui_.ctrl_resolve_list->showWaiting();
     connectControls();
     setUpRecordControl();
-    setUpRecordSizes();
+    RecordSizeMenu::connect(*ui_.record_size_actions);
     auto *badgeClock = new QTimer(this);  // the window's child
     connect(badgeClock, &QTimer::timeout, this, &ViewController::updateRecordingBadge);
     badgeClock->start(500);
@@ -386,23 +387,6 @@ void ViewController::updateRecordingBadge() {
     imgView_mousemove->setRecordingBadge(badge);
 }
 
-// The record menu's size, remembered; a name the table does not know is the default.
-VideoSize::Choice ViewController::recordingSize() {
-    const QString name = ViewerSettings::text(ViewerSettings::kRecordingSizeKey,
-                                              QLatin1String(VideoSize::nameOf(VideoSize::kDefault)));
-    return VideoSize::fromName(name.toStdString()).value_or(VideoSize::kDefault);
-}
-
-void ViewController::setUpRecordSizes() {
-    const QString chosen = QLatin1String(VideoSize::nameOf(recordingSize()));
-    for (QAction *item : ui_.record_size_actions->actions()) {
-        item->setChecked(item->data().toString() == chosen);
-        connect(item, &QAction::triggered, this, [item] {
-            ViewerSettings::setText(ViewerSettings::kRecordingSizeKey, item->data().toString());
-        });
-    }
-}
-
 void ViewController::setRecordingMicrophone(bool enabled) {
     setUpRecordControl(enabled);
 }
@@ -412,7 +396,7 @@ void ViewController::setUpRecordControl(bool microphone) {
     hooks.deviceConnected = [this] { return img_socket.bConnected(); };
     hooks.saveRoot = [] { return DKBookmark::defaultShareBookmark().getSavePath(); };
     hooks.videoSize = [this] {
-        return QSizeF(VideoSize::forCamera(currentViewSize().toSize(), recordingSize()));
+        return QSizeF(VideoSize::forCamera(currentViewSize().toSize(), RecordSizeMenu::chosen()));
     };
     hooks.alertMessage = [this](const QString &text, bool goodNews) {
         AlertSheet::begin(window(), text,

@@ -23,6 +23,7 @@
 #include "app/DisplayControls.h"
 #include "app/MouseDragView.h"
 #include "app/PresenterActions.h"
+#include "app/RecordSizeMenu.h"
 #include "app/ScanMode.h"
 #include "app/StatusOverlay.h"
 #include "app/TeachingTools.h"
@@ -92,7 +93,7 @@ class ViewController : public QWidget, public CCSliderDelegate {
     // Recordings take sound from the default microphone unless told otherwise (tests).
     void setRecordingMicrophone(bool enabled);
     // The video size chosen in the record button's menu.
-    static VideoSize::Choice recordingSize();
+    static VideoSize::Choice recordingSize() { return RecordSizeMenu::chosen(); }
     // The localised text for key, followed by the button's shortcut if it has one: "Turn left (Ctrl+L)".
     void setToolTipKey(QAbstractButton *button, const QString &key) {
         ControlTexts::setToolTipKey(button, key);
@@ -178,7 +179,6 @@ class ViewController : public QWidget, public CCSliderDelegate {
     void buildPictureStack();
     void connectControls();
     void setUpRecordControl(bool microphone = true);
-    void setUpRecordSizes();
     void updateRecordingBadge();
     void setUpTeachingTools();
     void setUpPresenterActions();
