@@ -8,7 +8,9 @@
 #include <tesseract/renderer.h>
 #include <tesseract/resultiterator.h>
 
+#ifdef DESKCAM_HAVE_OPENMP
 #include <omp.h>
+#endif
 
 #include <algorithm>
 
@@ -18,7 +20,9 @@ constexpr const char *kDebianDataPath = "/usr/share/tesseract-ocr/5/tessdata";
 
 // Tesseract's parallel regions run on the calling thread alone (see the header).
 void oneThreadHere() {
+#ifdef DESKCAM_HAVE_OPENMP
     omp_set_max_active_levels(0);
+#endif
 }
 
 struct TextDeleter {
