@@ -234,9 +234,18 @@ void MouseDragView::paintComparison(QPainter &painter) {
     const auto [left, right] = CompareLayout::parts(QSizeF(size()), divider_);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     if (!image_.isNull()) {
-        // The live picture mirrored and flipped as elsewhere; turn and zoom are the single view's.
-        const QImage live = geometry_.orientation().applied(image_);
-        painter.drawImage(CompareLayout::fitted(QSizeF(pictureSize_), left), live);
+        // The live picture mirrored and flipped as elsewhere, by the painter rather than by a copy per
+        // picture; turn and zoom are the single view's.
+        const QSizeF size(pictureSize_);
+        const QRectF target = CompareLayout::fitted(size, left);
+        const QTransform toTarget =
+            geometry_.orientation().transform(size) *
+            QTransform::fromScale(target.width() / size.width(), target.height() / size.height()) *
+            QTransform::fromTranslate(target.left(), target.top());
+        painter.save();
+        painter.setTransform(toTarget, true);
+        painter.drawImage(QRectF(QPointF(0, 0), size), image_);
+        painter.restore();
     }
     painter.drawImage(CompareLayout::fitted(QSizeF(comparison_.size()), right), comparison_);
     painter.fillRect(QRectF(right.left() - 1, 0, 2, height()), QColor(255, 255, 255, 160));
@@ -290,8 +299,10 @@ void MouseDragView::mousePressEvent(QMouseEvent *event) {
 void MouseDragView::mouseMoveEvent(QMouseEvent *event) {
     const QPointF point = event->position();
     if (shades_.spotlight()) {
+        // Only where the light was and is: the pointer moves more often than pictures come.
+        const QRect before = shades_.spotlightRect();
         shades_.moveSpotlight(point);
-        update();
+        update(before | shades_.spotlightRect());
     }
     if (!(event->buttons() & Qt::LeftButton)) return;
     if (!comparison_.isNull()) {

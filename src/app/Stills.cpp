@@ -2,11 +2,9 @@
 
 std::size_t Stills::add(const QImage &picture, const DrawingSheet &strokes) {
     if (stills_.size() >= kMostStills) stills_.erase(stills_.begin());
-    Still still{picture, strokes, picture.scaledToHeight(kThumbnailHeight, Qt::SmoothTransformation)};
+    const QImage shown = strokes.isEmpty() ? picture : strokes.burntInto(picture);
+    Still still{picture, strokes, shown.scaledToHeight(kThumbnailHeight, Qt::SmoothTransformation)};
     still.strokes.setPictureSize(picture.size());
-    if (!strokes.isEmpty())
-        still.thumbnail =
-            strokes.burntInto(picture).scaledToHeight(kThumbnailHeight, Qt::SmoothTransformation);
     stills_.push_back(std::move(still));
     return stills_.size() - 1;
 }

@@ -337,9 +337,11 @@ void ViewController::captureShown(bool withDrawings) {
         alertMessage(CaptureControl::nothingToCapture().message);
         return;
     }
-    captureTo(capturePicture(withDrawings));
+    // Decoded once: a large camera's picture on screen is a reduced decode.
+    const QImage camera = presenter_->standIn().on() ? QImage() : currentImage();
+    captureTo(capturePictureOf(camera, withDrawings));
     // Each capture of the camera picture is a still of this run.
-    if (pump_.shown()) presenter_->keepStill(currentImage(), imgView_mousemove->drawingSheet());
+    if (pump_.shown()) presenter_->keepStill(camera, imgView_mousemove->drawingSheet());
 }
 
 void ViewController::captureTo(const QImage &picture) {
@@ -352,10 +354,13 @@ void ViewController::captureTo(const QImage &picture) {
 }
 
 QImage ViewController::capturePicture(bool withDrawings) const {
+    return capturePictureOf(presenter_->standIn().on() ? QImage() : currentImage(), withDrawings);
+}
+
+QImage ViewController::capturePictureOf(QImage picture, bool withDrawings) const {
     // The page as shown: turned as the view turns everything it shows.
     if (presenter_->standIn().on())
         return tools_->orientation().applied(presenter_->standIn().picture(withDrawings));
-    QImage picture = currentImage();
     if (!pump_.shown()) return picture;  // the no-device picture, as it is shown
     // Compare: both parts as shown.
     if (!imgView_mousemove->comparison().isNull())

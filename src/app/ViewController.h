@@ -188,6 +188,9 @@ class ViewController : public QWidget, public CCSliderDelegate {
     void setUpScanMode();
     StatusOverlay::Status currentStatus();
     void captureTo(const QImage &picture);
+    // capturePicture() of picture, the full decode of the picture on screen (unused while a still or the
+    // whiteboard shows).
+    QImage capturePictureOf(QImage picture, bool withDrawings) const;
     void captureShown(bool withDrawings);
 
     // --- supervisor thread

@@ -38,10 +38,14 @@ void ViewShades::paint(QPainter &painter, const QRectF &picture) const {
 
 // Plain bands round the light and one small cached picture for the light itself: a path with a hole,
 // rasterised every frame, cost as much again as the rest of the frame.
-void ViewShades::paintSpotlight(QPainter &painter, const QRectF &picture) const {
-    const QPoint centre = centre_.toPoint();
+QRect ViewShades::spotlightRect() const {
     const int side = 2 * int(std::ceil(radius_));
-    const QRect spot(centre - QPoint(side / 2, side / 2), QSize(side, side));
+    return QRect(centre_.toPoint() - QPoint(side / 2, side / 2), QSize(side, side));
+}
+
+void ViewShades::paintSpotlight(QPainter &painter, const QRectF &picture) const {
+    const QRect spot = spotlightRect();
+    const int side = spot.width();
     painter.save();
     painter.setClipRect(picture, Qt::IntersectClip);
     for (const QRect &part : QRegion(picture.toAlignedRect()) - spot)

@@ -28,6 +28,8 @@ class ViewShades {
     QPointF spotlightCentre() const { return centre_; }
     double spotlightRadius() const { return radius_; }
     void moveSpotlight(QPointF areaPoint) { centre_ = areaPoint; }
+    // The square round the light: all a move of the light changes on screen, where it was and where it is.
+    QRect spotlightRect() const;
     // steps > 0 (the wheel away from the user) grows it.
     void resizeSpotlight(double steps);
 

@@ -8,7 +8,7 @@
 #include "ServerSocket.h"
 
 #include "MediaProbe.h"
-#include "ViewerTestFixture.h"
+#include "SavingViewerFixture.h"
 #include "app/CaptureControl.h"
 #include "app/MouseDragView.h"
 #include "app/PresenterActions.h"
@@ -69,21 +69,8 @@ QString quarters(const QImage &picture) {
     return seen.join(QLatin1Char(' '));
 }
 
-class ViewControllerCaptureTest : public ViewerTestFixture {
+class ViewControllerCaptureTest : public SavingViewerFixture {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder.isValid());
-        // The app's one save location, pointed at a temporary root; its panel must never open here.
-        bookmark().setFolderChooser([] { return QString(); });
-        root = DKBookmark::CreateDirectory(folder.filePath("Pictures/ZUVA"));
-        bookmark().setSavePath(root);
-    }
-    void TearDown() override {
-        ViewerTestFixture::TearDown();
-        bookmark().setSavePath(QString());
-    }
-    static DKBookmark &bookmark() { return DKBookmark::defaultShareBookmark(); }
-
     // Presses the capture button and returns the text of the alert it leaves on the window, dismissing it.
     QString pressCaptureAndReadAlert() {
         viewer->ui().capture_button->click();
@@ -145,9 +132,7 @@ class ViewControllerCaptureTest : public ViewerTestFixture {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    QTemporaryDir folder;
     QTemporaryDir frames;
-    QString root;
     QMessageBox::Icon lastIcon = QMessageBox::NoIcon;  // of the alert readAlert() read
 };
 
@@ -491,6 +476,14 @@ TEST_F(ViewControllerCaptureTest, CompareShowsTheLivePictureBesideAStillAndCaptu
     EXPECT_TRUE(near(at(live, 0.1, 0.1), kTopRight)) << "the live part is mirrored as shown";
     EXPECT_TRUE(near(at(still, 0.1, 0.1), kTopLeft));
     EXPECT_TRUE(near(at(still, 0.9, 0.9), kBottomRight));
+    const QImage screen = view->grab().toImage();
+    const auto shownAt = [&](const QRectF &part, double x, double y) {
+        return screen.pixelColor(
+            QPointF(part.left() + x * part.width(), part.top() + y * part.height()).toPoint());
+    };
+    EXPECT_TRUE(near(shownAt(live, 0.1, 0.1), kTopRight)) << "the view shows the live part mirrored";
+    EXPECT_TRUE(near(shownAt(live, 0.9, 0.9), kBottomLeft));
+    EXPECT_TRUE(near(shownAt(still, 0.1, 0.1), kTopLeft));
 
     // The divider moves with a drag from it.
     const double x = view->width() * view->divider();

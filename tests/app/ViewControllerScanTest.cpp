@@ -6,8 +6,8 @@
 #include "app/ViewController.h"
 
 #include "PagePicture.h"
+#include "SavingViewerFixture.h"
 #include "SendMouse.h"
-#include "ViewerTestFixture.h"
 #include "app/ScanMenu.h"
 #include "app/ScanPageStrip.h"
 #include "viewer/DKBookmark.h"
@@ -58,22 +58,15 @@ QString runTool(const QString &program, const QStringList &arguments) {
     return QString::fromUtf8(tool.readAllStandardOutput());
 }
 
-class ViewControllerScanTest : public ViewerTestFixture {
+class ViewControllerScanTest : public SavingViewerFixture {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(folder.isValid());
-        bookmark().setFolderChooser([] { return QString(); });
-        root = DKBookmark::CreateDirectory(folder.filePath("Pictures/ZUVA"));
-        bookmark().setSavePath(root);
+        SavingViewerFixture::SetUp();
+        if (HasFatalFailure()) return;
         ASSERT_TRUE(simulator.start({"--picture", "page"}));
         startViewer(simulator.imagePort(), simulator.commandPort());
         ASSERT_TRUE(QTest::qWaitFor([&] { return viewer->shownImageBytes() != nullptr; }, kCameraWaitMs));
     }
-    void TearDown() override {
-        ViewerTestFixture::TearDown();
-        bookmark().setSavePath(QString());
-    }
-    static DKBookmark &bookmark() { return DKBookmark::defaultShareBookmark(); }
     ScanMode &scan() { return viewer->scanMode(); }
     ScanMenu &menu() { return *viewer->ui().scan_menu; }
 
@@ -104,9 +97,6 @@ class ViewControllerScanTest : public ViewerTestFixture {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return text;
     }
-
-    QTemporaryDir folder;
-    QString root;
 };
 
 TEST_F(ViewControllerScanTest, TheOutlineLiesOnThePageAndItsCornersCanBeDragged) {

@@ -1,6 +1,7 @@
 #include "RecordCommand.h"
 
 #include "CliArguments.h"
+#include "StopSignals.h"
 #include "device/CameraAddress.h"
 #include "device/ImageRecvTCPSocket.h"
 #include "device/StreamSupervisor.h"
@@ -78,27 +79,8 @@ bool parseJob(const CliArguments &arguments, RecordJob &job, std::string &error)
     return ok;
 }
 
-// SIGINT or SIGTERM ends the recording early and the file is finished as after --seconds; a second one
-// ends the program at once (the file, fragmented while recording, still plays). A file size limit
-// becomes a write error the recorder reports instead of killing the program.
-class StopSignals {
-  public:
-    StopSignals() {
-        std::signal(SIGXFSZ, SIG_IGN);
-        struct sigaction action {};
-        action.sa_handler = onSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESETHAND;
-        sigaction(SIGINT, &action, nullptr);
-        sigaction(SIGTERM, &action, nullptr);
-    }
-    static int received() { return received_.load(); }
-
-  private:
-    static void onSignal(int number) { received_ = number; }
-    static inline std::atomic<int> received_{0};
-    static_assert(std::atomic<int>::is_always_lock_free);
-};
+// SIGINT or SIGTERM (StopSignals) ends the recording early and the file is finished as after --seconds; a
+// second one ends the program at once (the file, fragmented while recording, still plays).
 
 // SIGUSR2 pauses the recording, the next one resumes it, and so on. The handler only counts; the thread
 // that watches the recording toggles it as many times.

@@ -1,12 +1,11 @@
 #include "TimeLapseCommand.h"
 
 #include "CameraPicture.h"
+#include "StopSignals.h"
 #include "device/CameraAddress.h"
 #include "recorder/TimeLapse.h"
 
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <thread>
 
@@ -17,12 +16,6 @@ using recorder::TimeLapse;
 
 // A moment waits this long for a newer camera picture before it counts as missed.
 constexpr auto kMomentPatience = std::chrono::seconds(2);
-
-std::atomic<int> stopSignal{0};
-
-void onStop(int number) {
-    stopSignal = number;
-}
 
 int usage(const std::string &message) {
     std::fprintf(stderr, "deskcam-cli timelapse: %s\n", message.c_str());
@@ -36,7 +29,7 @@ int fail(const QString &message) {
 
 // Sleeps until when, in short steps so that a stop signal ends the wait.
 void sleepUntil(Clock::time_point when) {
-    while (!stopSignal && Clock::now() < when)
+    while (!StopSignals::received() && Clock::now() < when)
         std::this_thread::sleep_for(
             std::min<Clock::duration>(when - Clock::now(), std::chrono::milliseconds(50)));
 }
@@ -45,10 +38,10 @@ void sleepUntil(Clock::time_point when) {
 void takeMoments(TimeLapse &lapse, ImageRecvTCPSocket &receiver) {
     ImageBytes previous;
     const Clock::time_point start = Clock::now();
-    for (long long moment = 0; !stopSignal && !lapse.complete(); ++moment) {
+    for (long long moment = 0; !StopSignals::received() && !lapse.complete(); ++moment) {
         const Clock::time_point due = start + moment * lapse.plan().every;
         sleepUntil(due);
-        if (stopSignal) break;
+        if (StopSignals::received()) break;
         const auto patience = std::min<Clock::duration>(kMomentPatience, lapse.plan().every);
         const QImage picture = CameraPicture::next(receiver, previous, Clock::now() + patience);
         if (lapse.add(picture) == TimeLapse::Moment::WriteFailed) {
@@ -79,8 +72,7 @@ int runTimeLapse(const CliArguments &arguments) {
         return fail(QStringLiteral("cannot connect to the camera at %1:%2")
                         .arg(QString::fromStdString(camera))
                         .arg(port));
-    std::signal(SIGINT, onStop);
-    std::signal(SIGTERM, onStop);
+    const StopSignals stopSignals;
     takeMoments(lapse, receiver);
 
     std::printf("%d pictures in %s\n", lapse.taken(), qPrintable(lapse.folder()));
