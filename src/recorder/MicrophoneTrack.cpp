@@ -21,11 +21,26 @@ namespace {
 
 // Sound delivered before writing starts is lost, so the wait for the first buffer ends as it arrives.
 constexpr std::chrono::seconds kFirstBufferWait{6};
+// At the end, what the microphone heard before the last frame ended arrives its latency later (tens of
+// milliseconds); a microphone gone quiet must not hold the stop up for long.
+constexpr std::chrono::milliseconds kTailWait{300};
 constexpr double kCaptureSampleRate = 44100;  // Hz
 constexpr std::uint32_t kMaxCaptureChannels = 2;
 constexpr std::int32_t kAudioBitRate = 128000;  // bit/s
 // Longer than this without new sound is worth telling the user about.
 constexpr std::int64_t kMicrophoneSilenceMicros = 2'000'000;
+
+std::int64_t startMicrosOf(const AudioSampleBuffer &buffer) {
+    const CMTime &time = buffer.presentationTime;
+    if (time.timescale <= 0) return 0;
+    return static_cast<std::int64_t>(static_cast<long double>(time.value) * 1e6 / time.timescale);
+}
+
+std::int64_t endMicrosOf(const AudioSampleBuffer &buffer) {
+    const double rate = buffer.format.mSampleRate;
+    const double length = rate > 0 ? buffer.frameCount() * 1e6 / rate : 0;
+    return startMicrosOf(buffer) + std::llround(length);
+}
 
 }  // namespace
 
@@ -41,6 +56,12 @@ void MicrophoneTrack::setWriter(std::shared_ptr<MediaWriter> writer) {
 // --- opening
 
 void MicrophoneTrack::open(Delegate deliver) {
+    {
+        std::lock_guard lock(mutex_);
+        writingStarted_ = false;
+        soundEndMicros_.reset();
+        heardUntilMicros_ = 0;
+    }
     if (!enabled_) return;
     const QAudioDevice device = QMediaDevices::defaultAudioInput();
     {
@@ -175,12 +196,15 @@ void MicrophoneTrack::captureOutput(recorder::AudioDataOutput *output, const Aud
     {
         std::lock_guard lock(mutex_);
         if (output != output_.get()) return;
+        // Stopped before writing: no sound. Once writing, the sound runs on to the last frame's end.
+        if (!writingStarted_ && hooks_.stopped && hooks_.stopped()) return;
     }
-    if (hooks_.stopped && hooks_.stopped()) return;
     const PauseClock pauses = hooks_.pauses ? hooks_.pauses() : PauseClock();
     // Sound that arrives while paused is no sound the file misses.
     if (const auto arrival = pauses.fileMicros(CaptureTimestamps::nowMicros())) lastSoundMicros_ = *arrival;
-    const std::vector<AudioSampleBuffer> kept = outsidePauses(buffer, pauses);
+    std::vector<AudioSampleBuffer> kept = outsidePauses(buffer, pauses);
+    if (kept.empty()) return;
+    const std::int64_t heardUntil = endMicrosOf(kept.back());
     const AudioStreamBasicDescription &format = buffer.format;
     {
         // Track and start time together, so the recording thread sees both once its wait ends.
@@ -188,10 +212,24 @@ void MicrophoneTrack::captureOutput(recorder::AudioDataOutput *output, const Aud
         if (!track_ && format.mSampleRate != 0 && format.mChannelsPerFrame != 0) {
             addTrackLocked(static_cast<std::int32_t>(format.mChannelsPerFrame), format.mSampleRate);
         }
-        if (!CMTimeIsSet(startTime_) && !writingStarted_ && !kept.empty())
-            startTime_ = kept.front().presentationTime;
+        if (!CMTimeIsSet(startTime_) && !writingStarted_) startTime_ = kept.front().presentationTime;
+        if (soundEndMicros_) cutAt(kept, *soundEndMicros_);
     }
     for (const AudioSampleBuffer &piece : kept) encodeFrame(piece, false);
+    std::lock_guard lock(mutex_);
+    heardUntilMicros_ = std::max(heardUntilMicros_, heardUntil);
+    heard_.notify_all();
+}
+
+void MicrophoneTrack::cutAt(std::vector<AudioSampleBuffer> &pieces, std::int64_t endMicros) {
+    std::erase_if(pieces,
+                  [endMicros](const AudioSampleBuffer &piece) { return startMicrosOf(piece) >= endMicros; });
+    for (AudioSampleBuffer &piece : pieces) {
+        if (endMicrosOf(piece) <= endMicros) continue;
+        const auto frames =
+            std::llround(double(endMicros - startMicrosOf(piece)) * piece.format.mSampleRate / 1e6);
+        piece.data.resize(std::size_t(std::max<long long>(frames, 0)) * piece.format.mBytesPerFrame);
+    }
 }
 
 std::vector<AudioSampleBuffer> MicrophoneTrack::outsidePauses(const AudioSampleBuffer &buffer,
@@ -200,7 +238,7 @@ std::vector<AudioSampleBuffer> MicrophoneTrack::outsidePauses(const AudioSampleB
     const std::uint32_t frames = buffer.frameCount();
     const CMTime &time = buffer.presentationTime;
     if (pauses.neverPaused() || rate <= 0 || frames == 0 || time.timescale <= 0) return {buffer};
-    const auto start = static_cast<std::int64_t>(static_cast<long double>(time.value) * 1e6 / time.timescale);
+    const std::int64_t start = startMicrosOf(buffer);
     const auto frameAt = [&](std::int64_t micros) {
         return std::clamp<std::int64_t>(std::llround(double(micros - start) * rate / 1e6), 0, frames);
     };
@@ -242,6 +280,21 @@ void MicrophoneTrack::release() {
     device_.reset();
     startTime_ = CMTimeMake(0, 0);
     trackAdded_.notify_all();
+}
+
+bool MicrophoneTrack::writingStarted() const {
+    std::lock_guard lock(mutex_);
+    return writingStarted_;
+}
+
+void MicrophoneTrack::releaseAt(std::int64_t endMicros) {
+    {
+        std::unique_lock lock(mutex_);
+        soundEndMicros_ = endMicros;
+        if (track_ && output_)
+            heard_.wait_for(lock, kTailWait, [&] { return heardUntilMicros_ >= endMicros || !output_; });
+    }
+    release();
 }
 
 void MicrophoneTrack::finish() {

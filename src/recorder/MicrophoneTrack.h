@@ -70,8 +70,13 @@ class MicrophoneTrack {
     bool encodeFrame(const AudioSampleBuffer &buffer, bool isVideo);
     // Adds the AAC track to the writer; refused once writing has started.
     void addTrack(std::int32_t channels, double samples);
-    // Lets the microphone go and forgets the start time (doStop).
+    // Lets the microphone go and forgets the start time (doStop, or the end of a recording).
     void release();
+    bool writingStarted() const;
+    // Takes the sound up to endMicros (file clock: the end of the last frame), waiting a little for what
+    // the microphone has heard but not yet delivered, then lets the microphone go: without it the file's
+    // sound stopped short of its pictures by the microphone's latency.
+    void releaseAt(std::int64_t endMicros);
     // No more sound: the session stops and the track is flushed.
     void finish();
     void dropTrack();
@@ -100,6 +105,8 @@ class MicrophoneTrack {
     // The parts of buffer heard outside every pause, each stamped with its file time.
     static std::vector<AudioSampleBuffer> outsidePauses(const AudioSampleBuffer &buffer,
                                                         const PauseClock &pauses);
+    // Cuts the pieces at endMicros, dropping what lies beyond.
+    static void cutAt(std::vector<AudioSampleBuffer> &pieces, std::int64_t endMicros);
 
     Hooks hooks_;
     bool enabled_ = true;                           // set before the recording
@@ -109,8 +116,11 @@ class MicrophoneTrack {
     // --- guarded by mutex_: the recording thread, the audio queue, doStop and the completion step
     mutable std::mutex mutex_;
     std::condition_variable trackAdded_;  // also woken by release
+    std::condition_variable heard_;       // heardUntilMicros_ moved on
     CMTime startTime_;
     bool writingStarted_ = false;
+    std::optional<std::int64_t> soundEndMicros_;  // no sound beyond: the end of the last frame
+    std::int64_t heardUntilMicros_ = 0;           // file clock: the end of the newest sound delivered
     std::shared_ptr<recorder::MediaWriter> writer_;
     std::shared_ptr<recorder::AudioWriterInput> track_;
     std::optional<QAudioDevice> device_;

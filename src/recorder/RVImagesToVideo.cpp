@@ -299,10 +299,17 @@ bool RVImagesToVideo::appendToAdapter(recorder::VideoWriterInput &input, const Q
 
 void RVImagesToVideo::finishRecording(CallbackBlock callback) {
     endPause();
+    microphone_.releaseAt(videoEndMicros());
     microphone_.finish();
     if (const auto input = writerInput()) input->markAsFinished();
     videoWriter()->finishWriting(
         [self = shared_from_this(), callback = std::move(callback)] { self->completeRecording(callback); });
+}
+
+std::int64_t RVImagesToVideo::videoEndMicros() const {
+    // Without sound there is no start time, and no sound to end.
+    if (!CMTimeIsSet(sessionStart_) || sessionStart_.timescale <= 0) return 0;
+    return microsOf(sessionStart_) + (fps_ > 0 ? framesInTrack_ * 1'000'000 / fps_ : 0);
 }
 
 void RVImagesToVideo::completeRecording(const CallbackBlock &callback) {
@@ -398,7 +405,8 @@ void RVImagesToVideo::doStop() {
         bStop_ = true;
     }
     stopChanged_.notify_all();
-    microphone_.release();
+    // Once writing, the microphone is let go when the sound has caught up with the last frame.
+    if (!microphone_.writingStarted()) microphone_.release();
 }
 
 // --- accessors

@@ -198,6 +198,8 @@ class RVImagesToVideo : public std::enable_shared_from_this<RVImagesToVideo> {
     void tick(FrameSchedule &schedule, std::int64_t nowMicros);
     bool appendFrame(const QImage &pixelBuffer, std::int64_t slot);
     void finishRecording(CallbackBlock callback);
+    // File clock: where the last frame ends, which is where the sound should end too.
+    std::int64_t videoEndMicros() const;
     void completeRecording(const CallbackBlock &callback);
     RecordingReport::Facts factsOf(const recorder::MediaWriter &writer) const;
     void setReport(const Report &report);

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstring>
 #include <future>
+#include <thread>
 
 namespace {
 
@@ -103,6 +104,32 @@ TEST_F(MicrophoneTrackTest, SoundHeardWhilePausedIsLeftOutAndTheRestClosesUp) {
         silentWindows += loudest < 0.1f;
     }
     EXPECT_EQ(silentWindows, 0);
+}
+
+// The sound heard before the last frame ended arrives after the stop: it is waited for and kept, up to
+// the frame's end and no further, and nothing after the microphone was let go.
+TEST_F(MicrophoneTrackTest, AfterAStopTheSoundRunsOnToTheLastFramesEndAndNoFurther) {
+    track.captureOutput(output.get(), toneBuffer(0));
+    ASSERT_TRUE(track.track());
+    writer->startSessionAtSourceTime(track.beginWriting(*writer));
+    for (int i = 1; i < 90; ++i) track.captureOutput(output.get(), toneBuffer(i));
+    stopped = true;
+    std::thread late([this] {
+        for (int i = 90; i < 130; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            track.captureOutput(output.get(), toneBuffer(i));
+        }
+    });
+    track.releaseAt(kClockStart + 1'004'500);
+    EXPECT_FALSE(track.output());
+    late.join();
+    track.finish();
+    std::promise<void> done;
+    writer->finishWriting([&done] { done.set_value(); });
+    done.get_future().wait();
+
+    const recorder_test::DecodedSound sound = recorder_test::decodeSound(writer->path());
+    EXPECT_NEAR(double(sound.samples.size()) / sound.sampleRate, 1.0045, 0.03);
 }
 
 TEST_F(MicrophoneTrackTest, SilenceIsWatchedOnlyWithATrack) {

@@ -125,7 +125,7 @@ int main(int argc, char **argv) {
             pictures.size(), longestGap, videoSeconds, soundSeconds, sound.startTime);
         check(std::fabs(double(pictures.size()) - seconds * 25) <= 1, "the frames fill the seconds asked");
         check(longestGap <= 0.001, "every frame comes 40 ms after the one before");
-        check(std::fabs(soundSeconds - videoSeconds) <= 0.1, "as much sound as picture (100 ms)");
+        check(std::fabs(soundSeconds - videoSeconds) <= 0.05, "as much sound as picture (50 ms)");
     }
     if (mode == "--flash-and-tone") {
         const DecodedSound sound = decodeSound(path);
