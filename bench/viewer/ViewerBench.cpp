@@ -6,7 +6,8 @@
 //       layout and painting; the camera's own thread is subtracted), against decoding the same JPEGs
 //       alone, measured in the same run: with libjpeg-turbo straight into 32-bit pixels at the DCT scale
 //       the viewer uses (the floor), and with Qt's decoder; paced at the camera's frame rate as the
-//       viewer meets them, and back to back;
+//       viewer meets them, and back to back; and against the floor plus drawing the picture once on a
+//       window-sized picture as the view does (smooth, at the size shown), which no viewer can skip;
 //   (c) the longest the GUI thread was busy at a stretch (a 2 ms timer's worst lateness).
 //
 //   (c) with --teaching: the viewer's CPU per shown frame with strokes on the picture and the status
@@ -21,6 +22,7 @@
 //
 // Runs on the offscreen platform unless a DISPLAY or QT_QPA_PLATFORM is set.
 
+#include "DecodeFloor.h"
 #include "PagePicture.h"
 #include "TestCard.h"
 
@@ -43,9 +45,7 @@
 #include <QTimer>
 
 #include <netinet/in.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -158,68 +158,10 @@ void printThreadShares(const ThreadTimes &before, const ThreadTimes &after, int 
     }
 }
 
-double processCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 void runEventLoopFor(int milliseconds) {
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
-}
-
-double threadCpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
-
-// One way of decoding a picture: true when it decoded.
-using Decode = std::function<bool(const std::vector<std::uint8_t> &)>;
-
-bool decodesWithQt(const std::vector<std::uint8_t> &jpeg) {
-    QImage decoded;
-    decoded.loadFromData(jpeg.data(), static_cast<int>(jpeg.size()));
-    return !decoded.isNull();
-}
-
-// libjpeg-turbo alone, into a reused 32-bit picture at the DCT scale: what decoding costs at the least.
-Decode libjpegTurboAt(int scale) {
-    return [scale, picture = QImage()](const std::vector<std::uint8_t> &jpeg) mutable {
-        return JpegDecoder::decodeDirect(jpeg.data(), jpeg.size(), picture, JpegDecoder::Mode::Exact,
-                                         JpegDecoder::kDecodeBudget, scale);
-    };
-}
-
-// The decoder's best case: one picture after the other, its code and tables always warm. Process time, as
-// for the viewer. Milliseconds per picture, or -1 if one does not decode.
-double decodeBackToBackMs(const std::vector<std::vector<std::uint8_t>> &jpegs, int count,
-                          const Decode &decode = decodesWithQt) {
-    const double start = processCpuSeconds();
-    for (int i = 0; i < count; ++i) {
-        if (!decode(jpegs[static_cast<std::size_t>(i) % jpegs.size()])) return -1;
-    }
-    return (processCpuSeconds() - start) / count * 1000;
-}
-
-// Decoding as the viewer meets it: one picture per frame interval, the thread idle in between, so caches
-// cool as they do in the viewer. Only this thread's time: the decoder uses no other.
-double decodePacedMs(const std::vector<std::vector<std::uint8_t>> &jpegs, int count, double fps,
-                     const Decode &decode = decodesWithQt) {
-    const auto interval = std::chrono::duration<double>(1.0 / fps);
-    auto due = std::chrono::steady_clock::now();
-    double seconds = 0;
-    for (int i = 0; i < count; ++i) {
-        due += std::chrono::duration_cast<std::chrono::steady_clock::duration>(interval);
-        std::this_thread::sleep_until(due);
-        const double start = threadCpuSeconds();
-        if (!decode(jpegs[static_cast<std::size_t>(i) % jpegs.size()])) return -1;
-        seconds += threadCpuSeconds() - start;
-    }
-    return seconds / count * 1000;
 }
 
 double percentile(std::vector<double> values, double fraction) {
@@ -510,7 +452,12 @@ int main(int argc, char **argv) {
     const double perPacedDecode = decodePacedMs(jpegs, kPacedDecodes, settings.fps);
     const double perFloor = decodeBackToBackMs(jpegs, decodes, libjpegTurboAt(scale));
     const double perPacedFloor = decodePacedMs(jpegs, kPacedDecodes, settings.fps, libjpegTurboAt(scale));
-    if (perDecode < 0 || perPacedDecode < 0 || perFloor < 0 || perPacedFloor < 0) return 1;
+    const double ratio = viewer.dragView()->devicePixelRatioF();
+    const ShownPicture shownPicture{viewer.dragView()->size() * ratio,
+                                    viewer.displayGeometry().zoom() * ratio};
+    const double perPacedDraw = drawPacedMs(jpegs, kPacedDecodes, settings.fps, scale, shownPicture);
+    if (perDecode < 0 || perPacedDecode < 0 || perFloor < 0 || perPacedFloor < 0 || perPacedDraw < 0)
+        return 1;
 
     const double sentFrames = settings.seconds * settings.fps;
     const double perShown = shown > 0 ? viewerCpu / shown * 1000 : 0;
@@ -525,12 +472,16 @@ int main(int argc, char **argv) {
     std::printf("viewer CPU per frame     %.2f ms\n", perShown);
     std::printf("libjpeg-turbo at 1/%d     %.2f ms paced, %.2f ms back to back (the floor)\n", scale,
                 perPacedFloor, perFloor);
-    std::printf("ratio viewer/floor       %.2f paced, %.2f back to back\n", perShown / perPacedFloor,
-                perShown / perFloor);
+    std::printf("ratio viewer/floor       %.2f paced, %.2f back to back (the target's measure)\n",
+                perShown / perPacedFloor, perShown / perFloor);
+    std::printf("drawing it once, paced   %.2f ms on %dx%d, %.3f screen pixels per camera pixel\n",
+                perPacedDraw, shownPicture.area.width(), shownPicture.area.height(), shownPicture.scale);
+    std::printf("ratio viewer/(floor+draw) %.2f paced: what is left beyond decoding and drawing once\n",
+                perShown / (perPacedFloor + perPacedDraw));
     std::printf("Qt decode alone, paced   %.2f ms per frame (%d decodes, one per frame interval)\n",
                 perPacedDecode, kPacedDecodes);
     std::printf("Qt decode back to back   %.2f ms per frame (%d decodes)\n", perDecode, decodes);
-    std::printf("ratio viewer/decode      %.2f paced (the target's measure), %.2f back to back\n",
+    std::printf("ratio viewer/decode      %.2f paced, %.2f back to back\n",
                 perPacedDecode > 0 ? perShown / perPacedDecode : 0, perDecode > 0 ? perShown / perDecode : 0);
     std::printf("where the time went (the camera's thread included):\n");
     printThreadShares(threadsBefore, threadsAfter, std::max(shown, 1));
