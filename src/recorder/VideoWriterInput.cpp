@@ -4,8 +4,11 @@
 #include "recorder/MediaWriter.h"
 
 extern "C" {
+#include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
 }
+
+#include <algorithm>
 
 namespace recorder {
 namespace {
@@ -14,8 +17,16 @@ namespace {
 // of plain bilinear at 1920x1080). Other sizes: bicubic, for legible text after a resolution change.
 constexpr int kConvertFlags = SWS_BILINEAR | SWS_FULL_CHR_H_INP;
 constexpr int kScaleFlags = SWS_BICUBIC;
-// Pictures waiting for the encoder; more would only add latency and memory.
-constexpr std::size_t kMaxPendingPictures = 2;
+// Converted frames waiting for the encoder. x264's first second at 1920x1080 takes about half a second
+// longer than the frames' time (its threads filling up, the first frames' rate control): a dozen frames of
+// 3 MB. Beyond the budget more would only add latency and memory.
+constexpr std::size_t kPendingBytes = 64 * 1024 * 1024;
+constexpr std::size_t kMinPendingFrames = 2;
+
+std::size_t pendingFramesFor(const AVCodecContext &encoder) {
+    const int bytes = av_image_get_buffer_size(encoder.pix_fmt, encoder.width, encoder.height, 1);
+    return bytes <= 0 ? kMinPendingFrames : std::max(kMinPendingFrames, kPendingBytes / std::size_t(bytes));
+}
 
 CodecContextPtr openEncoder(const VideoSettings &settings, bool globalHeader) {
     const AVCodec *codec = avcodec_find_encoder_by_name("libx264");
@@ -86,7 +97,7 @@ VideoWriterInput::VideoWriterInput(const std::weak_ptr<MediaWriter> &writer, Cod
     : writer_(writer),
       encoder_(std::move(encoder)),
       stream_(stream),
-      frame_(av_frame_alloc()),
+      maxPending_(pendingFramesFor(*encoder_)),
       packet_(av_packet_alloc()) {
     thread_ = std::thread([this] { run(); });
 }
@@ -105,18 +116,24 @@ bool VideoWriterInput::isReadyForMoreMediaData() const {
     const auto writer = writer_.lock();
     if (!writer || !writer->isWriting() || !writer->sessionStart(nullptr)) return false;
     std::lock_guard lock(mutex_);
-    return !finished_ && pending_.size() < kMaxPendingPictures;
+    return !finished_ && pending_.size() < maxPending_;
 }
 
 bool VideoWriterInput::appendPixelBuffer(const QImage &picture, const CMTime &time) {
     const auto writer = writer_.lock();
     if (!writer || !isReadyForMoreMediaData() || picture.isNull()) return false;
     const std::int64_t pts = writer->timestampFor(time, encoder_->time_base);
+    {
+        std::lock_guard lock(mutex_);
+        // Frames before the session, or not after the previous one, would break the track's time line.
+        if (pts < 0 || pts <= lastPts_) return false;
+        lastPts_ = pts;
+    }
+    FramePtr frame = convert(picture);
+    if (!frame) return false;
     std::lock_guard lock(mutex_);
-    // Frames before the session, or not after the previous one, would break the track's time line.
-    if (pts < 0 || pts <= lastPts_) return false;
-    lastPts_ = pts;
-    pending_.push_back(Pending{picture, pts});
+    if (finished_) return false;
+    pending_.push_back(Pending{std::move(frame), pts});
     changed_.notify_all();
     return true;
 }
@@ -124,7 +141,7 @@ bool VideoWriterInput::appendPixelBuffer(const QImage &picture, const CMTime &ti
 bool VideoWriterInput::waitForRoom(std::chrono::milliseconds limit) {
     std::unique_lock lock(mutex_);
     // The encoder thread takes pictures off the queue even after a failure, so room comes.
-    changed_.wait_for(lock, limit, [this] { return finished_ || pending_.size() < kMaxPendingPictures; });
+    changed_.wait_for(lock, limit, [this] { return finished_ || pending_.size() < maxPending_; });
     return !finished_;
 }
 
@@ -141,7 +158,7 @@ void VideoWriterInput::waitUntilFinished() {
 }
 
 void VideoWriterInput::run() {
-    bool healthy = frame_ && packet_;
+    bool healthy = packet_ != nullptr;
     for (;;) {
         Pending next;
         {
@@ -153,10 +170,8 @@ void VideoWriterInput::run() {
             changed_.notify_all();
         }
         if (!healthy) continue;
-        healthy = convert(next.picture);
-        if (!healthy) continue;
-        frame_->pts = next.pts;
-        healthy = encode(frame_.get());
+        next.frame->pts = next.pts;
+        healthy = encode(next.frame.get());
     }
     // A null frame flushes the frames the encoder still holds for its look-ahead.
     if (healthy) encode(nullptr);
@@ -165,50 +180,64 @@ void VideoWriterInput::run() {
     changed_.notify_all();
 }
 
-bool VideoWriterInput::convert(const QImage &picture) {
-    // The encoder copies each picture in, so the frame is ours again once send_frame returns; an unchanged
-    // picture (the camera is slower than the recording) needs no new conversion.
-    if (frame_->data[0] && picture.cacheKey() == convertedKey_) return true;
-
-    const QImage source =
-        picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32
-            ? picture
-            : picture.convertToFormat(QImage::Format_RGB32);
-    if (!frame_->data[0]) {
-        frame_->format = encoder_->pix_fmt;
-        frame_->width = encoder_->width;
-        frame_->height = encoder_->height;
-        const int error = av_frame_get_buffer(frame_.get(), 0);
-        if (error < 0) {
-            if (auto writer = writer_.lock()) writer->fail("Could not allocate a video frame", error);
-            return false;
-        }
-    }
-    const int error = av_frame_make_writable(frame_.get());
-    if (error < 0) {
-        if (auto writer = writer_.lock()) writer->fail("Could not make the video frame writable", error);
-        return false;
-    }
-    // Pictures of another size than the track (a resolution change while recording) are scaled to it.
-    const int sameSize = source.width() == encoder_->width && source.height() == encoder_->height;
-    SwsContext *previous = scaler_.release();
-    scaler_.reset(sws_getCachedContext(previous, source.width(), source.height(), AV_PIX_FMT_RGB32,
-                                       encoder_->width, encoder_->height, encoder_->pix_fmt,
-                                       sameSize ? kConvertFlags : kScaleFlags, nullptr, nullptr, nullptr));
-    if (!scaler_) {
-        if (auto writer = writer_.lock())
+FramePtr VideoWriterInput::convert(const QImage &picture) {
+    const auto writer = writer_.lock();
+    if (!writer) return nullptr;
+    // The encoder copies each frame in, so frames queued for the same picture (the camera is slower than
+    // the recording) share one conversion.
+    if (!converted_ || picture.cacheKey() != convertedKey_) {
+        if (!prepareConverted(*writer)) return nullptr;
+        const QImage source =
+            picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32
+                ? picture
+                : picture.convertToFormat(QImage::Format_RGB32);
+        // Pictures of another size than the track (a resolution change while recording) are scaled to it.
+        const int sameSize = source.width() == encoder_->width && source.height() == encoder_->height;
+        SwsContext *previous = scaler_.release();
+        scaler_.reset(sws_getCachedContext(
+            previous, source.width(), source.height(), AV_PIX_FMT_RGB32, encoder_->width, encoder_->height,
+            encoder_->pix_fmt, sameSize ? kConvertFlags : kScaleFlags, nullptr, nullptr, nullptr));
+        if (!scaler_) {
             writer->fail("Could not initialize the conversion context", AVERROR(EINVAL));
+            return nullptr;
+        }
+        if (scaler_.get() != previous) {
+            // Tagged BT.709 in the stream, so convert with its matrix into limited range.
+            const int *bt709 = sws_getCoefficients(SWS_CS_ITU709);
+            sws_setColorspaceDetails(scaler_.get(), bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
+        }
+        const uint8_t *sourcePlanes[1] = {source.constBits()};
+        const int sourceStrides[1] = {static_cast<int>(source.bytesPerLine())};
+        sws_scale(scaler_.get(), sourcePlanes, sourceStrides, 0, source.height(), converted_->data,
+                  converted_->linesize);
+        convertedKey_ = picture.cacheKey();
+    }
+    FramePtr frame(av_frame_alloc());
+    const int error = frame ? av_frame_ref(frame.get(), converted_.get()) : AVERROR(ENOMEM);
+    if (error < 0) {
+        writer->fail("Could not queue a video frame", error);
+        return nullptr;
+    }
+    return frame;
+}
+
+// Pixels of our own to convert into: the previous ones may still wait in the queue.
+bool VideoWriterInput::prepareConverted(MediaWriter &writer) {
+    if (converted_ && av_frame_is_writable(converted_.get())) return true;
+    converted_.reset(av_frame_alloc());
+    if (!converted_) {
+        writer.fail("Could not allocate a video frame", AVERROR(ENOMEM));
         return false;
     }
-    if (scaler_.get() != previous) {
-        // Tagged BT.709 in the stream, so convert with its matrix into limited range.
-        const int *bt709 = sws_getCoefficients(SWS_CS_ITU709);
-        sws_setColorspaceDetails(scaler_.get(), bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
+    converted_->format = encoder_->pix_fmt;
+    converted_->width = encoder_->width;
+    converted_->height = encoder_->height;
+    const int error = av_frame_get_buffer(converted_.get(), 0);
+    if (error < 0) {
+        converted_.reset();
+        writer.fail("Could not allocate a video frame", error);
+        return false;
     }
-    const uint8_t *sourcePlanes[1] = {source.constBits()};
-    const int sourceStrides[1] = {static_cast<int>(source.bytesPerLine())};
-    sws_scale(scaler_.get(), sourcePlanes, sourceStrides, 0, source.height(), frame_->data, frame_->linesize);
-    convertedKey_ = picture.cacheKey();
     return true;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
-// The H.264 track of a recording. Pictures are queued by the recording thread and converted, scaled to the
-// track size and encoded on the input's own thread, so decoding the next picture overlaps encoding this one.
-// The queue is short: the input reports itself not ready while it is full, the way a real-time writer
-// input pushes back.
+// The H.264 track of a recording. Pictures are converted and scaled to the track's size and format by the
+// thread that appends them, and encoded on the input's own thread, so converting the next picture overlaps
+// encoding this one. The queue holds converted frames up to a memory budget: enough at 1920x1080 to ride
+// out the encoder's slow first second (its threads filling up) without a late frame, while the input
+// still reports itself not ready once it is full, the way a real-time writer input pushes back.
 
 #include "recorder/CMTime.h"
 #include "recorder/FFmpeg.h"
@@ -49,9 +50,11 @@ class VideoWriterInput {
 
     // Room for another picture, the writer writing and the session started.
     bool isReadyForMoreMediaData() const;
-    // Queues picture (any size, 32-bit xRGB) as the frame at time. False when not ready or when time is
-    // not after the previous frame's.
+    // Converts picture (any size, 32-bit xRGB) and queues it as the frame at time. False when not ready or
+    // when time is not after the previous frame's. One thread at a time.
     bool appendPixelBuffer(const QImage &picture, const CMTime &time);
+    // Frames the queue holds at most: a memory budget, and never fewer than two.
+    std::size_t maxPendingFrames() const { return maxPending_; }
     // Blocks until the queue has room for another picture, at most limit. False once the input is finished.
     bool waitForRoom(std::chrono::milliseconds limit);
     // No more pictures: the encoder is flushed after the queued ones.
@@ -63,17 +66,20 @@ class VideoWriterInput {
 
   private:
     struct Pending {
-        QImage picture;
+        FramePtr frame;  // a reference to converted pixels, which the next frame may share
         std::int64_t pts = 0;
     };
 
     void run();
-    bool convert(const QImage &picture);
+    // A frame of the track's size and format holding picture; null (and the writer failed) on error.
+    FramePtr convert(const QImage &picture);
+    bool prepareConverted(MediaWriter &writer);
     bool encode(AVFrame *frame);
 
     const std::weak_ptr<MediaWriter> writer_;
     const CodecContextPtr encoder_;
     AVStream *const stream_;  // owned by the writer's muxer
+    const std::size_t maxPending_;
 
     // --- guarded by mutex_
     mutable std::mutex mutex_;
@@ -83,11 +89,13 @@ class VideoWriterInput {
     bool drained_ = false;
     std::int64_t lastPts_ = INT64_MIN;
 
-    // --- encoder thread only
-    FramePtr frame_;
-    PacketPtr packet_;
+    // --- the appending thread only
+    FramePtr converted_;  // the newest conversion
     SwsContextPtr scaler_;
     qint64 convertedKey_ = 0;
+
+    // --- encoder thread only
+    PacketPtr packet_;
 
     std::thread thread_;
 };

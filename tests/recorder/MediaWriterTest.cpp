@@ -125,6 +125,45 @@ TEST_F(MediaWriterTest, WritesAFastStartMp4WithAScaledVideoTrackAndAToneTrack) {
     EXPECT_NEAR(dominantFrequency(sound.samples, sound.sampleRate, 300, 600), 440, 2);
 }
 
+// The encoder's slow first second must not push back on the frame loop at 1920x1080: a dozen frames are
+// taken at once. Frames of one picture share its conversion, and the next picture is not painted over it.
+TEST_F(MediaWriterTest, ADozenFramesAreTakenAtOnceAndFramesOfOnePictureShareItsPixels) {
+    auto writer = makeWriter();
+    auto video = writer->addVideoInput(VideoSettings{1920, 1080, 25});
+    ASSERT_TRUE(video);
+    EXPECT_GE(video->maxPendingFrames(), 12u);
+    ASSERT_TRUE(writer->startWriting());
+    writer->startSessionAtSourceTime(atSeconds(0));
+    const QImage red = filled(1920, 1080, Qt::red), blue = filled(1920, 1080, Qt::blue);
+    for (int k = 0; k < 12; ++k)
+        EXPECT_TRUE(
+            video->appendPixelBuffer(k % 6 < 3 ? red : blue, CMTimeAdd(CMTimeMake(k, 25), atSeconds(0))))
+            << "frame " << k;
+    video->markAsFinished();
+    ASSERT_EQ(finish(*writer), WriterStatus::Completed);
+
+    const auto pictures = decodePictures(path);
+    ASSERT_EQ(pictures.size(), 12u);
+    for (std::size_t k = 0; k < pictures.size(); ++k) {
+        const QRgb pixel = pictures[k].picture.pixel(32, 18);
+        EXPECT_GT(k % 6 < 3 ? qRed(pixel) : qBlue(pixel), 220) << "frame " << k;
+    }
+}
+
+// However large the track, the queue holds no more than its budget of converted frames.
+TEST(VideoWriterInputQueue, HoldsAtLeastTwoFramesAndNoMoreThanItsBudget) {
+    QTemporaryDir folder;
+    for (const auto &[width, height] : {std::pair{1280, 720}, {1920, 1080}, {3840, 2160}, {8192, 4320}}) {
+        auto writer = MediaWriter::create(folder.filePath("q.mp4").toStdString(), nullptr);
+        ASSERT_TRUE(writer);
+        auto video = writer->addVideoInput(VideoSettings{width, height, 25});
+        ASSERT_TRUE(video) << width << "x" << height;
+        const std::size_t frameBytes = std::size_t(width) * height * 3 / 2;
+        const std::size_t frames = video->maxPendingFrames();
+        EXPECT_TRUE(frames == 2 || (frames > 2 && frames * frameBytes <= 64u << 20)) << frames << " frames";
+    }
+}
+
 TEST_F(MediaWriterTest, LostSoundIsFilledWithSilenceSoLaterSoundKeepsItsTime) {
     auto writer = makeWriter();
     auto audio = writer->addAudioInput(AudioSettings{2, 44100, 128000});
