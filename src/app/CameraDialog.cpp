@@ -16,9 +16,7 @@
 
 namespace {
 
-QString text(const char *key) {
-    return Localization::shared().text(QLatin1String(key));
-}
+using l10n::text;
 
 QSpinBox *portField(QWidget *parent, const char *name) {
     auto *field = new QSpinBox(parent);

@@ -6,9 +6,7 @@
 
 namespace {
 
-QString text(const char *key) {
-    return Localization::shared().text(QLatin1String(key));
-}
+using l10n::text;
 
 }  // namespace
 

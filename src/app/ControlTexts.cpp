@@ -10,9 +10,7 @@ namespace {
 
 using Hooks = ControlTexts::Hooks;
 
-QString text(const char *key) {
-    return Localization::shared().text(QLatin1String(key));
-}
+using l10n::text;
 
 QString keysText(const QKeySequence &keys) {
     return keys.toString(QKeySequence::NativeText);

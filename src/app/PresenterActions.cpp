@@ -15,9 +15,7 @@
 
 namespace {
 
-QString text(const char *key) {
-    return Localization::shared().text(QLatin1String(key));
-}
+using l10n::text;
 
 // The page's size when no camera picture has been seen, and the blackboard's colour.
 constexpr QSize kBoardSize(1920, 1080);

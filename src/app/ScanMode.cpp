@@ -19,9 +19,7 @@
 
 namespace {
 
-QString text(const char *key) {
-    return Localization::shared().text(QLatin1String(key));
-}
+using l10n::text;
 
 // The recogniser of the page worker's thread, kept for the next page while the languages stay.
 TextRecognizer &recognizerFor(const QString &languages) {

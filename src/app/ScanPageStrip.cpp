@@ -11,9 +11,7 @@ namespace {
 
 constexpr int kStripHeight = ScanPageStrip::kThumbnailHeight + 34;  // room for the number and the scroll bar
 
-QString text(const char *key) {
-    return Localization::shared().text(QLatin1String(key));
-}
+using l10n::text;
 
 }  // namespace
 

@@ -10,9 +10,7 @@ using recorder::TimeLapse;
 
 namespace {
 
-QString text(const char *key) {
-    return Localization::shared().text(QLatin1String(key));
-}
+using l10n::text;
 
 }  // namespace
 

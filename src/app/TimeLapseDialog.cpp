@@ -17,9 +17,7 @@ namespace {
 constexpr double kDefaultEverySeconds = 10;
 constexpr int kMostPictures = 100'000;
 
-QString text(const char *key) {
-    return Localization::shared().text(QLatin1String(key));
-}
+using l10n::text;
 
 }  // namespace
 

@@ -375,6 +375,14 @@ void ViewController::alertMessage(const QString &text, AlertSheet::Kind kind) {
     AlertSheet::begin(window(), text, kind);
 }
 
+void ViewController::alertOutcome(const QString &text, bool goodNews) {
+    alertMessage(text, goodNews ? AlertSheet::Kind::Information : AlertSheet::Kind::Warning);
+}
+
+QString ViewController::saveRoot() {
+    return DKBookmark::defaultShareBookmark().getSavePath();
+}
+
 void ViewController::Record_Button_Click() {
     recordControl_->Record_Button_Click();
 }
@@ -399,14 +407,11 @@ void ViewController::setRecordingMicrophone(bool enabled) {
 void ViewController::setUpRecordControl(bool microphone) {
     RecordControl::Hooks hooks;
     hooks.deviceConnected = [this] { return img_socket.bConnected(); };
-    hooks.saveRoot = [] { return DKBookmark::defaultShareBookmark().getSavePath(); };
+    hooks.saveRoot = &ViewController::saveRoot;
     hooks.videoSize = [this] {
         return QSizeF(VideoSize::forCamera(currentViewSize().toSize(), RecordSizeMenu::chosen()));
     };
-    hooks.alertMessage = [this](const QString &text, bool goodNews) {
-        AlertSheet::begin(window(), text,
-                          goodNews ? AlertSheet::Kind::Information : AlertSheet::Kind::Warning);
-    };
+    hooks.alertMessage = [this](const QString &text, bool goodNews) { alertOutcome(text, goodNews); };
     hooks.alertAndWait = [this](const QString &text, std::function<void()> dismissed) {
         connect(AlertSheet::begin(window(), text), &QObject::destroyed, [dismissed] { dismissed(); });
     };
@@ -499,10 +504,8 @@ void ViewController::setUpPresenterActions() {
     hooks.showsCameraPicture = [this] { return pump_.shown() != nullptr || presenter_->standIn().on(); };
     hooks.picture = [this](bool withDrawings) { return capturePicture(withDrawings); };
     hooks.rotation = [this] { return displayGeometry().rotation(); };
-    hooks.saveRoot = [] { return DKBookmark::defaultShareBookmark().getSavePath(); };
-    hooks.alert = [this](const QString &text, bool goodNews) {
-        alertMessage(text, goodNews ? AlertSheet::Kind::Information : AlertSheet::Kind::Warning);
-    };
+    hooks.saveRoot = &ViewController::saveRoot;
+    hooks.alert = [this](const QString &text, bool goodNews) { alertOutcome(text, goodNews); };
     presenter_ = std::make_unique<PresenterActions>(ui_, imgView_mousemove, std::move(hooks));
 }
 
@@ -510,11 +513,9 @@ void ViewController::setUpScanMode() {
     ScanMode::Hooks hooks;
     hooks.shownBytes = [this] { return pump_.shown(); };
     hooks.orientation = [this] { return tools_->orientation(); };
-    hooks.saveRoot = [] { return DKBookmark::defaultShareBookmark().getSavePath(); };
+    hooks.saveRoot = &ViewController::saveRoot;
     hooks.notice = [this](const QString &text) { presenter_->tell(text); };
-    hooks.alert = [this](const QString &text, bool goodNews) {
-        alertMessage(text, goodNews ? AlertSheet::Kind::Information : AlertSheet::Kind::Warning);
-    };
+    hooks.alert = [this](const QString &text, bool goodNews) { alertOutcome(text, goodNews); };
     scan_ = std::make_unique<ScanMode>(*ui_.scan_button, *ui_.scan_menu, *imgView_mousemove,
                                        *ui_.ns_imageview_main, std::move(hooks));
 }

@@ -142,6 +142,10 @@ class ViewController : public QWidget, public CCSliderDelegate {
     ScanMode &scanMode() const { return *scan_; }
     // Shows text in a window-modal alert with one "OK" button and returns at once.
     void alertMessage(const QString &text, AlertSheet::Kind kind = AlertSheet::Kind::Warning);
+    // Good news as information, the rest as a warning: the hooks' way of saying how something ended.
+    void alertOutcome(const QString &text, bool goodNews);
+    // Where captures, recordings and scans go; empty until the user has chosen.
+    static QString saveRoot();
     void Record_Button_Click();
     void btnOpenLibrary();
     // Clears the picture and ends the program, once the recordings' files are finished.

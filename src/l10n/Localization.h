@@ -42,3 +42,12 @@ class Localization {
     QHash<QString, QString> table_;
     QHash<QString, QString> english_;
 };
+
+namespace l10n {
+
+// The shared table's text for key: the short form the windows use.
+inline QString text(const char *key) {
+    return Localization::shared().text(QLatin1String(key));
+}
+
+}  // namespace l10n

@@ -40,3 +40,9 @@ double CMTimeGetSeconds(const CMTime &time) {
     if (time.timescale <= 0) return 0;
     return static_cast<double>(time.value) / time.timescale;
 }
+
+std::int64_t CMTimeGetMicros(const CMTime &time) {
+    if (time.timescale <= 0) return 0;
+    if (time.timescale == 1'000'000) return time.value;
+    return static_cast<std::int64_t>(static_cast<long double>(time.value) * 1e6 / time.timescale);
+}

@@ -26,3 +26,5 @@ CMTime CMTimeMake(std::int64_t value, std::int32_t timescale);
 CMTime CMTimeAdd(const CMTime &a, const CMTime &b);
 CMTime CMTimeSubtract(const CMTime &a, const CMTime &b);
 double CMTimeGetSeconds(const CMTime &time);
+// Whole microseconds, exact for the capture clock's own timescale; 0 without a timescale.
+std::int64_t CMTimeGetMicros(const CMTime &time);

@@ -31,9 +31,7 @@ constexpr std::int32_t kAudioBitRate = 128000;  // bit/s
 constexpr std::int64_t kMicrophoneSilenceMicros = 2'000'000;
 
 std::int64_t startMicrosOf(const AudioSampleBuffer &buffer) {
-    const CMTime &time = buffer.presentationTime;
-    if (time.timescale <= 0) return 0;
-    return static_cast<std::int64_t>(static_cast<long double>(time.value) * 1e6 / time.timescale);
+    return CMTimeGetMicros(buffer.presentationTime);
 }
 
 std::int64_t endMicrosOf(const AudioSampleBuffer &buffer) {

@@ -23,12 +23,6 @@ namespace {
 // An encoder held up (by the disk, say) still lets a stopped recording end within this.
 constexpr std::chrono::milliseconds kStopCheck{50};
 
-std::int64_t microsOf(const CMTime &time) {
-    return time.timescale == CaptureTimestamps::kTimescale
-               ? time.value
-               : static_cast<std::int64_t>(static_cast<long double>(time.value) * 1e6 / time.timescale);
-}
-
 // Logs how many ticks each wall-clock second had, as the next one begins.
 class TicksPerSecond {
   public:
@@ -192,7 +186,7 @@ void RVImagesToVideo::startWriting() {
 void RVImagesToVideo::runFrameLoop(std::int32_t fps) {
     // Frame slots count on the file's clock from the start time, so video time follows the clock that
     // stamps the sound; without sound, from now.
-    anchorMicros_ = CMTimeIsSet(sessionStart_) ? microsOf(sessionStart_) : fileNowMicros();
+    anchorMicros_ = CMTimeIsSet(sessionStart_) ? CMTimeGetMicros(sessionStart_) : fileNowMicros();
     fps_ = fps;
     {
         std::lock_guard lock(statisticsMutex_);
@@ -308,8 +302,8 @@ void RVImagesToVideo::finishRecording(CallbackBlock callback) {
 
 std::int64_t RVImagesToVideo::videoEndMicros() const {
     // Without sound there is no start time, and no sound to end.
-    if (!CMTimeIsSet(sessionStart_) || sessionStart_.timescale <= 0) return 0;
-    return microsOf(sessionStart_) + (fps_ > 0 ? framesInTrack_ * 1'000'000 / fps_ : 0);
+    if (!CMTimeIsSet(sessionStart_)) return 0;
+    return CMTimeGetMicros(sessionStart_) + (fps_ > 0 ? framesInTrack_ * 1'000'000 / fps_ : 0);
 }
 
 void RVImagesToVideo::completeRecording(const CallbackBlock &callback) {

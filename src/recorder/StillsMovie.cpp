@@ -26,14 +26,6 @@ QSize filmSize(const QStringList &pictures) {
     return {};
 }
 
-QImage frameOf(const QString &path, QSize size) {
-    QImage picture(path);
-    if (picture.isNull()) return {};
-    if (picture.size() != size)
-        picture = picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return picture.convertToFormat(QImage::Format_RGB32);
-}
-
 StillsMovie::Result failed(const QString &path, const QString &why) {
     QFile::remove(path);
     StillsMovie::Result result;
@@ -58,7 +50,8 @@ StillsMovie::Result StillsMovie::write(const QStringList &pictures, const QStrin
     Result result;
     bool appended = true;
     for (const QString &picture : pictures) {
-        const QImage frame = frameOf(picture, size);
+        // The track converts and scales a picture of another size or format itself.
+        const QImage frame(picture);
         if (frame.isNull()) {
             ++result.unreadable;
             continue;
